@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "model/savedgame.h"
+
+namespace qv {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::array<Point, 65> History(std::initializer_list<Point> moves) {
+    std::array<Point, 65> h{};
+    int n = 1;
+    for (Point p : moves) h[n++] = p;
+    return h;
+}
+
+TEST(SavedGame, FormatsFiveByteLines) {
+    const auto h = History({{1, 8}, {2, 7}, {8, 1}});
+    EXPECT_EQ(FormatGame(h), "A,1\r\nB,2\r\nH,8\r\n");
+    EXPECT_EQ(FormatGame(History({})), "");
+    // Save stops at the first empty slot (setup pieces before the first move).
+    auto gap = History({});
+    gap[4] = {5, 5};
+    EXPECT_EQ(FormatGame(gap), "");
+}
+
+struct ParseCase {
+    const char* name;
+    std::string bytes;
+    std::vector<Point> moves;
+};
+
+TEST(SavedGame, ParsesWhatUsersWrite) {
+    const std::vector<Point> three{{1, 8}, {2, 7}, {8, 1}};
+    const ParseCase cases[] = {
+        {"crlf", "A,1\r\nB,2\r\nH,8\r\n", three},
+        {"lf only", "A,1\nB,2\nH,8\n", three},
+        {"cr only", "A,1\rB,2\rH,8", three},
+        {"blank lines and leading blanks", "\r\n  A,1\r\n\r\n\tB,2\r\nH,8", three},
+        {"trailing text", "C,5 and more\r\n", {{3, 4}}},
+        {"second character ignored", "C;5", {{3, 4}}},
+        {"end-of-file mark", "A,1\r\n\x1a" "B,2\r\n", {{1, 8}}},
+        {"empty", "", {}},
+        {"same point twice", "A,1\r\nA,1\r\n", {{1, 8}, {1, 8}}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParseGame(c.bytes), c.moves) << c.name;
+}
+
+struct BadCase {
+    std::string bytes;
+    std::string message;
+};
+
+TEST(SavedGame, RejectsBadLinesNamingThem) {
+    std::string tooMany;
+    for (int i = 0; i < 65; ++i) tooMany += "A,1\r\n";
+    const BadCase cases[] = {
+        {"A,1\r\nB,x\r\n", "'x' is not a valid integer value"},
+        {"A,1\nI,2\n", "Line 2: 'I' is not a column letter A to H"},
+        {"a,1", "Line 1: 'a' is not a column letter A to H"},
+        {"A,1\r\n\r\nB,9", "Line 3: row 9 is not between 1 and 8"},
+        {"A,0", "Line 1: row 0 is not between 1 and 8"},
+        {"A,1\nB,", "Line 2: 'B,' is too short for a move such as C,5"},
+        {tooMany, "Line 65: a game holds at most 64 moves"},
+    };
+    for (const auto& c : cases) {
+        try {
+            ParseGame(c.bytes);
+            ADD_FAILURE() << "accepted " << c.bytes;
+        } catch (const GameError& e) {
+            EXPECT_EQ(e.what(), c.message);
+        }
+    }
+}
+
+TEST(SavedGame, ApplyRebuildsHistoryAndColours) {
+    Game g;
+    g.PlaceMove(4, 4);
+    ApplyGame(g, {{1, 8}, {2, 7}, {8, 1}});
+    EXPECT_EQ(g.board(1, 8), Blue);
+    EXPECT_EQ(g.board(2, 7), Red);
+    EXPECT_EQ(g.board(8, 1), Blue);
+    EXPECT_EQ(g.board(4, 4), Empty);
+    EXPECT_EQ(g.MoveCount, 3);
+    EXPECT_EQ(g.SideToMove(), Red);
+    EXPECT_FALSE(g.RedoMove());
+}
+
+class SavedGameFiles : public ::testing::Test {
+protected:
+    fs::path dir;
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("qv-save-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override {
+        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(dir);
+    }
+    static std::string Read(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+};
+
+TEST_F(SavedGameFiles, RoundTripByteForByte) {
+    const auto h = History({{1, 8}, {2, 7}, {8, 1}});
+    const fs::path p = dir / "three.qdv";
+    SaveGameFile(p, h);
+    EXPECT_EQ(Read(p), std::string("A,1\r\nB,2\r\nH,8\r\n", 15));
+    EXPECT_EQ(LoadGameFile(p), (std::vector<Point>{{1, 8}, {2, 7}, {8, 1}}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 1);
+}
+
+TEST_F(SavedGameFiles, MissingFileIsNotFound) {
+    try {
+        LoadGameFile(dir / "nothing.qdv");
+        ADD_FAILURE();
+    } catch (const GameError& e) {
+        EXPECT_STREQ(e.what(), "File not found");
+    }
+}
+
+TEST_F(SavedGameFiles, FailedSaveKeepsTheEarlierFile) {
+    const fs::path p = dir / "keep.qdv";
+    SaveGameFile(p, History({{1, 1}}));
+    if (::geteuid() != 0) {  // root ignores directory permissions
+        fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+        try {
+            SaveGameFile(p, History({{2, 2}}));
+            ADD_FAILURE();
+        } catch (const GameError& e) {
+            EXPECT_STREQ(e.what(), "File access denied");
+        }
+        fs::permissions(dir, fs::perms::owner_all);
+    }
+    EXPECT_EQ(Read(p), "A,8\r\n");
+}
+
+TEST_F(SavedGameFiles, FullDeviceSaysDiskFull) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP();
+    try {
+        SaveGameFile("/dev/full", History({{1, 1}}));
+        ADD_FAILURE();
+    } catch (const GameError& e) {
+        EXPECT_STREQ(e.what(), "Disk full");
+    }
+}
+
+TEST(IoErrorText, Codes) {
+    EXPECT_EQ(IoErrorText(2), "File not found");
+    EXPECT_EQ(IoErrorText(3), "Invalid filename");
+    EXPECT_EQ(IoErrorText(4), "Too many open files");
+    EXPECT_EQ(IoErrorText(5), "File access denied");
+    EXPECT_EQ(IoErrorText(100), "Read beyond end of file");
+    EXPECT_EQ(IoErrorText(101), "Disk full");
+    EXPECT_EQ(IoErrorText(106), "Invalid numeric input");
+    EXPECT_EQ(IoErrorText(7), "I/O error 7");
+}
+
+}  // namespace
+}  // namespace qv
