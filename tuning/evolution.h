@@ -1,0 +1,62 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "tuning/evolution_random.h"
+
+namespace qv {
+
+// A complete computer player: element 0 search flag, 1 depth, 2 width,
+// 3..8 potential weights, 13..15 ranking thresholds. The evolution keeps its
+// bookkeeping in 9..12 (wins, losses, identity, won-last-game flag).
+using EngineProfile = std::array<int32_t, 16>;
+
+constexpr int kPopulation = 20;
+constexpr int kGamesPerRound = kPopulation / 2;
+
+// Slots 1..20 (index 0 unused); slots 2g-1 and 2g meet in game g.
+using Population = std::array<EngineProfile, kPopulation + 1>;
+
+// Result codes of an engine game: 2 the first (Red) profile won, 1 the second.
+constexpr int kRedWon = 2;
+constexpr int kBlueWon = 1;
+
+struct Pairing {
+    EngineProfile red;
+    EngineProfile blue;
+};
+
+struct EvolutionHooks {
+    // Before game g (1..10) of round r: "r: id vs. id" is shown by the window.
+    std::function<void(int round, int game, int32_t redId, int32_t blueId)> gameStarting;
+    // Plays one game and returns its result code.
+    std::function<int(const EngineProfile& red, const EngineProfile& blue)> playGame;
+    // Plays the ten games of a round at once (in any order, even in parallel) and
+    // returns their result codes; used instead of playGame when set.
+    std::function<std::array<int, kGamesPerRound>(const std::array<Pairing, kGamesPerRound>&)>
+        playRound;
+    // After each game: repaint, pending events.
+    std::function<void()> gameFinished;
+    std::function<bool()> cancelRequested;
+    std::function<void()> halted;  // shows "Evolution halted"
+    std::function<void(int round)> roundFinished;
+};
+
+class TraceFile;
+
+// Runs the ladder evolution for the given number of rounds, writing the trace.
+// Returns false when it was halted.
+bool RunEvolution(uint32_t seed, int rounds, TraceFile& trace, const EvolutionHooks& hooks);
+
+// Pieces of the run, exposed for testing.
+EngineProfile CreateIndividual(EvolutionRandom& rnd, int32_t identity);
+void RearrangeLadder(Population& population);
+EngineProfile MakeChild(EvolutionRandom& rnd, const EngineProfile& first,
+                        const EngineProfile& second, int32_t identity);
+std::string PopulationLine(int round, int slot, const EngineProfile& p);
+std::string EliminationLine(const EngineProfile& p);
+
+}  // namespace qv
