@@ -67,7 +67,11 @@ struct PotentialTables {
     PotentialWeights weights{};
     float search[9][5]{};
     int32_t rank[9][5]{};
-    bool good[9][5]{};
+    int32_t good[9][5]{};  // 1 when such a square counts for the fork boost
+    // Every partial sum of ranking terms at any point is exactly representable
+    // in a float (the terms share a power-of-two factor and stay small enough),
+    // so a plain integer sum gives the same result as the float chain.
+    bool rankSumExact = false;
 
     explicit PotentialTables(const PotentialWeights& w);
 };

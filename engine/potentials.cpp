@@ -1,5 +1,9 @@
 #include "engine/potentials.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdlib>
+
 #include "engine/potential_tables.h"
 #include "model/squares.h"
 
@@ -77,6 +81,24 @@ PotentialTables::PotentialTables(const PotentialWeights& w) : weights(w) {
             rank[s][n] = WrapMul(IntegerPower(x, w[5]), IntegerPower(y, w[8]));
             good[s][n] = n >= w[14] && s >= w[13];
         }
+    int shift = 63;
+    for (int32_t s = 2; s <= 8; ++s)
+        for (int32_t n = 1; n <= 4; ++n)
+            if (rank[s][n] != 0)
+                shift = std::min(shift, std::countr_zero(static_cast<uint32_t>(rank[s][n])));
+    int64_t bound = 0;
+    for (const PointSquares& list : SquaresThrough()) {
+        int64_t sum = 0;
+        for (int32_t i = 0; i < list.count; ++i) {
+            int64_t largest = 0;
+            for (int32_t n = 1; n <= 4; ++n)
+                largest = std::max<int64_t>(
+                    largest, std::abs(static_cast<int64_t>(rank[list.squares[i].size][n])));
+            sum += largest;
+        }
+        bound = std::max(bound, sum);
+    }
+    rankSumExact = shift >= 40 || bound < (int64_t{1} << (24 + shift));
 }
 
 float SearchPotentialAt(int p, const Bits& bits, const PotentialTables& t) {
@@ -99,14 +121,29 @@ RankedPotential RankingPotentialAt(int p, const Bits& bits, int32_t colour, floa
     float pot = 0.0f;
     int32_t good = 0;
     int32_t gain = 0;
-    for (int32_t i = 0; i < list.count; ++i) {
-        const SquareEntry& s = list.squares[i];
-        if ((bits.red & s.others) && (bits.blue & s.others)) continue;
-        const int32_t n = 1 + CountUpTo3(occupied & s.others);
-        if ((own & s.others) == s.others) gain += s.value;
-        // The integer term joins the sum exactly; only the sum is rounded.
-        pot = static_cast<float>(static_cast<double>(pot) + static_cast<double>(t.rank[s.size][n]));
-        good += t.good[s.size][n];
+    if (t.rankSumExact) {
+        int64_t sum = 0;
+        for (int32_t i = 0; i < list.count; ++i) {
+            const SquareEntry& s = list.squares[i];
+            const bool dead = (bits.red & s.others) && (bits.blue & s.others);
+            const int32_t live = dead ? 0 : -1;
+            const int32_t n = 1 + CountUpTo3(occupied & s.others);
+            sum += t.rank[s.size][n] & live;
+            good += t.good[s.size][n] & live;
+            gain += (own & s.others) == s.others ? s.value : 0;
+        }
+        pot = static_cast<float>(sum);
+    } else {
+        for (int32_t i = 0; i < list.count; ++i) {
+            const SquareEntry& s = list.squares[i];
+            if ((bits.red & s.others) && (bits.blue & s.others)) continue;
+            const int32_t n = 1 + CountUpTo3(occupied & s.others);
+            if ((own & s.others) == s.others) gain += s.value;
+            // The integer term joins the sum exactly; only the sum is rounded.
+            pot = static_cast<float>(static_cast<double>(pot) +
+                                     static_cast<double>(t.rank[s.size][n]));
+            good += t.good[s.size][n];
+        }
     }
     if (good >= t.weights[15]) {
         const double g = good;
@@ -133,7 +170,12 @@ ScoredMove BestPotentialPointOf(const Bits& bits, const PotentialTables& t,
 
 void RankCandidatesOf(const Bits& bits, int32_t colour, float score, const PotentialTables& t,
                       std::array<float, kPoints>& potentials, CandidateList& list) {
-    list.head = {0, 0, 0.0f};
+    // The list is kept as an array of point indices: a point that beats the
+    // head goes first; any other goes after the head, before the first later
+    // point whose key is not above its own. Everything after the head stays in
+    // descending order, so that place is a partition point.
+    uint8_t order[kPoints];
+    int32_t count = 0;
     bool decisiveMode = false;
     const uint64_t occupied = bits.Occupied();
     for (int p = 0; p < kPoints; ++p) {
@@ -144,35 +186,44 @@ void RankCandidatesOf(const Bits& bits, int32_t colour, float score, const Poten
         potentials[p] = key;
         if (r.decisive && !decisiveMode) {
             decisiveMode = true;
-            list.head.column = 0;
+            count = 0;
         } else if (!r.decisive && decisiveMode) {
             continue;
         }
-        const int32_t c = ColumnOf(p), row = RowOf(p);
-        if (list.head.column == 0) {
-            list.head.column = c;
-            list.head.row = row;
-            list.links[p] = {0, 0, key};
-            continue;
+        int32_t at;
+        if (count == 0 || potentials[order[0]] < key) {
+            at = 0;
+        } else {
+            int32_t lo = 1, hi = count;
+            while (lo < hi) {
+                const int32_t mid = (lo + hi) / 2;
+                if (potentials[order[mid]] > key)
+                    lo = mid + 1;
+                else
+                    hi = mid;
+            }
+            at = lo;
         }
-        ScoredMove& head = list.links[PointIndex(list.head.column, list.head.row)];
-        if (head.score < key) {
-            list.links[p] = {list.head.column, list.head.row, key};
-            list.head.column = c;
-            list.head.row = row;
-            continue;
+        for (int32_t i = count; i > at; --i) order[i] = order[i - 1];
+        order[at] = static_cast<uint8_t>(p);
+        ++count;
+    }
+    if (count == 0) {
+        list.head = {0, 0, 0.0f};
+        return;
+    }
+    list.head = {ColumnOf(order[0]), RowOf(order[0]), 0.0f};
+    for (int32_t i = 0; i < count; ++i) {
+        const int p = order[i];
+        ScoredMove& link = list.links[p];
+        if (i + 1 < count) {
+            link.column = ColumnOf(order[i + 1]);
+            link.row = RowOf(order[i + 1]);
+        } else {
+            link.column = 0;
+            link.row = 0;
         }
-        ScoredMove* prev = &head;
-        ScoredMove cur = head;  // the link to follow
-        while (cur.column > 0) {
-            const ScoredMove& next = list.links[PointIndex(cur.column, cur.row)];
-            if (!(next.score > key)) break;
-            prev = &list.links[PointIndex(cur.column, cur.row)];
-            cur = next;
-        }
-        list.links[p] = {cur.column, cur.row, key};
-        prev->column = c;
-        prev->row = row;
+        link.score = potentials[p];
     }
 }
 
