@@ -4,34 +4,17 @@
 #include <cstdint>
 #include <functional>
 
+#include "engine/potential_tables.h"
+#include "engine/potentials.h"
+#include "engine/types.h"
 #include "model/board.h"
 
 namespace qv {
 
-// W0..W15; see DefaultWeights for the roles.
-using PotentialWeights = std::array<int32_t, 16>;
-
-// 1, 7, 3 (engine play: search flag, depth, width), 1, 4, 3, 1, 2, 4 (size and
-// count offsets, factors, exponents), 0 x 4 (unused), 9, 4, 10 (fork boost).
-constexpr PotentialWeights DefaultWeights() { return {1, 7, 3, 1, 4, 3, 1, 2, 4, 0, 0, 0, 0, 9, 4, 10}; }
-
-// column -1: no move.
-struct ScoredMove {
-    int32_t column = -1;
-    int32_t row = -1;
-    float score = -65000.0f;
-    bool operator==(const ScoredMove&) const = default;
-};
-
-constexpr ScoredMove kNoMove{-1, -1, -65000.0f};
-
-// Entries 1..16 (index 0 unused); the line ends at the first column -1.
-using PredictedLine = std::array<ScoredMove, 17>;
-
 // The computer player's state: one per board being searched, so several can
 // run side by side.
 class Engine {
-public:
+  public:
     PotentialWeights Weights = DefaultWeights();
     // [column][row] like the board, column by column.
     std::array<float, kPoints> PointPotentials{};
@@ -47,6 +30,35 @@ public:
     std::function<void()> OnRootMove;
 
     Engine() { Line[1].column = -1; }
+
+    // With the live Weights; both overwrite PointPotentials.
+    ScoredMove BestPotentialPoint(const Board& board);
+    CandidateList RankCandidates(const Board& board, int32_t colour, float ownScore);
+
+    // Negamax with alpha-beta over every empty point. The root is called with
+    // remainingDepth = totalDepth, bounds (-65000, +65000), the two colours'
+    // totals and a hint with column -1; it writes line[ply..16] and updates
+    // the counters and PointPotentials.
+    void SearchFullWidth(Board position, int32_t colour, int32_t remainingDepth, int32_t totalDepth,
+                         float parentAlpha, float parentBeta, float otherScore, float ownScore,
+                         PredictedLine& line, ScoredMove FirstMoveHint = kNoMove);
+
+    // The same, but inner nodes try only the first `width` ranked candidates.
+    void SearchWidthLimited(Board position, int32_t colour, int32_t remainingDepth, int32_t width,
+                            int32_t totalDepth, float parentAlpha, float parentBeta,
+                            float otherScore, float ownScore, PredictedLine& line);
+
+  private:
+    const fast::PotentialTables& Tables();
+    void FullWidthNode(const fast::Bits& position, int32_t colour, int32_t remaining, int32_t total,
+                       float parentAlpha, float parentBeta, float other, float own,
+                       PredictedLine& line, const ScoredMove& hint);
+    void WidthLimitedNode(const fast::Bits& position, int32_t colour, int32_t remaining,
+                          int32_t width, int32_t total, float parentAlpha, float parentBeta,
+                          float other, float own, PredictedLine& line);
+    void RootMoveDone();
+
+    fast::PotentialTables tables_{DefaultWeights()};
 };
 
 }  // namespace qv

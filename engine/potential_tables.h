@@ -1,0 +1,89 @@
+#pragma once
+// The potentials on a bit-set form of the board, shared by the searches and the
+// diagnostics. Terms are looked up per (size, corner count), and every sum is
+// still taken square by square in the fixed visiting order, so each float
+// rounding happens exactly where the plain formulas have it.
+
+#include <array>
+#include <cstdint>
+
+#include "engine/potentials.h"
+#include "engine/types.h"
+#include "model/squares.h"
+
+namespace qv::fast {
+
+constexpr uint64_t Bit(int index) {
+    return uint64_t{1} << index;
+}
+
+struct Bits {
+    uint64_t red = 0;
+    uint64_t blue = 0;
+    uint64_t Of(int32_t colour) const { return colour == Red ? red : blue; }
+    uint64_t Occupied() const { return red | blue; }
+};
+
+Bits ToBits(const Board& board);
+
+// One square through a point: the bits of its three other corners.
+struct SquareEntry {
+    uint64_t others;
+    int32_t size;   // 2..8
+    int32_t value;  // size squared
+};
+
+struct PointSquares {
+    int32_t count;
+    std::array<SquareEntry, kMaxSquaresPerPoint> squares;
+};
+
+// Per point, its squares in the visiting order of the potentials (the other
+// corner q by column, then row).
+const std::array<PointSquares, kPoints>& SquaresThrough();
+
+// Number of set bits in a value with at most three set bits.
+inline int32_t CountUpTo3(uint64_t x) {
+    int32_t n = x != 0;
+    x &= x - 1;
+    n += x != 0;
+    x &= x - 1;
+    return n + (x != 0);
+}
+
+// Square values completed for the colour by a piece on point p.
+inline int32_t CompletedValue(int p, uint64_t own) {
+    const PointSquares& list = SquaresThrough()[p];
+    int32_t sum = 0;
+    for (int32_t i = 0; i < list.count; ++i) {
+        const SquareEntry& s = list.squares[i];
+        if ((own & s.others) == s.others) sum += s.value;
+    }
+    return sum;
+}
+
+// The terms of one weight vector, by [size][corner count].
+struct PotentialTables {
+    PotentialWeights weights{};
+    float search[9][5]{};
+    int32_t rank[9][5]{};
+    int32_t good[9][5]{};  // 1 when such a square counts for the fork boost
+    // Every partial sum of ranking terms at any point is exactly representable
+    // in a float (the terms share a power-of-two factor and stay small enough),
+    // so a plain integer sum gives the same result as the float chain.
+    bool rankSumExact = false;
+
+    explicit PotentialTables(const PotentialWeights& w);
+};
+
+long double ExtendedPower(long double x, int32_t exponent);
+
+float SearchPotentialAt(int p, const Bits& bits, const PotentialTables& t);
+RankedPotential RankingPotentialAt(int p, const Bits& bits, int32_t colour, float score,
+                                   const PotentialTables& t);
+ScoredMove BestPotentialPointOf(const Bits& bits, const PotentialTables& t,
+                                std::array<float, kPoints>& potentials);
+void RankCandidatesOf(const Bits& bits, int32_t colour, float score, const PotentialTables& t,
+                      std::array<float, kPoints>& potentials, CandidateList& list);
+
+}  // namespace qv::fast

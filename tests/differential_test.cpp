@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+
+#include "board_helpers.h"
+#include "engine/engine.h"
+#include "engine/suggest.h"
+#include "model/scoring.h"
+#include "oracle/literal_engine.h"
+#include "oracle/literal_scoring.h"
+#include "tuning/diagnostics.h"
+
+namespace qv {
+namespace {
+
+struct Scenario {
+    Board board;
+    int32_t colour;
+    int32_t depth;
+    int32_t width;
+    bool fullWidth;
+    PotentialWeights weights;
+};
+
+std::string Describe(const Scenario& s) {
+    std::string text = "colour " + std::to_string(s.colour) + " depth " + std::to_string(s.depth) +
+                       (s.fullWidth ? " full width" : " width " + std::to_string(s.width)) + "\n";
+    for (int32_t r = 1; r <= 8; ++r) {
+        for (int32_t c = 1; c <= 8; ++c) text += ".rb"[s.board(c, r)];
+        text += '/';
+    }
+    text += "\nweights";
+    for (int32_t w : s.weights) text += " " + std::to_string(w);
+    return text;
+}
+
+// Both colours hold a 4 x 4 block (156 points each) with a few holes, beside
+// some scattered pieces, so that both scores sit around the winning line.
+Board NearThreshold(std::mt19937& rng) {
+    std::uniform_int_distribution<int> row0(1, 5), pick(0, 3), coin(0, 1), holes(0, 4);
+    Board b = testing::RandomBoard(rng, std::uniform_real_distribution<double>(0.0, 0.3)(rng));
+    const int32_t left = coin(rng) ? Red : Blue;
+    for (int32_t side = 0; side < 2; ++side) {
+        const int32_t colour = side == 0 ? left : Opponent(left);
+        const int32_t c0 = side == 0 ? 1 : 5, r0 = row0(rng);
+        for (int32_t c = c0; c < c0 + 4; ++c)
+            for (int32_t r = r0; r < r0 + 4; ++r) b(c, r) = colour;
+        for (int h = holes(rng); h > 0; --h) b(c0 + pick(rng), r0 + pick(rng)) = Empty;
+    }
+    return b;
+}
+
+// A random board whose scores differ by less than 15 (when one is found soon),
+// as in a game that is still open.
+Board Balanced(std::mt19937& rng, double fill) {
+    Board b;
+    for (int tries = 0; tries < 200; ++tries) {
+        b = testing::RandomBoard(rng, fill);
+        const int32_t red = TotalScore(Red, b), blue = TotalScore(Blue, b);
+        if (std::abs(red - blue) < 15 && (fill > 0.9 || std::max(red, blue) < 150)) break;
+    }
+    return b;
+}
+
+PotentialWeights RandomWeights(std::mt19937& rng) {
+    PotentialWeights w = DefaultWeights();
+    auto in = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    w[3] = in(0, 5);
+    w[4] = in(1, 9);
+    w[5] = in(-2, 12);  // large exponents wrap around in the ranking
+    w[6] = in(0, 5);
+    w[7] = in(1, 9);
+    w[8] = in(-2, 12);
+    w[13] = in(0, 9);
+    w[14] = in(0, 4);
+    w[15] = in(0, 30);
+    return w;
+}
+
+Scenario Make(std::mt19937& rng, int i) {
+    auto in = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    Scenario s;
+    switch (i % 5) {
+        case 0:
+        case 1:  // the middle of a game
+            s.board = Balanced(rng, in(5, 60) / 100.0);
+            break;
+        case 2:
+            s.board = NearThreshold(rng);
+            break;
+        case 3:  // late in a game
+            s.board = Balanced(rng, in(60, 85) / 100.0);
+            break;
+        default:  // nearly full: one to six empty points
+            s.board = Balanced(rng, 1.0);
+            for (int k = in(1, 6); k > 0; --k) s.board[in(0, 63)] = Empty;
+    }
+    s.colour = in(0, 1) ? Red : Blue;
+    s.fullWidth = i % 3 == 0;
+    if (s.fullWidth) {
+        s.depth = in(1, 4);
+    } else {
+        s.width = in(1, 5);
+        s.depth = in(1, 6);
+    }
+    s.weights = i % 7 == 6 ? RandomWeights(rng) : DefaultWeights();
+    return s;
+}
+
+// The driver's steps, on the literal engine.
+void LiteralSuggest(literal::Engine& e, const Scenario& s) {
+    e.Weights = s.weights;
+    e.ProgressTotal = s.fullWidth ? s.board.CountOf(Empty) : s.width;
+    for (int i = 1; i <= 15; ++i) e.Line[i].column = -1;
+    e.ProgressCount = 0;
+    e.PositionsEvaluated = 0;
+    const float own = static_cast<float>(literal::TotalScore(s.colour, s.board));
+    const float other = static_cast<float>(literal::TotalScore(Opponent(s.colour), s.board));
+    e.CancelRequested = false;
+    if (s.fullWidth)
+        e.SearchFullWidth(s.board, s.colour, s.depth, s.depth, -65000, 65000, other, own, e.Line,
+                          kNoMove);
+    else
+        e.SearchWidthLimited(s.board, s.colour, s.depth, s.width, s.depth, -65000, 65000, other,
+                             own, e.Line);
+    e.Line[s.depth + 1].column = -1;
+}
+
+TEST(Differential, SearchesMatchTheLiteralReading) {
+    std::mt19937 rng(20240611);
+    int decided = 0, nearThreshold = 0, deepFull = 0, longLines = 0;
+    long long positions = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 400; ++i) {
+        const Scenario s = Make(rng, i);
+        SCOPED_TRACE(Describe(s));
+
+        Engine fast;
+        fast.Weights = s.weights;
+        SuggestMove(fast, s.board, s.colour, s.depth, s.width, s.fullWidth, s.depth);
+        literal::Engine slow;
+        LiteralSuggest(slow, s);
+
+        for (int k = 1; k <= 16; ++k) ASSERT_EQ(fast.Line[k], slow.Line[k]) << "entry " << k;
+        ASSERT_EQ(fast.PositionsEvaluated, slow.PositionsEvaluated);
+        ASSERT_EQ(fast.ProgressCount, slow.ProgressCount);
+        for (int32_t c = 1; c <= 8; ++c)
+            for (int32_t r = 1; r <= 8; ++r)
+                ASSERT_EQ(fast.PointPotentials[PointIndex(c, r)], slow.PointPotentials[c][r])
+                    << c << "," << r;
+
+        decided += std::abs(fast.Line[1].score) >= 1000.0f;
+        const int32_t top = std::max(TotalScore(Red, s.board), TotalScore(Blue, s.board));
+        nearThreshold += top >= 120 && top < 180;
+        deepFull += s.fullWidth && s.depth >= 3;
+        int plies = 0;
+        while (plies < 16 && fast.Line[plies + 1].column > 0) ++plies;
+        longLines += plies >= 3;
+        positions += fast.PositionsEvaluated;
+    }
+    // The mix must really reach the interesting cases.
+    EXPECT_GT(decided, 20);
+    EXPECT_GT(nearThreshold, 30);
+    EXPECT_GT(deepFull, 20);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start)
+                        .count();
+    std::printf("differential: %lld ms, %d decided, %d near 150, %d lines of 3+, %lld positions\n",
+                static_cast<long long>(ms), decided, nearThreshold, longLines, positions);
+}
+
+TEST(Differential, RankingAndPotentialsOnRandomBoards) {
+    std::mt19937 rng(77);
+    for (int i = 0; i < 200; ++i) {
+        const Board b = i % 2 ? testing::RandomBoard(rng, (i % 10) / 10.0) : NearThreshold(rng);
+        const PotentialWeights w = i % 3 ? RandomWeights(rng) : DefaultWeights();
+        const int32_t colour = i % 4 < 2 ? Red : Blue;
+        const float score = static_cast<float>(TotalScore(colour, b) + (i % 7) * 3);
+
+        Engine fast;
+        fast.Weights = w;
+        literal::Engine slow;
+        slow.Weights = w;
+        const CandidateList a = fast.RankCandidates(b, colour, score);
+        const literal::Candidates l = slow.RankCandidates(b, colour, score);
+        ASSERT_EQ(a.head.column, l.head.column) << i;
+        ASSERT_EQ(a.head.row, l.head.row) << i;
+        for (ScoredMove at = a.head; at.column > 0;) {
+            const ScoredMove x = a.links[PointIndex(at.column, at.row)];
+            ASSERT_EQ(x, l.links[at.column][at.row]) << i;
+            at = x;
+        }
+        ASSERT_EQ(fast.BestPotentialPoint(b), slow.BestPotentialPoint(b)) << i;
+        ASSERT_EQ(SquarePotentials(b, w), literal::SquarePotentials(b, w)) << i;
+    }
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+// Default suggestions (depth 11, width 3) from a few positions; the deep lines
+// must agree too. Also prints both engines' rates.
+TEST(Differential, DefaultSuggestions) {
+    std::mt19937 rng(11);
+    Board positions[4];
+    positions[1] = Balanced(rng, 0.2);
+    positions[2] = Balanced(rng, 0.45);
+    positions[3] = NearThreshold(rng);
+    double fastMs = 0, slowMs = 0;
+    long long total = 0;
+    for (const Board& b : positions) {
+        const int32_t colour = b.Pieces() % 2 ? Red : Blue;
+        Scenario s{b, colour, 11, 3, false, DefaultWeights()};
+        SCOPED_TRACE(Describe(s));
+        Engine fast;
+        auto t0 = std::chrono::steady_clock::now();
+        SuggestMove(fast, b, colour, 11, 3, false, 11);
+        auto t1 = std::chrono::steady_clock::now();
+        literal::Engine slow;
+        LiteralSuggest(slow, s);
+        auto t2 = std::chrono::steady_clock::now();
+        for (int k = 1; k <= 16; ++k) ASSERT_EQ(fast.Line[k], slow.Line[k]) << "entry " << k;
+        ASSERT_EQ(fast.PositionsEvaluated, slow.PositionsEvaluated);
+        fastMs += std::chrono::duration<double, std::milli>(t1 - t0).count();
+        slowMs += std::chrono::duration<double, std::milli>(t2 - t1).count();
+        total += fast.PositionsEvaluated;
+    }
+    std::printf(
+        "default suggestions: %lld positions; fast %.1f ms (%.0f/s), literal %.1f ms (%.0f/s)\n",
+        total, fastMs, total / fastMs * 1000, slowMs, total / slowMs * 1000);
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include "board_helpers.h"
+#include "engine/engine.h"
+#include "engine/evaluate.h"
+#include "engine/suggest.h"
+#include "model/scoring.h"
+
+namespace qv {
+namespace {
+
+using testing::With;
+
+Board FullBoard() {
+    Board b;
+    for (int i = 0; i < kPoints; ++i) b[i] = (i * 7) % 3 == 0 ? Red : Blue;
+    return b;
+}
+
+// Every point filled except the given ones.
+Board AllBut(std::initializer_list<Point> empty) {
+    Board b = FullBoard();
+    for (Point p : empty) b(p.column, p.row) = Empty;
+    return b;
+}
+
+struct Mode {
+    const char* name;
+    bool fullWidth;
+    int32_t width;
+};
+const Mode kModes[] = {{"full width", true, 0}, {"width 3", false, 3}, {"width 1", false, 1}};
+
+TEST(Search, DepthOneTriesEveryPointAndKeepsTheBest) {
+    const Board b = With({{1, 1}, {2, 1}, {1, 2}}, Red);
+    for (const Mode& mode : kModes) {
+        Engine engine;
+        const Suggestion s = SuggestMove(engine, b, Red, 1, mode.width, mode.fullWidth, 1);
+        SCOPED_TRACE(mode.name);
+        EXPECT_EQ(engine.PositionsEvaluated, 61);
+        EXPECT_EQ(engine.ProgressCount, 61);
+        EXPECT_EQ(engine.Line[1], (ScoredMove{2, 2, 4.0f}));
+        EXPECT_EQ(engine.Line[2], kNoMove);
+        EXPECT_EQ(s.caption, "4 in 1 moves");
+        EXPECT_EQ(engine.ProgressPosition, 100);
+    }
+}
+
+TEST(Search, FullBoardTriesNothing) {
+    for (const Mode& mode : kModes) {
+        for (int32_t depth : {1, 3, 11}) {
+            Engine engine;
+            const Suggestion s =
+                SuggestMove(engine, FullBoard(), Blue, depth, 3, mode.fullWidth, depth);
+            SCOPED_TRACE(std::string(mode.name) + " depth " + std::to_string(depth));
+            EXPECT_EQ(engine.PositionsEvaluated, 0);
+            EXPECT_EQ(engine.ProgressCount, 0);
+            EXPECT_EQ(engine.ProgressPosition, 0);
+            EXPECT_EQ(engine.Line[1], kNoMove);
+            EXPECT_TRUE(s.boardWasFull);
+            EXPECT_EQ(s.caption, "No move: the board is full");
+            EXPECT_FALSE(ShouldSwitchToFullWidth(s.value, mode.fullWidth, s.boardWasFull));
+        }
+    }
+}
+
+// A full random board whose colours stay within 15 points of each other, so
+// that nothing on it is decided.
+Board UndecidedFullBoard(uint32_t seed, Point p, int32_t colour) {
+    std::mt19937 rng(seed);
+    for (;;) {
+        Board b = testing::RandomBoard(rng, 1.0);
+        b(p.column, p.row) = colour;
+        if (std::abs(TotalScore(Red, b) - TotalScore(Blue, b)) < 8) return b;
+    }
+}
+
+TEST(Search, MoveThatFillsTheBoardIsALeaf) {
+    // One empty point, searched deep: the only move is valued, never deepened.
+    const Board after = UndecidedFullBoard(1, {5, 5}, Red);
+    Board one = after;
+    one(5, 5) = Empty;
+    const float expected = EvaluatePosition(6, static_cast<float>(TotalScore(Red, after)),
+                                            static_cast<float>(TotalScore(Blue, one)));
+    ASSERT_LT(std::abs(expected), 1000.0f) << "the test wants an undecided position";
+    for (const Mode& mode : kModes) {
+        Engine engine;
+        const Suggestion s = SuggestMove(engine, one, Red, 6, 3, mode.fullWidth, 6);
+        SCOPED_TRACE(mode.name);
+        EXPECT_EQ(engine.PositionsEvaluated, 1);
+        EXPECT_EQ(engine.Line[1], (ScoredMove{5, 5, expected}));
+        EXPECT_EQ(engine.Line[2].column, -1);
+        EXPECT_FALSE(s.boardWasFull);
+    }
+
+    // Two empty points: the reply fills the board and is the leaf.
+    Board two = UndecidedFullBoard(2, {1, 1}, Blue);
+    two(1, 1) = Empty;
+    two(8, 8) = Empty;
+    for (const Mode& mode : kModes) {
+        Engine engine;
+        SuggestMove(engine, two, Blue, 5, 3, mode.fullWidth, 5);
+        SCOPED_TRACE(mode.name);
+        EXPECT_EQ(engine.ProgressCount, 2);
+        EXPECT_LT(std::abs(engine.Line[1].score), 65000.0f);
+        EXPECT_GT(engine.Line[2].column, 0);
+        EXPECT_EQ(engine.Line[3].column, -1);
+    }
+}
+
+TEST(Search, DecidedRootMoveIsNotSearchedDeeper) {
+    // Red's 4 x 4 block is worth 156; without its corner it is short of 150.
+    Board b;
+    for (int32_t c = 1; c <= 4; ++c)
+        for (int32_t r = 1; r <= 4; ++r) b(c, r) = Red;
+    b(1, 1) = Empty;
+    b = With({{1, 8}, {2, 8}, {3, 6}, {8, 8}}, Blue, b);
+    ASSERT_LT(TotalScore(Red, b), 150);
+    for (const Mode& mode : kModes) {
+        Engine engine;
+        const Suggestion s = SuggestMove(engine, b, Red, 4, 3, mode.fullWidth, 4);
+        SCOPED_TRACE(mode.name);
+        EXPECT_EQ(engine.Line[1].column, 1);
+        EXPECT_EQ(engine.Line[1].row, 1);
+        EXPECT_GE(engine.Line[1].score, 4 * 1000 + 15);
+        EXPECT_EQ(engine.Line[2].column, -1);
+        EXPECT_EQ(s.caption, "Predicted Win in 1 moves");
+    }
+}
+
+TEST(Search, WidthLimitsInnerNodesOnly) {
+    // Empty board, width 3: the root tries exactly the first three ranked points.
+    Engine engine;
+    std::vector<int32_t> seen;
+    engine.OnRootMove = [&] { seen.push_back(engine.ProgressCount); };
+    SuggestMove(engine, Board{}, Red, 2, 3, false, 2);
+    EXPECT_EQ(seen, (std::vector<int32_t>{1, 2, 3}));
+    EXPECT_EQ(engine.ProgressPosition, 100);
+    const ScoredMove first = engine.Line[1];
+    EXPECT_TRUE((first.column == 1 && first.row == 4) || (first.column == 8 && first.row == 5) ||
+                (first.column == 8 && first.row == 4));
+
+    // Width beyond the empty points: each is tried once; progress stays below 100.
+    Engine wide;
+    SuggestMove(wide, AllBut({{1, 1}, {2, 2}, {3, 3}, {4, 4}}), Blue, 3, 10, false, 3);
+    EXPECT_EQ(wide.ProgressCount, 4);
+    EXPECT_EQ(wide.ProgressPosition, 40);
+}
+
+TEST(Search, CancelEndsTheRootAfterTheMoveInProgress) {
+    for (const Mode& mode : kModes) {
+        Engine engine;
+        engine.OnRootMove = [&] { engine.CancelRequested = true; };
+        SuggestMove(engine, Board{}, Blue, 3, 3, mode.fullWidth, 3);
+        SCOPED_TRACE(mode.name);
+        EXPECT_EQ(engine.ProgressCount, 1);
+        EXPECT_GT(engine.Line[1].column, 0);
+        EXPECT_GT(engine.PositionsEvaluated, 0);
+    }
+}
+
+TEST(Search, LineEndsAtTheCommonDepth) {
+    Engine engine;
+    SuggestMove(engine, Board{}, Red, 6, 1, false, 3);
+    for (int i = 1; i <= 3; ++i) EXPECT_GT(engine.Line[i].column, 0) << i;
+    EXPECT_EQ(engine.Line[4].column, -1);
+}
+
+}  // namespace
+}  // namespace qv
