@@ -1,0 +1,34 @@
+// quadrivane-cli: the engine from the command line. Exit codes: 0 success,
+// 2 bad arguments or input, 1 internal failure.
+
+#include <exception>
+#include <iostream>
+
+#include "cli/common.h"
+
+int main(int argc, char** argv) {
+    CLI::App app("Quadrivane from the command line: scores, suggestions and potentials.",
+                 "quadrivane-cli");
+    app.require_subcommand(1);
+    qv::cli::AddScoreCommand(app);
+    qv::cli::AddSuggestCommand(app);
+    qv::cli::AddPotentialsCommand(app);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return 2;
+    } catch (const qv::cli::UsageError& e) {
+        std::cerr << "quadrivane-cli: " << e.what() << "\n";
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "quadrivane-cli: internal error: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,73 @@
+#include "engine/suggest.h"
+
+#include <cmath>
+
+#include "cli/common.h"
+#include "engine/engine.h"
+
+namespace qv::cli {
+namespace {
+
+struct SuggestOptions {
+    PositionOptions position;
+    std::string colour;
+    int32_t depth = 11;
+    int32_t width = 3;
+    bool fullWidth = false;
+    std::string weights;
+};
+
+// Scores are whole numbers; written as integers (and never as -0).
+int64_t Whole(float score) {
+    return static_cast<int64_t>(score);
+}
+
+void Run(const SuggestOptions& o) {
+    const Board board = LoadPosition(o.position);
+    const int32_t colour = o.colour == "red" ? Red : Blue;
+    Engine engine;
+    engine.Weights = ParseWeights(o.weights);
+    const Suggestion s = SuggestMove(engine, board, colour, o.depth, o.width, o.fullWidth, o.depth);
+
+    nlohmann::ordered_json line = nlohmann::ordered_json::array();
+    for (int i = 1; i <= 16 && engine.Line[i].column != -1; ++i) {
+        const ScoredMove& m = engine.Line[i];
+        line.push_back({{"column", m.column},
+                        {"row", m.row},
+                        {"point", PointName(m.column, m.row)},
+                        {"score", Whole(m.score)}});
+    }
+    nlohmann::ordered_json out;
+    out["colour"] = ColourName(colour);
+    out["depth"] = o.depth;
+    out["width"] = o.width;
+    out["full_width"] = o.fullWidth;
+    out["line"] = line;
+    out["value"] = Whole(s.value);
+    out["caption"] = s.caption;
+    out["positions"] = engine.PositionsEvaluated;
+    out["root_moves"] = engine.ProgressCount;
+    out["elapsed_ms"] = std::round(s.elapsedMs * 1000.0) / 1000.0;
+    std::cout << JsonLine(out) << "\n";
+}
+
+}  // namespace
+
+void AddSuggestCommand(CLI::App& app) {
+    auto* command =
+        app.add_subcommand("suggest", "search a move for a colour, as the suggestion buttons do");
+    auto o = std::make_shared<SuggestOptions>();
+    AddPositionOptions(*command, o->position);
+    command->add_option("--colour", o->colour, "the colour to search for")
+        ->required()
+        ->check(CLI::IsMember({"red", "blue"}));
+    command->add_option("--depth", o->depth, "search depth in plies (default 11)")
+        ->check(CLI::Range(1, 15));
+    command->add_option("--width", o->width, "candidates tried at inner nodes (default 3)")
+        ->check(CLI::Range(1, 64));
+    command->add_flag("--full-width", o->fullWidth, "search every empty point at every node");
+    AddWeightsOption(*command, o->weights);
+    command->callback([o] { Run(*o); });
+}
+
+}  // namespace qv::cli
