@@ -142,8 +142,6 @@ void TForm1::BuildControls() {
     connect(sbBack, &QToolButton::clicked, this, &TForm1::sbBackClick);
     connect(sbForward, &QToolButton::clicked, this, &TForm1::sbForwardClick);
     connect(sbCancel, &QToolButton::clicked, this, &TForm1::sbCancelClick);
-
-    LayoutClient();
 }
 
 void TForm1::BuildMenu() {

@@ -58,6 +58,7 @@ class TForm1 : public QMainWindow {
     void RepaintMain();
     void RepaintStatusBar();
     QString StatusText(int panel) const;
+    QLabel* StatusPanel(int panel) const { return statusPanels_[panel]; }  // 0, 1 or 3
 
     // Controls, named as the handlers refer to them.
     TBevelPanel* Panel2;
