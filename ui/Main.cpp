@@ -310,7 +310,11 @@ void TForm1::sbStatusBarDrawPanel(QPainter& canvas, const QString& panelText, co
 }
 
 void TForm1::DrawTurnPanel(QPainter& canvas, const QRect& rect) {
-    const bool redToMove = Game.MoveCount % 2 != 0;
+    // The preview piece is counted by the board paint but is not a move: the
+    // panel (and the focus) keep showing the side to move of the real position
+    // even when the toolkit redraws the status bar during a preview.
+    const int32_t pieces = Game.MoveCount - (DragPoint == Point{0, 0} ? 0 : 1);
+    const bool redToMove = pieces % 2 != 0;
     QPushButton* button = redToMove ? bbRed : bbBlue;
     // While a suggestion runs both buttons are disabled and the focus stays put.
     if (button->isVisible() && button->isEnabled()) button->setFocus(Qt::OtherFocusReason);

@@ -291,8 +291,10 @@ class MainWindowTest : public QObject {
         Move(f, PixelOf(f, 7, 7), b, Qt::NoModifier);
         QCOMPARE(f.Game.board(6, 6), piece);
         QCOMPARE(f.DragPoint, (Point{6, 6}));
-        // ... and the turn panel keeps the real side to move.
+        // ... and the turn panel keeps the real side to move, even when redrawn.
+        f.RepaintStatusBar();
         QCOMPARE(f.focusWidget(), focusBefore);
+        QCOMPARE(TurnColour(f), kRedRgb);  // three pieces before the preview
 
         Release(f, PixelOf(f, 7, 7), b);
         QCOMPARE(f.DragPoint, (Point{0, 0}));
