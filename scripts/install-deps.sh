@@ -7,6 +7,9 @@ packages=(
   qt6-base-dev qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev
+  clang-14 libclang-rt-14-dev
+  xvfb xdotool imagemagick x11-utils python3 python3-xlib
+  dpkg-dev
 )
 
 missing=()

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for a bounded time
+# from the seed corpus in fuzz/corpus/<target>. Any crash, leak or hang fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${FUZZ_SECONDS:-30}"
+cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+  -DQUADRIVANE_FUZZ=ON -DQUADRIVANE_GUI=OFF -DQUADRIVANE_BENCH=OFF >/dev/null
+cmake --build build-fuzz -j"$(nproc)"
+for exe in build-fuzz/fuzz/*_fuzz; do
+  name="$(basename "$exe" _fuzz)"
+  work="$(mktemp -d)"
+  echo "== fuzzing $name for ${seconds}s"
+  log="$(mktemp)"
+  if ! "$exe" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -print_final_stats=1 \
+      -artifact_prefix="build-fuzz/$name-" "$work" "fuzz/corpus/$name" >"$log" 2>&1; then
+    tail -n 60 "$log"
+    echo "fuzz target $name failed"
+    exit 1
+  fi
+  grep -E '^Done|stat::number_of_executed_units' "$log"
+  rm -rf "$work" "$log"
+done

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTest>
+#include <optional>
+#include <vector>
+
+#include "ui/BoardView.h"
+#include "ui/Dialogs.h"
+#include "ui/Windows.h"
+
+namespace qv::ui::testing {
+
+// Answers every box at once and remembers what it was asked.
+class FakeDialogs : public TDialogs {
+  public:
+    FakeDialogs() { InstallDialogs(this); }
+    ~FakeDialogs() override { InstallDialogs(nullptr); }
+
+    bool confirmAnswer = true;
+    int confirms = 0;
+    QString confirmCaption, confirmText;
+    QPoint confirmAt;
+    bool Confirm(QWidget*, const QString& caption, const QString& text, QPoint at) override {
+        ++confirms;
+        confirmCaption = caption;
+        confirmText = text;
+        confirmAt = at;
+        return confirmAnswer;
+    }
+
+    std::optional<QString> nextFile;  // nothing: the user cancels
+    QString dialogTitle, defaultSuffix, selectedFilter;
+    QStringList nameFilters;
+    QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
+    std::optional<QString> RunFileDialog(QFileDialog& d) override {
+        dialogTitle = d.windowTitle();
+        nameFilters = d.nameFilters();
+        defaultSuffix = d.defaultSuffix();
+        selectedFilter = d.selectedNameFilter();
+        acceptMode = d.acceptMode();
+        return nextFile;
+    }
+
+    struct Box {
+        QMessageBox::Icon icon;
+        QString caption, text;
+    };
+    std::vector<Box> boxes;
+    void MessageBox(QWidget*, QMessageBox::Icon icon, const QString& caption,
+                    const QString& text) override {
+        boxes.push_back({icon, caption, text});
+    }
+};
+
+// All four windows, the main one shown and exposed, as the program starts.
+struct Program {
+    FakeDialogs dialogs;
+    TWindows w = CreateWindows();
+    TForm1& main = *w.Form1;
+
+    Program() {
+        main.show();
+        (void)QTest::qWaitForWindowExposed(&main);
+    }
+};
+
+// Centre of a point's piece at the designed geometry (CellSize 22, diameter 12).
+inline QPoint PixelOf(const TForm1& f, int column, int row) {
+    return QPoint((column - 1) * f.CellSize + f.PieceDiameter / 2,
+                  (row - 1) * f.CellSize + f.PieceDiameter / 2);
+}
+
+inline void SendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button,
+                      Qt::MouseButtons buttons, Qt::KeyboardModifiers mods, QPoint at) {
+    QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), button, buttons, mods);
+    QApplication::sendEvent(w, &e);
+}
+
+inline void Press(TForm1& f, QPoint at, Qt::MouseButton b = Qt::LeftButton,
+                  Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    SendMouse(f.pbBoard, QEvent::MouseButtonPress, b, b, mods, at);
+}
+inline void Release(TForm1& f, QPoint at, Qt::MouseButton b = Qt::LeftButton) {
+    SendMouse(f.pbBoard, QEvent::MouseButtonRelease, b, Qt::NoButton, Qt::NoModifier, at);
+}
+inline void Move(TForm1& f, QPoint at, Qt::MouseButtons held = Qt::NoButton,
+                 Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    SendMouse(f.pbBoard, QEvent::MouseMove, Qt::NoButton, held, mods, at);
+}
+inline void Click(TForm1& f, int column, int row, Qt::MouseButton b = Qt::LeftButton) {
+    const QPoint at = PixelOf(f, column, row);
+    Press(f, at, b);
+    Release(f, at, b);
+}
+
+inline QColor TextColour(const QPushButton* b) {
+    return b->palette().color(QPalette::ButtonText);
+}
+
+inline QColor PixelAt(QWidget* w, QPoint at) {
+    return w->grab().toImage().pixelColor(at);
+}
+
+}  // namespace qv::ui::testing

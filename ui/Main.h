@@ -1,0 +1,145 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+#include "engine/engine.h"
+#include "model/game.h"
+#include "model/settings.h"
+#include "ui/BoardDrawing.h"
+
+class QAction;
+class QFileDialog;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QToolButton;
+
+namespace qv::ui {
+
+class TBevelPanel;
+class TBoardView;
+class TForm2;
+class TStatsForm;
+class TTestForm;
+class TTurnPanel;
+
+// The main window. It owns the game and the computer player's state for the
+// whole run; the other windows are reached through the pointers below.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Set once all four windows exist.
+    void SetWindows(TForm2* form2, TStatsForm* stats, TTestForm* test);
+
+    qv::Game Game;
+    qv::Engine Engine;
+    int32_t CellSize = 0;
+    int32_t PieceDiameter = 0;
+    Point DragPoint;   // the point holding the Shift preview piece, or (0, 0)
+    Point HoverPoint;  // the point last written to status panel 0
+    QString CurrentFileName;
+
+    TForm2* Form2 = nullptr;
+    TStatsForm* StatsForm = nullptr;
+    TTestForm* TestForm = nullptr;
+
+    // The settings dialog's record; the defaults until the dialog exists.
+    const TSettings& Settings() const;
+    BoardGeometry Geometry() const { return {CellSize, PieceDiameter}; }
+
+    // Synchronous repaint of the board and of everything that follows the
+    // board (captions, piece count). The status bar is separate so that the
+    // Shift preview does not move the turn panel or the focus.
+    void RepaintMain();
+    void RepaintStatusBar();
+    QString StatusText(int panel) const;
+    QLabel* StatusPanel(int panel) const { return statusPanels_[panel]; }  // 0, 1 or 3
+
+    // Controls, named as the handlers refer to them.
+    TBevelPanel* Panel2;
+    QPushButton* bbBlue;
+    QLabel* Label2;
+    QPushButton* bbRed;
+    QProgressBar* pbrThink;
+    TBoardView* pbBoard;
+    TBevelPanel* Panel1;
+    QToolButton* sbBack;
+    QToolButton* sbForward;
+    QToolButton* sbCancel;
+    QStatusBar* sbStatusBar;
+    TTurnPanel* TurnPanel;
+
+    QAction* ClearBoard1;
+    QAction* SaveGame1;
+    QAction* LoadGame1;
+    QAction* Settings1;
+    QAction* ShowStatistics1;
+    QAction* SetupMode1;
+    QAction* GetPotentials1;
+    QAction* GetBluePotentials1;
+    QAction* GetRedPotentials1;
+    QAction* PlayRound1;
+    QAction* RunGeneticAlgorithm1;
+
+    QFileDialog* sdGameSave;
+    QFileDialog* odGameOpen;
+
+  public slots:
+    void ClearBoard1Click();
+    void SaveGame1Click();
+    void LoadGame1Click();
+    void Settings1Click();
+    void ShowStatistics1Click();
+    // Runs after the menu item has inverted its own check mark.
+    void Toggle();
+    void GetPotentials1Click();
+    void GetBluePotentials1Click();
+    void GetRedPotentials1Click();
+    void PlayRound1Click();
+    void RunGeneticAlgorithm1Click();
+
+    void Blue1Click();
+    void Red1Click();
+    void sbBackClick();
+    void sbForwardClick();
+    void sbCancelClick();
+
+  public:
+    void pbBoardPaint(QPainter& canvas);
+    void pbBoardMouseDown(Qt::MouseButton button, bool shift, int x, int y);
+    void pbBoardMouseMove(Qt::MouseButtons buttons, bool shift, int x, int y);
+    void pbBoardMouseUp(Qt::MouseButton button, int x, int y);
+    void sbStatusBarDrawPanel(QPainter& canvas, const QString& panelText, const QRect& rect);
+    void DrawTurnPanel(QPainter& canvas, const QRect& rect);
+    void FormResize();
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildControls();
+    void BuildMenu();
+    void BuildStatusBar();
+    void BuildFileDialogs();
+    void FormCreate();
+    void LayoutClient();
+    // Captions, text colours, the recount and the piece count panel.
+    void UpdateBoardDependents();
+    void SetStatusText(int panel, const QString& text);
+    // Where the search driver plugs in; until then a suggestion does nothing.
+    void SuggestMove(const Board& position, int32_t colour, const SearchChoice& choice);
+
+    QLabel* statusPanels_[4] = {};
+    QWidget* client_ = nullptr;
+    QWidget* blueHolder_ = nullptr;
+    QWidget* redHolder_ = nullptr;
+    QWidget* thinkStrip_ = nullptr;
+};
+
+}  // namespace qv::ui

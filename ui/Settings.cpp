@@ -1,0 +1,266 @@
+#include "ui/Settings.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTabWidget>
+
+#include "ui/WindowGeometry.h"
+
+namespace qv::ui {
+
+namespace {
+
+QSlider* TrackBar(QWidget* parent, QRect geometry, int maximum) {
+    auto* tb = new QSlider(Qt::Horizontal, parent);
+    tb->setGeometry(geometry);
+    tb->setRange(1, maximum);
+    tb->setTickInterval(1);
+    tb->setTickPosition(QSlider::TicksBelow);
+    tb->setPageStep(1);
+    return tb;
+}
+
+QLabel* Label(QWidget* parent, QPoint at, const QString& text) {
+    auto* l = new QLabel(text, parent);
+    l->move(at);
+    l->adjustSize();
+    return l;
+}
+
+void SetValueLabel(QLabel* label, int value) {
+    label->setText(QString::number(value));
+    label->adjustSize();
+}
+
+QCheckBox* CheckBox(QWidget* parent, int y, const QString& text) {
+    auto* cb = new QCheckBox(text, parent);
+    cb->move(9, y);
+    cb->adjustSize();
+    return cb;
+}
+
+}  // namespace
+
+TSearchPage TForm2::BuildSearchPage(QWidget* page, int depthX, int radioY) {
+    TSearchPage s;
+    s.page = page;
+    Label(page, {6, 1}, QStringLiteral("Search Depth:"));
+    s.depthLabel = Label(page, {77, 2}, QString());
+    s.depth = TrackBar(page, QRect(depthX, 16, 216, 37), 15);
+    s.fullWidth = new QRadioButton(QStringLiteral("Full Width Search"), page);
+    s.fullWidth->setGeometry(6, radioY, 113, 17);
+    s.limitedWidth = new QRadioButton(QStringLiteral("Search Width:"), page);
+    s.limitedWidth->setGeometry(6, radioY + 19, 89, 17);
+    s.widthLabel = Label(page, {95, 77}, QString());
+    s.width = TrackBar(page, QRect(22, 94, 216, 34), 64);
+    return s;
+}
+
+TForm2::TForm2(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Quadrivane Settings"));
+    setFont(WindowFont());
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setFixedSize(287, 210);
+    move(310, 170);
+
+    cbRBAISettings = new QCheckBox(
+        QStringLiteral("Seperate Artificial Intelligence Settings for Blue and Red"), this);
+    cbRBAISettings->setGeometry(3, 2, 298, 17);
+
+    pcSettings = new QTabWidget(this);
+    pcSettings->setGeometry(2, 22, 285, 160);
+    tsAI = new QWidget;
+    tsInterface = new QWidget;
+    tsBlueAI = new QWidget;
+    tsRedAI = new QWidget;
+    pcSettings->addTab(tsAI, QStringLiteral("Artificial Intelligence"));
+    pcSettings->addTab(tsInterface, QStringLiteral("Interface"));
+    pcSettings->addTab(tsBlueAI, QStringLiteral("Blue AI"));
+    pcSettings->addTab(tsRedAI, QStringLiteral("Red AI"));
+
+    const TSearchPage common = BuildSearchPage(tsAI, 22, 57);
+    tbYourAI = common.depth;
+    lYourAI = common.depthLabel;
+    rbFullSearch = common.fullWidth;
+    rbSearchWidth = common.limitedWidth;
+    tbSearchWidth = common.width;
+    lSearchWidth = common.widthLabel;
+
+    const TSearchPage blue = BuildSearchPage(tsBlueAI, 22, 56);
+    tbBlueAIDepth = blue.depth;
+    lBlueAIDepth = blue.depthLabel;
+    rbBlueFullSearch = blue.fullWidth;
+    rbBlueAIWidth = blue.limitedWidth;
+    tbBlueAIWidth = blue.width;
+    lBlueAIWidth = blue.widthLabel;
+
+    const TSearchPage red = BuildSearchPage(tsRedAI, 21, 57);
+    tbRedAIDepth = red.depth;
+    lRedAIDepth = red.depthLabel;
+    rbRedFullSearch = red.fullWidth;
+    rbRedAIWidth = red.limitedWidth;
+    tbRedAIWidth = red.width;
+    lRedAIWidth = red.widthLabel;
+
+    cbShowSquares = CheckBox(tsInterface, 7, QStringLiteral("Show Squares"));
+    cbShowPossible = CheckBox(tsInterface, 31, QStringLiteral("Show Possible Squares"));
+    cbYourMoveOrd = CheckBox(tsInterface, 68, QStringLiteral("Show Predicted Move Order"));
+    cbSound = CheckBox(tsInterface, 104, QStringLiteral("Sound"));
+
+    OK = new QPushButton(QStringLiteral("OK"), this);
+    OK->setGeometry(55, 185, 75, 25);
+    OK->setDefault(true);
+    Cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    Cancel->setGeometry(133, 185, 75, 25);
+    bApply = new QPushButton(QStringLiteral("&Apply"), this);
+    bApply->setGeometry(212, 185, 75, 25);
+
+    connect(OK, &QPushButton::clicked, this, &TForm2::OKClick);
+    connect(Cancel, &QPushButton::clicked, this, &TForm2::CancelClick);
+    connect(bApply, &QPushButton::clicked, this, &TForm2::bApplyClick);
+    connect(cbRBAISettings, &QCheckBox::clicked, this, &TForm2::cbRBAISettingsClick);
+    connect(tbYourAI, &QSlider::valueChanged, this, &TForm2::tbYourAIChange);
+    connect(tbSearchWidth, &QSlider::valueChanged, this, &TForm2::tbSearchWidthChange);
+    connect(tbBlueAIDepth, &QSlider::valueChanged, this, &TForm2::tbBlueAIDepthChange);
+    connect(tbBlueAIWidth, &QSlider::valueChanged, this, &TForm2::tbBlueAIWidthChange);
+    connect(tbRedAIDepth, &QSlider::valueChanged, this, &TForm2::tbRedAIDepthChange);
+    connect(tbRedAIWidth, &QSlider::valueChanged, this, &TForm2::tbRedAIWidthChange);
+    for (QRadioButton* rb : {rbFullSearch, rbSearchWidth})
+        connect(rb, &QRadioButton::toggled, this, &TForm2::SetSearchWidthEnabled);
+    for (QRadioButton* rb : {rbBlueFullSearch, rbBlueAIWidth})
+        connect(rb, &QRadioButton::toggled, this, &TForm2::SetBlueAIWidthEnabled);
+    for (QRadioButton* rb : {rbRedFullSearch, rbRedAIWidth})
+        connect(rb, &QRadioButton::toggled, this, &TForm2::SetRedAIWidthEnabled);
+
+    // FormCreate: the record lives exactly as long as the dialog.
+    settings_ = std::make_unique<TSettings>();
+    settings_->SetDefaults();
+    CurrentSettings = settings_.get();
+}
+
+TForm2::~TForm2() {
+    CurrentSettings = nullptr;
+}
+
+void TForm2::DisplaySettings(const TSettings& s) {
+    cbRBAISettings->setChecked(s.SeparateAISettings);
+    ShowSeparatePages(s.SeparateAISettings);
+
+    auto load = [](QSlider* depth, QLabel* depthLabel, QSlider* width, QLabel* widthLabel,
+                   QRadioButton* full, QRadioButton* limited, int32_t d, int32_t w, bool f) {
+        depth->setValue(d);
+        SetValueLabel(depthLabel, d);
+        width->setValue(w);
+        SetValueLabel(widthLabel, w);
+        full->setChecked(f);
+        limited->setChecked(!f);
+    };
+    load(tbBlueAIDepth, lBlueAIDepth, tbBlueAIWidth, lBlueAIWidth, rbBlueFullSearch, rbBlueAIWidth,
+         s.BlueSearchDepth, s.BlueSearchWidth, s.BlueFullWidthSearch);
+    load(tbRedAIDepth, lRedAIDepth, tbRedAIWidth, lRedAIWidth, rbRedFullSearch, rbRedAIWidth,
+         s.RedSearchDepth, s.RedSearchWidth, s.RedFullWidthSearch);
+    load(tbYourAI, lYourAI, tbSearchWidth, lSearchWidth, rbFullSearch, rbSearchWidth, s.SearchDepth,
+         s.SearchWidth, s.FullWidthSearch);
+    SetSearchWidthEnabled();
+    SetBlueAIWidthEnabled();
+    SetRedAIWidthEnabled();
+
+    cbYourMoveOrd->setChecked(s.ShowPredictedMoveOrder);
+    cbShowSquares->setChecked(s.ShowSquares);
+    cbShowPossible->setChecked(s.ShowPossibleSquares);
+    cbSound->setChecked(s.Sound);
+}
+
+void TForm2::StoreSettings(TSettings& s) const {
+    s.SeparateAISettings = cbRBAISettings->isChecked();
+    s.BlueSearchDepth = tbBlueAIDepth->value();
+    s.BlueSearchWidth = tbBlueAIWidth->value();
+    s.BlueFullWidthSearch = rbBlueFullSearch->isChecked();
+    s.RedSearchDepth = tbRedAIDepth->value();
+    s.RedSearchWidth = tbRedAIWidth->value();
+    s.RedFullWidthSearch = rbRedFullSearch->isChecked();
+    s.SearchDepth = tbYourAI->value();
+    s.SearchWidth = tbSearchWidth->value();
+    s.FullWidthSearch = rbFullSearch->isChecked();
+    s.ShowPredictedMoveOrder = cbYourMoveOrd->isChecked();
+    s.ShowSquares = cbShowSquares->isChecked();
+    s.ShowPossibleSquares = cbShowPossible->isChecked();
+    s.Sound = cbSound->isChecked();
+}
+
+void TForm2::ShowSeparatePages(bool separate) {
+    pcSettings->setTabVisible(pcSettings->indexOf(tsAI), !separate);
+    pcSettings->setTabVisible(pcSettings->indexOf(tsInterface), true);
+    pcSettings->setTabVisible(pcSettings->indexOf(tsBlueAI), separate);
+    pcSettings->setTabVisible(pcSettings->indexOf(tsRedAI), separate);
+    pcSettings->setCurrentWidget(separate ? tsInterface : tsAI);
+}
+
+void TForm2::OKClick() {
+    StoreSettings(*CurrentSettings);
+    if (RepaintMainWindow) RepaintMainWindow();
+    hide();
+}
+
+void TForm2::bApplyClick() {
+    StoreSettings(*CurrentSettings);
+    if (RepaintMainWindow) RepaintMainWindow();
+}
+
+void TForm2::CancelClick() {
+    hide();
+}
+
+void TForm2::cbRBAISettingsClick() {
+    ShowSeparatePages(cbRBAISettings->isChecked());
+}
+
+void TForm2::tbYourAIChange() {
+    SetValueLabel(lYourAI, tbYourAI->value());
+}
+void TForm2::tbSearchWidthChange() {
+    SetValueLabel(lSearchWidth, tbSearchWidth->value());
+}
+void TForm2::tbBlueAIDepthChange() {
+    SetValueLabel(lBlueAIDepth, tbBlueAIDepth->value());
+}
+void TForm2::tbBlueAIWidthChange() {
+    SetValueLabel(lBlueAIWidth, tbBlueAIWidth->value());
+}
+void TForm2::tbRedAIDepthChange() {
+    SetValueLabel(lRedAIDepth, tbRedAIDepth->value());
+}
+void TForm2::tbRedAIWidthChange() {
+    SetValueLabel(lRedAIWidth, tbRedAIWidth->value());
+}
+
+void TForm2::SetSearchWidthEnabled() {
+    tbSearchWidth->setEnabled(!rbFullSearch->isChecked());
+}
+void TForm2::SetBlueAIWidthEnabled() {
+    tbBlueAIWidth->setEnabled(!rbBlueFullSearch->isChecked());
+}
+void TForm2::SetRedAIWidthEnabled() {
+    tbRedAIWidth->setEnabled(!rbRedFullSearch->isChecked());
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    // Every time the dialog appears it shows the record, dropping cancelled edits.
+    if (!event->spontaneous()) DisplaySettings(*CurrentSettings);
+    QDialog::showEvent(event);
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event) {
+    // Escape keeps the edits, like OK; only Cancel and the close button drop them.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        OKClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace qv::ui

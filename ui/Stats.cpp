@@ -1,0 +1,48 @@
+#include "ui/Stats.h"
+
+#include <QLabel>
+
+#include "ui/WindowGeometry.h"
+
+namespace qv::ui {
+
+namespace {
+QLabel* Label(QWidget* parent, QPoint at, const QString& text) {
+    auto* l = new QLabel(text, parent);
+    l->move(at);
+    l->adjustSize();
+    return l;
+}
+}  // namespace
+
+TStatsForm::TStatsForm(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setWindowTitle(QStringLiteral("Quadrivane Stats"));
+    setFont(WindowFont());
+    // Closing the main window ends the program even while this one is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    PlaceWindow(this, 237, 211, 260, 89);
+    lblScore = Label(this, {85, 3}, QString());
+    Label3 = Label(this, {5, 3}, QStringLiteral("Projected Score:"));
+    Label4 = Label(this, {5, 20}, QStringLiteral("AI Stats:"));
+    lblAIStats = Label(this, {53, 20}, QString());
+    // FormCreate: visible from the start, next to the main window.
+    show();
+}
+
+void TStatsForm::SetScore(const QString& text) {
+    lblScore->setText(text);
+    lblScore->adjustSize();
+}
+
+void TStatsForm::SetScoreColour(const QColor& colour) {
+    QPalette pal = lblScore->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    lblScore->setPalette(pal);
+}
+
+void TStatsForm::SetAIStats(const QString& text) {
+    lblAIStats->setText(text);
+    lblAIStats->adjustSize();
+}
+
+}  // namespace qv::ui
