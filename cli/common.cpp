@@ -70,7 +70,7 @@ void AddWeightsOption(CLI::App& command, std::string& weights) {
                        "(default 1,7,3,1,4,3,1,2,4,0,0,0,0,9,4,10)");
 }
 
-PotentialWeights ParseWeights(const std::string& text) {
+PotentialWeights ParseWeights(const std::string& text, const std::string& option) {
     if (text.empty()) return DefaultWeights();
     std::vector<std::string> items(1);
     for (char ch : text) {
@@ -80,7 +80,7 @@ PotentialWeights ParseWeights(const std::string& text) {
             items.back() += ch;
     }
     if (items.size() != 16)
-        throw UsageError("--weights: expected 16 comma-separated integers W0..W15, found " +
+        throw UsageError(option + ": expected 16 comma-separated integers W0..W15, found " +
                          std::to_string(items.size()));
     PotentialWeights weights{};
     for (size_t i = 0; i < items.size(); ++i) {
@@ -89,7 +89,7 @@ PotentialWeights ParseWeights(const std::string& text) {
         if (!item.empty() && item[0] == '+') ++begin;
         const auto [end, ec] = std::from_chars(begin, item.data() + item.size(), weights[i]);
         if (item.empty() || ec != std::errc() || end != item.data() + item.size())
-            throw UsageError("--weights: W" + std::to_string(i) + " '" + item +
+            throw UsageError(option + ": W" + std::to_string(i) + " '" + item +
                              "' is not a 32-bit integer");
     }
     return weights;

@@ -32,7 +32,9 @@ Board ParseBoardText(const std::string& text);
 
 // --weights W0,...,W15
 void AddWeightsOption(CLI::App& command, std::string& weights);
-PotentialWeights ParseWeights(const std::string& text);
+// 16 comma-separated integers; empty text gives the default weights. option
+// names the argument in messages.
+PotentialWeights ParseWeights(const std::string& text, const std::string& option = "--weights");
 
 const char* ColourName(int32_t colour);
 
@@ -44,5 +46,7 @@ std::string JsonLine(const nlohmann::ordered_json& value);
 void AddScoreCommand(CLI::App& app);
 void AddSuggestCommand(CLI::App& app);
 void AddPotentialsCommand(CLI::App& app);
+void AddPlayCommands(CLI::App& app);
+void AddEvolveCommand(CLI::App& app);
 
 }  // namespace qv::cli

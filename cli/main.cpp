@@ -7,18 +7,25 @@
 #include "cli/common.h"
 
 int main(int argc, char** argv) {
-    CLI::App app("Quadrivane from the command line: scores, suggestions and potentials.",
-                 "quadrivane-cli");
+    CLI::App app(
+        "Quadrivane from the command line: scores, suggestions, potentials, engine games and "
+        "evolution.",
+        "quadrivane-cli");
     app.require_subcommand(1);
     qv::cli::AddScoreCommand(app);
     qv::cli::AddSuggestCommand(app);
     qv::cli::AddPotentialsCommand(app);
+    qv::cli::AddPlayCommands(app);
+    qv::cli::AddEvolveCommand(app);
+    app.set_version_flag("--version", "quadrivane-cli " QUADRIVANE_VERSION);
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         app.exit(e);

@@ -178,3 +178,77 @@ TEST(Cli, HelpOnEverySubcommand) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CliPlay, PlayRoundPlaysAWholeGameFromBlue) {
+    const nlohmann::json game = Json(Cli("play-round"));
+    const auto& moves = game["moves"];
+    ASSERT_GT(moves.size(), 8u);
+    for (size_t i = 0; i < moves.size(); ++i)
+        EXPECT_EQ(moves[i]["colour"], i % 2 == 0 ? "blue" : "red") << i;
+    EXPECT_EQ(moves[0]["point"], "A,5");  // the best-ranked point of the empty board
+    const int red = game["red_score"], blue = game["blue_score"], result = game["result"];
+    EXPECT_EQ(result, red > blue ? 2 : 1);
+    EXPECT_TRUE(std::abs(red - blue) >= 15 || moves.size() == 64);
+}
+
+TEST(CliPlay, ProfilesWithoutSearchFillOrDecide) {
+    const nlohmann::json game =
+        Json(Cli("play --red-profile 0,0,0,1,4,3,1,2,4,0,0,0,0,9,4,10 "
+                 "--blue-profile 0,0,0,0,1,0,0,1,0,0,0,0,0,2,0,2"));
+    const int red = game["red_score"], blue = game["blue_score"];
+    if (game["moves"].size() == 64u) {
+        EXPECT_EQ(game["result"], 1);
+        EXPECT_GE(blue, 1000);
+    } else {
+        EXPECT_GE(std::max(red, blue), 150);
+    }
+}
+
+struct BadArgs {
+    const char* args;
+    const char* message;
+};
+
+TEST(CliPlay, BadProfilesExitTwo) {
+    const BadArgs cases[] = {
+        {"play --red-profile 1,2,3 --blue-profile 1,7,3,1,4,3,1,2,4,0,0,0,0,9,4,10",
+         "--red-profile: expected 16"},
+        {"play --red-profile 1,7,3,1,4,3,1,2,4,0,0,0,0,9,4,10 "
+         "--blue-profile 1,7,3,1,4,x,1,2,4,0,0,0,0,9,4,10",
+         "--blue-profile: W5 'x'"},
+        {"evolve --rounds 0 --trace /dev/null", "--rounds"},
+        {"evolve --rounds 1 --trace /nonexistent-dir/TRACE.TXT", "File not found"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = Cli(c.args);
+        EXPECT_EQ(run.code, 2) << c.args;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    }
+}
+
+TEST(CliEvolve, TraceIsTheSameWithOneOrTwoThreads) {
+    const std::string dir = QUADRIVANE_CLI_TEST_DIR;
+    const std::string one = dir + "/trace-1-" + std::to_string(getpid()) + ".txt";
+    const std::string two = dir + "/trace-2-" + std::to_string(getpid()) + ".txt";
+    const CliRun a = Cli("evolve --seed 7 --rounds 3 --jobs 1 --trace '" + one + "'");
+    const CliRun b = Cli("evolve --seed 7 --rounds 3 --jobs 2 --trace '" + two + "'");
+    ASSERT_EQ(a.code, 0) << a.err;
+    ASSERT_EQ(b.code, 0) << b.err;
+    const std::string traceOne = Slurp(one), traceTwo = Slurp(two);
+    EXPECT_EQ(traceOne, traceTwo);
+    EXPECT_EQ(traceOne.substr(0, 17), "Begin\r\n\r\nRound: 1");
+    EXPECT_EQ(traceOne.substr(traceOne.size() - 5), "End\r\n");
+    EXPECT_NE(a.err.find("round 3/3"), std::string::npos) << a.err;
+    std::remove(one.c_str());
+    std::remove(two.c_str());
+}
+
+TEST(CliVersion, PrintsTheVersion) {
+    const CliRun run = Cli("--version");
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out.rfind("quadrivane-cli ", 0), 0u) << run.out;
+}
+
+}  // namespace

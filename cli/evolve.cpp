@@ -1,0 +1,125 @@
+// evolve: the genetic evolution of the weights, headless, optionally playing
+// the ten games of a round on several threads.
+
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "cli/common.h"
+#include "engine/engine.h"
+#include "model/savedgame.h"
+#include "model/settings.h"
+#include "tuning/engine_game.h"
+#include "tuning/evolution.h"
+#include "tuning/trace.h"
+
+namespace qv::cli {
+namespace {
+
+struct EvolveOptions {
+    std::optional<uint32_t> seed;
+    int rounds = 100;
+    std::string trace;
+    int jobs = 1;
+};
+
+int PlayOne(const EngineProfile& red, const EngineProfile& blue) {
+    Engine engine;
+    Board board;
+    float redScore = 0, blueScore = 0;
+    return PlayEngineGame(engine, board, red, blue, redScore, blueScore, TSettings().SearchDepth);
+}
+
+class Progress {
+  public:
+    explicit Progress(int rounds) : rounds_(rounds), tty_(::isatty(2) != 0) {}
+
+    // Without a terminal, one line per round is enough.
+    void Show(int round, int games) {
+        if (!tty_ && games % kGamesPerRound != 0) return;
+        const double elapsed = Seconds();
+        const int total = rounds_ * kGamesPerRound;
+        const double left = games > 0 ? elapsed / games * (total - games) : 0;
+        std::fprintf(stderr, "%sround %d/%d, game %d/%d, %.1f s elapsed, about %.1f s left%s",
+                     tty_ ? "\r" : "", round, rounds_, games, total, elapsed, left,
+                     tty_ ? "   " : "\n");
+        std::fflush(stderr);
+    }
+    void Done(bool completed) {
+        std::fprintf(stderr, "%s%s after %.2f s\n", tty_ ? "\n" : "",
+                     completed ? "evolution finished" : "evolution halted", Seconds());
+    }
+
+  private:
+    double Seconds() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    }
+    int rounds_;
+    bool tty_;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+void Run(const EvolveOptions& o) {
+    const std::string path = o.trace.empty() ? DefaultTracePath() : o.trace;
+    const uint32_t seed = o.seed ? *o.seed : TimeOfDaySeed();
+    Progress progress(o.rounds);
+    EvolutionHooks hooks;
+    int finished = 0;
+    int currentRound = 1;
+    if (o.jobs <= 1) {
+        hooks.gameStarting = [&](int round, int, int32_t, int32_t) { currentRound = round; };
+        hooks.playGame = PlayOne;
+        hooks.gameFinished = [&] { progress.Show(currentRound, ++finished); };
+    } else {
+        // The games of a round are independent: each depends only on its two
+        // profiles, so any order gives the same results.
+        hooks.playRound = [&](const std::array<Pairing, kGamesPerRound>& pairs) {
+            std::array<int, kGamesPerRound> results{};
+            std::atomic<int> next{0};
+            std::vector<std::thread> workers;
+            for (int j = 0; j < std::min(o.jobs, kGamesPerRound); ++j)
+                workers.emplace_back([&] {
+                    for (int g; (g = next++) < kGamesPerRound;)
+                        results[g] = PlayOne(pairs[g].red, pairs[g].blue);
+                });
+            for (auto& w : workers) w.join();
+            finished += kGamesPerRound;
+            return results;
+        };
+        hooks.roundFinished = [&](int round) { progress.Show(round, finished); };
+    }
+    TraceFile trace(path);
+    const bool completed = RunEvolution(seed, o.rounds, trace, hooks);
+    progress.Done(completed);
+    std::printf("trace written to %s (seed %u)\n", path.c_str(), seed);
+}
+
+}  // namespace
+
+void AddEvolveCommand(CLI::App& app) {
+    auto* command = app.add_subcommand(
+        "evolve", "run the genetic evolution of the weights and write its trace");
+    auto o = std::make_shared<EvolveOptions>();
+    command->add_option(
+        "--seed", o->seed,
+        "32-bit state of the random sequence (default: the time of day, UTC, in ms)");
+    command->add_option("--rounds", o->rounds, "rounds of ten games (default 100)")
+        ->check(CLI::Range(1, 1000000));
+    command->add_option("--trace", o->trace, "trace file (default: " + DefaultTracePath() + ")");
+    command->add_option("--jobs", o->jobs, "threads playing the games of a round (default 1)")
+        ->check(CLI::Range(1, 64));
+    command->callback([o] {
+        try {
+            Run(*o);
+        } catch (const GameError& e) {
+            throw UsageError("trace file: " + std::string(e.what()));
+        }
+    });
+}
+
+}  // namespace qv::cli
