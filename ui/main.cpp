@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 
 #include "ui/ErrorReport.h"
@@ -24,6 +26,17 @@ class TApplication : public QApplication {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Answered before the window system is touched, so it works without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("quadrivane %s\n", QUADRIVANE_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf("Usage: quadrivane [--version]\nThe Quadrivane board game.\n");
+            return 0;
+        }
+    }
     TApplication app(argc, argv);
     QApplication::setApplicationName(qv::ui::kApplicationTitle);
     qv::ui::TWindows windows = qv::ui::CreateWindows();
