@@ -3,6 +3,7 @@
 #include <charconv>
 #include <vector>
 
+#include "model/board_text.h"
 #include "model/game.h"
 #include "model/savedgame.h"
 
@@ -19,35 +20,11 @@ void AddPositionOptions(CLI::App& command, PositionOptions& options) {
 }
 
 Board ParseBoardText(const std::string& text) {
-    Board board;
-    int cells = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char ch = text[i];
-        if (ch == '/' || ch == ' ' || ch == '\n' || ch == '\r' || ch == '\t') continue;
-        int32_t value;
-        switch (ch) {
-            case '.':
-                value = Empty;
-                break;
-            case 'r':
-            case 'R':
-                value = Red;
-                break;
-            case 'b':
-            case 'B':
-                value = Blue;
-                break;
-            default:
-                throw UsageError("--board: character " + std::to_string(i + 1) + " ('" +
-                                 std::string(1, ch) +
-                                 "') is not a cell; use '.' for empty, 'r' for Red, 'b' for Blue");
-        }
-        if (cells < kPoints) board(cells % 8 + 1, cells / 8 + 1) = value;
-        ++cells;
+    try {
+        return qv::ParseBoardText(text);
+    } catch (const BoardTextError& e) {
+        throw UsageError(std::string("--board: ") + e.what());
     }
-    if (cells != kPoints)
-        throw UsageError("--board: expected 64 cells, found " + std::to_string(cells));
-    return board;
 }
 
 Board LoadPosition(const PositionOptions& options) {
