@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -127,20 +128,40 @@ TEST_F(SavedGameFiles, MissingFileIsNotFound) {
     }
 }
 
+// Saving into a folder without write permission must say so and keep the
+// earlier file. Root ignores permissions, so there the save runs in a child
+// process that has given up root.
 TEST_F(SavedGameFiles, FailedSaveKeepsTheEarlierFile) {
     const fs::path p = dir / "keep.qdv";
     SaveGameFile(p, History({{1, 1}}));
-    if (::geteuid() != 0) {  // root ignores directory permissions
-        fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                             fs::perms::group_exec | fs::perms::others_read |
+                             fs::perms::others_exec);
+    auto attempt = [&p]() -> int {
         try {
             SaveGameFile(p, History({{2, 2}}));
-            ADD_FAILURE();
+            return 1;
         } catch (const GameError& e) {
-            EXPECT_STREQ(e.what(), "File access denied");
+            return std::string(e.what()) == "File access denied" ? 0 : 2;
         }
-        fs::permissions(dir, fs::perms::owner_all);
+    };
+    if (::geteuid() != 0) {
+        EXPECT_EQ(attempt(), 0);
+    } else {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+            ::_exit(attempt());
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "1: saved anyway, 2: another message, 3: setuid";
     }
+    fs::permissions(dir, fs::perms::owner_all);
     EXPECT_EQ(Read(p), "A,8\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 1);
 }
 
 TEST_F(SavedGameFiles, FullDeviceSaysDiskFull) {

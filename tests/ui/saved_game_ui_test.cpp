@@ -206,6 +206,8 @@ class SavedGameUiTest : public QObject {
                                   << "File access denied.";
         QTest::newRow("in a missing folder") << "missing/game.qdv"
                                              << "File not found.";
+        QTest::newRow("a full device") << "/dev/full"
+                                       << "Disk full.";
     }
     void unwritableTargetIsReported() {
         QFETCH(QString, target);
@@ -213,10 +215,11 @@ class SavedGameUiTest : public QObject {
         QVERIFY(QDir(dir_.path()).mkpath("folder"));
         Program p;
         Click(p.main, 4, 4);
-        Save(p, Path(target));
+        const QString path = target.startsWith('/') ? target : Path(target);
+        Save(p, path);
         QCOMPARE(p.dialogs.boxes.size(), size_t{1});
         QCOMPARE(p.dialogs.boxes[0].text, message);
-        QCOMPARE(p.main.CurrentFileName, Path(target));
+        QCOMPARE(p.main.CurrentFileName, path);
         QCOMPARE(p.main.Game.MoveCount, 1);
         // Nothing half-written is left beside the target.
         const QStringList left = QDir(dir_.path()).entryList({"folder.*"}, QDir::Files);
