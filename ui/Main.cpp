@@ -141,6 +141,8 @@ void TForm1::BuildControls() {
     SetTextColour(bbRed, ColourRgb(Red));
     Label2 = new QLabel(Panel2);
     Label2->setGeometry(75, 5, 78, 23);
+    // The label reaches over the left part of bbRed; clicks there are the button's.
+    Label2->setAttribute(Qt::WA_TransparentForMouseEvents);
     thinkStrip_ = new QWidget(Panel2);
     pbrThink = new QProgressBar(thinkStrip_);
     pbrThink->setRange(0, 100);

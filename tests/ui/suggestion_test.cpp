@@ -123,6 +123,16 @@ class SuggestionTest : public QObject {
         QVERIFY(f.bbRed->isEnabled() && f.bbBlue->isEnabled());
     }
 
+    // Label2 spans part of bbRed; a click anywhere on the button must reach it.
+    void wholeRedButtonTakesClicks() {
+        Program p;
+        TForm1& f = p.main;
+        for (int x : {3, 32, 62}) {
+            const QPoint at = f.bbRed->mapTo(&f, QPoint(x, 10));
+            QCOMPARE(f.childAt(at), static_cast<QWidget*>(f.bbRed));
+        }
+    }
+
     void suggestedMoveIsTheWinningCorner() {
         Program p;
         TForm1& f = p.main;
