@@ -50,7 +50,9 @@ const QString kTurnPanelText = QStringLiteral("Color");
 
 void SetTextColour(QPushButton* button, const QColor& colour) {
     QPalette pal = button->palette();
-    pal.setColor(QPalette::ButtonText, colour);
+    // A disabled button keeps the greyed text, so a running search shows.
+    pal.setColor(QPalette::Active, QPalette::ButtonText, colour);
+    pal.setColor(QPalette::Inactive, QPalette::ButtonText, colour);
     button->setPalette(pal);
 }
 
@@ -141,7 +143,9 @@ void TForm1::BuildControls() {
     SetTextColour(bbRed, ColourRgb(Red));
     Label2 = new QLabel(Panel2);
     Label2->setGeometry(75, 5, 78, 23);
-    // The label reaches over the left part of bbRed; clicks there are the button's.
+    // The label reaches under bbRed's panel: the button stays whole and takes
+    // its clicks, and a wider window shows the whole caption.
+    Label2->lower();
     Label2->setAttribute(Qt::WA_TransparentForMouseEvents);
     thinkStrip_ = new QWidget(Panel2);
     pbrThink = new QProgressBar(thinkStrip_);
