@@ -6,16 +6,23 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 #include <exception>
 
+#include "engine/suggest.h"
 #include "model/savedgame.h"
 #include "model/scoring.h"
+#include "tuning/diagnostics.h"
+#include "tuning/evolution.h"
+#include "tuning/trace.h"
 #include "ui/BevelPanel.h"
 #include "ui/BoardView.h"
 #include "ui/Dialogs.h"
@@ -23,6 +30,7 @@
 #include "ui/GlyphIcons.h"
 #include "ui/Settings.h"
 #include "ui/Stats.h"
+#include "ui/TestInfo.h"
 #include "ui/TurnPanel.h"
 #include "ui/WindowGeometry.h"
 
@@ -42,7 +50,9 @@ const QString kTurnPanelText = QStringLiteral("Color");
 
 void SetTextColour(QPushButton* button, const QColor& colour) {
     QPalette pal = button->palette();
-    pal.setColor(QPalette::ButtonText, colour);
+    // A disabled button keeps the greyed text, so a running search shows.
+    pal.setColor(QPalette::Active, QPalette::ButtonText, colour);
+    pal.setColor(QPalette::Inactive, QPalette::ButtonText, colour);
     button->setPalette(pal);
 }
 
@@ -59,6 +69,27 @@ QToolButton* GlyphButton(QWidget* parent, QRect geometry, const QIcon& icon) {
 const TSettings& DefaultSettings() {
     static const TSettings defaults;
     return defaults;
+}
+
+// Runs its action when the scope is left, also through an exception.
+template <typename F>
+class AtExit {
+  public:
+    explicit AtExit(F f) : f_(std::move(f)) {}
+    ~AtExit() { f_(); }
+    AtExit(const AtExit&) = delete;
+    AtExit& operator=(const AtExit&) = delete;
+
+  private:
+    F f_;
+};
+
+std::string ThousandsSeparator() {
+    return QLocale::system().groupSeparator().toStdString();
+}
+
+std::string DecimalSeparator() {
+    return QLocale::system().decimalPoint().toStdString();
 }
 
 }  // namespace
@@ -112,6 +143,10 @@ void TForm1::BuildControls() {
     SetTextColour(bbRed, ColourRgb(Red));
     Label2 = new QLabel(Panel2);
     Label2->setGeometry(75, 5, 78, 23);
+    // The label reaches under bbRed's panel: the button stays whole and takes
+    // its clicks, and a wider window shows the whole caption.
+    Label2->lower();
+    Label2->setAttribute(Qt::WA_TransparentForMouseEvents);
     thinkStrip_ = new QWidget(Panel2);
     pbrThink = new QProgressBar(thinkStrip_);
     pbrThink->setRange(0, 100);
@@ -262,9 +297,45 @@ void TForm1::FormResize() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    // A running search ends at its next root move instead of outliving the window.
+    // The window must outlive any search still on the stack: the work is asked
+    // to stop, and the window closes once it has returned.
     Engine.CancelRequested = true;
+    if (suggesting_ || tuning_) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
+}
+
+void TForm1::LongWorkEnded() {
+    if (!closePending_ || suggesting_ || tuning_) return;
+    closePending_ = false;
+    QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void TForm1::SetCommandsEnabled(bool enabled) {
+    for (QWidget* w : {static_cast<QWidget*>(bbBlue), static_cast<QWidget*>(bbRed),
+                       static_cast<QWidget*>(sbBack), static_cast<QWidget*>(sbForward)})
+        w->setEnabled(enabled);
+    for (QAction* a : {ClearBoard1, LoadGame1, SetupMode1, GetPotentials1, GetBluePotentials1,
+                       GetRedPotentials1, PlayRound1, RunGeneticAlgorithm1})
+        a->setEnabled(enabled);
+}
+
+void TForm1::BeginTuning() {
+    tuning_ = true;
+    SetCommandsEnabled(false);
+    // The game clears the board; a Shift preview piece must not be taken off it later.
+    DragPoint = Point{0, 0};
+}
+
+void TForm1::EndTuning() {
+    tuning_ = false;
+    SetCommandsEnabled(true);
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    RepaintStatusBar();
+    LongWorkEnded();
 }
 
 // ---- painting ----
@@ -326,7 +397,8 @@ void TForm1::DrawTurnPanel(QPainter& canvas, const QRect& rect) {
 // ---- mouse ----
 
 void TForm1::pbBoardMouseDown(Qt::MouseButton button, bool shift, int x, int y) {
-    if (CellSize <= 0) return;
+    // An engine game owns the board while it plays.
+    if (CellSize <= 0 || tuning_) return;
     const int32_t c = HitTest(x, CellSize), r = HitTest(y, CellSize);
     if (!OnBoard(c, r)) return;
 
@@ -385,25 +457,62 @@ void TForm1::pbBoardMouseUp(Qt::MouseButton, int, int) {
 // ---- buttons ----
 
 void TForm1::Blue1Click() {
+    if (suggesting_ || tuning_) return;
     if (StatsForm) StatsForm->SetScoreColour(ColourRgb(Blue));
     SuggestMove(Game.board, Blue, SearchParameters(Settings(), Blue));
 }
 
 void TForm1::Red1Click() {
+    if (suggesting_ || tuning_) return;
     if (StatsForm) StatsForm->SetScoreColour(ColourRgb(Red));
     SuggestMove(Game.board, Red, SearchParameters(Settings(), Red));
 }
 
-void TForm1::SuggestMove(const Board&, int32_t, const SearchChoice&) {}
+void TForm1::SuggestMove(const Board& position, int32_t colour, const SearchChoice& choice) {
+    if (suggesting_ || tuning_) return;
+    suggesting_ = true;
+    bbRed->setEnabled(false);
+    bbBlue->setEnabled(false);
+    PlayRound1->setEnabled(false);
+    RunGeneticAlgorithm1->setEnabled(false);
+    AtExit done([this] {
+        suggesting_ = false;
+        bbRed->setEnabled(true);
+        bbBlue->setEnabled(true);
+        PlayRound1->setEnabled(true);
+        RunGeneticAlgorithm1->setEnabled(true);
+        // Back to the side to move's button, which lost the focus when disabled.
+        RepaintStatusBar();
+        LongWorkEnded();
+    });
+    pbrThink->setValue(0);
+
+    const Suggestion s = qv::SuggestMove(Engine, position, colour, choice.depth, choice.width,
+                                         choice.fullWidth, Settings().SearchDepth);
+    RepaintMain();
+    if (StatsForm) StatsForm->SetScore(QString::fromStdString(s.caption));
+    if (ShouldSwitchToFullWidth(s.value, choice.fullWidth, s.boardWasFull) && Form2 &&
+        Form2->CurrentSettings) {
+        Form2->CurrentSettings->FullWidthSearch = true;
+        Form2->CurrentSettings->SearchDepth = 5;
+        Form2->DisplaySettings(*Form2->CurrentSettings);
+    }
+    if (StatsForm)
+        StatsForm->SetAIStats(QString::fromStdString(
+            StatsCaption(static_cast<int64_t>(s.elapsedMs), Engine.PositionsEvaluated,
+                         ThousandsSeparator(), DecimalSeparator())));
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    if (Settings().Sound) QApplication::beep();
+}
 
 void TForm1::sbBackClick() {
-    if (!Game.TakeBackMove()) return;
+    if (tuning_ || !Game.TakeBackMove()) return;
     RepaintMain();
     RepaintStatusBar();
 }
 
 void TForm1::sbForwardClick() {
-    if (!Game.RedoMove()) return;
+    if (tuning_ || !Game.RedoMove()) return;
     RepaintMain();
     RepaintStatusBar();
 }
@@ -415,6 +524,7 @@ void TForm1::sbCancelClick() {
 // ---- menu ----
 
 void TForm1::ClearBoard1Click() {
+    if (tuning_) return;
     // Halves of the sums, not the window's centre: the box has always opened there.
     const QRect frame = frameGeometry();
     const QPoint at((frame.left() + frame.width()) / 2, (frame.top() + frame.height()) / 2);
@@ -438,6 +548,7 @@ void TForm1::SaveGame1Click() {
 }
 
 void TForm1::LoadGame1Click() {
+    if (tuning_) return;
     odGameOpen->selectNameFilter(odGameOpen->nameFilters().front());
     const std::optional<QString> name = Dialogs().RunFileDialog(*odGameOpen);
     if (!name) return;
@@ -474,11 +585,94 @@ void TForm1::Toggle() {
     RepaintMain();
 }
 
-// The diagnostics, engine games and the evolution fill these in.
-void TForm1::GetPotentials1Click() {}
-void TForm1::GetBluePotentials1Click() {}
-void TForm1::GetRedPotentials1Click() {}
-void TForm1::PlayRound1Click() {}
-void TForm1::RunGeneticAlgorithm1Click() {}
+// ---- diagnostics ----
+
+void TForm1::ShowListing(const std::vector<std::string>& lines) {
+    if (!TestForm) return;
+    TestForm->show();
+    TestForm->raise();
+    TestForm->TestMemo->clear();
+    for (const std::string& line : lines)
+        TestForm->TestMemo->appendPlainText(QString::fromStdString(line));
+}
+
+void TForm1::GetPotentials1Click() {
+    if (tuning_) return;
+    ShowListing(RankedPotentialsListing(Engine, Game.board, DecimalSeparator()));
+}
+
+void TForm1::GetBluePotentials1Click() {
+    if (tuning_) return;
+    ShowListing(ColourPotentialsListing(Game.board, Engine.Weights, Blue, DecimalSeparator()));
+}
+
+void TForm1::GetRedPotentials1Click() {
+    if (tuning_) return;
+    ShowListing(ColourPotentialsListing(Game.board, Engine.Weights, Red, DecimalSeparator()));
+}
+
+// ---- engine games and the evolution ----
+
+EngineGameHooks TForm1::GameHooks() {
+    EngineGameHooks hooks;
+    hooks.searchStarting = [this] {
+        pbrThink->setValue(0);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    };
+    hooks.searchFinished = [] { QApplication::restoreOverrideCursor(); };
+    hooks.moved = [this](int32_t, int32_t, int32_t) {
+        RepaintMain();
+        RepaintStatusBar();
+    };
+    return hooks;
+}
+
+void TForm1::PlayRound1Click() {
+    if (suggesting_ || tuning_) return;
+    Engine.CancelRequested = false;
+    auto [red, blue] = PlayRoundProfiles(Engine.Weights);
+    red[1] = blue[1] = PlayRoundDepth;
+    red[2] = blue[2] = PlayRoundWidth;
+    BeginTuning();
+    AtExit done([this] { EndTuning(); });
+    float redScore = 0, blueScore = 0;
+    PlayEngineGame(Engine, Game.board, red, blue, redScore, blueScore, Settings().SearchDepth,
+                   GameHooks());
+    RepaintMain();
+}
+
+void TForm1::RunGeneticAlgorithm1Click() {
+    if (suggesting_ || tuning_) return;
+    Engine.CancelRequested = false;
+    BeginTuning();
+    AtExit done([this] { EndTuning(); });
+    try {
+        TraceFile trace(TracePath.empty() ? DefaultTracePath() : TracePath);
+        EvolutionHooks hooks;
+        hooks.gameStarting = [this](int round, int, int32_t redId, int32_t blueId) {
+            Label2->setText(QString::asprintf("%d: %d vs. %d", round, redId, blueId));
+        };
+        hooks.playGame = [this](const EngineProfile& red, const EngineProfile& blue) {
+            float redScore = 0, blueScore = 0;
+            return PlayEngineGame(Engine, Game.board, red, blue, redScore, blueScore,
+                                  Settings().SearchDepth, GameHooks());
+        };
+        hooks.gameFinished = [this] {
+            RepaintMain();
+            QCoreApplication::processEvents();
+        };
+        hooks.cancelRequested = [this] { return Engine.CancelRequested; };
+        hooks.halted = [this] {
+            // Closing the window stops the run too; then nobody is left to read the box.
+            if (!closePending_)
+                Dialogs().MessageBox(this, QMessageBox::NoIcon, kApplicationTitle,
+                                     QStringLiteral("Evolution halted"));
+        };
+        RunEvolution(EvolutionSeed ? *EvolutionSeed : TimeOfDaySeed(), EvolutionRounds, trace,
+                     hooks);
+    } catch (const std::exception& e) {
+        ReportError(QString::fromLocal8Bit(e.what()));
+    }
+}
 
 }  // namespace qv::ui

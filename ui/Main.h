@@ -2,10 +2,14 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "engine/engine.h"
 #include "model/game.h"
 #include "model/settings.h"
+#include "tuning/engine_game.h"
 #include "ui/BoardDrawing.h"
 
 class QAction;
@@ -47,6 +51,17 @@ class TForm1 : public QMainWindow {
     TForm2* Form2 = nullptr;
     TStatsForm* StatsForm = nullptr;
     TTestForm* TestForm = nullptr;
+
+    // What "Play Round" and "Run Genetic Algorithm" run; tests shorten them.
+    int32_t PlayRoundDepth = 9;
+    int32_t PlayRoundWidth = 3;
+    int EvolutionRounds = 100;
+    std::optional<uint32_t> EvolutionSeed;  // the UTC time of day when empty
+    std::string TracePath;                  // DefaultTracePath() when empty
+
+    // Long work on the stack: a suggestion, or an engine game / evolution run.
+    bool Suggesting() const { return suggesting_; }
+    bool Tuning() const { return tuning_; }
 
     // The settings dialog's record; the defaults until the dialog exists.
     const TSettings& Settings() const;
@@ -132,8 +147,20 @@ class TForm1 : public QMainWindow {
     // Captions, text colours, the recount and the piece count panel.
     void UpdateBoardDependents();
     void SetStatusText(int panel, const QString& text);
-    // Where the search driver plugs in; until then a suggestion does nothing.
     void SuggestMove(const Board& position, int32_t colour, const SearchChoice& choice);
+    // The hourglass around each engine search and a repaint after every piece.
+    EngineGameHooks GameHooks();
+    // Commands that would change the live board or start other long work.
+    void SetCommandsEnabled(bool enabled);
+    void BeginTuning();
+    void EndTuning();
+    // A close asked for during long work is carried out once the work returned.
+    void LongWorkEnded();
+    void ShowListing(const std::vector<std::string>& lines);
+
+    bool suggesting_ = false;
+    bool tuning_ = false;
+    bool closePending_ = false;
 
     QLabel* statusPanels_[4] = {};
     QWidget* client_ = nullptr;

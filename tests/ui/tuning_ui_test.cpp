@@ -1,0 +1,270 @@
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <functional>
+
+#include "engine/evaluate.h"
+#include "model/scoring.h"
+#include "tuning/engine_game.h"
+#include "tuning/evolution.h"
+#include "tuning/trace.h"
+#include "ui/TestInfo.h"
+#include "ui_test_support.h"
+
+using namespace qv;
+using namespace qv::ui;
+using namespace qv::ui::testing;
+
+namespace {
+
+void AtFirstRootMove(TForm1& f, std::function<void()> onFirst) {
+    auto original = f.Engine.OnRootMove;
+    auto calls = std::make_shared<int>(0);
+    f.Engine.OnRootMove = [original, calls, onFirst] {
+        if ((*calls)++ == 0) onFirst();
+        original();
+    };
+}
+
+// Short games, so the suite stays quick.
+void Shorten(TForm1& f, const QTemporaryDir& dir) {
+    f.PlayRoundDepth = 2;
+    f.PlayRoundWidth = 2;
+    f.EvolutionRounds = 1;
+    f.EvolutionSeed = 7;
+    f.TracePath = (dir.path() + QStringLiteral("/TRACE.TXT")).toStdString();
+}
+
+QByteArray ReadAll(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll();
+}
+
+bool Decided(const Board& b) {
+    return std::abs(EvaluatePosition(1, static_cast<float>(TotalScore(Red, b)),
+                                     static_cast<float>(TotalScore(Blue, b)))) > 1000;
+}
+
+bool CommandsEnabled(TForm1& f) {
+    return f.bbRed->isEnabled() && f.bbBlue->isEnabled() && f.sbBack->isEnabled() &&
+           f.sbForward->isEnabled() && f.ClearBoard1->isEnabled() && f.LoadGame1->isEnabled() &&
+           f.SetupMode1->isEnabled() && f.GetPotentials1->isEnabled() &&
+           f.GetRedPotentials1->isEnabled() && f.GetBluePotentials1->isEnabled() &&
+           f.PlayRound1->isEnabled() && f.RunGeneticAlgorithm1->isEnabled();
+}
+
+bool CommandsDisabled(TForm1& f) {
+    return !f.bbRed->isEnabled() && !f.bbBlue->isEnabled() && !f.sbBack->isEnabled() &&
+           !f.sbForward->isEnabled() && !f.ClearBoard1->isEnabled() && !f.LoadGame1->isEnabled() &&
+           !f.SetupMode1->isEnabled() && !f.GetPotentials1->isEnabled() &&
+           !f.GetRedPotentials1->isEnabled() && !f.GetBluePotentials1->isEnabled() &&
+           !f.PlayRound1->isEnabled() && !f.RunGeneticAlgorithm1->isEnabled();
+}
+
+}  // namespace
+
+class TuningUiTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void playRoundLeavesAFinishedGame() {
+        Program p;
+        TForm1& f = p.main;
+        QTemporaryDir dir;
+        Shorten(f, dir);
+        Click(f, 3, 3);
+        Click(f, 4, 4);
+        const auto history = f.Game.MoveHistory;
+        f.Engine.CancelRequested = true;  // cleared by the command
+        int rootMoves = 0;
+        auto original = f.Engine.OnRootMove;
+        f.Engine.OnRootMove = [&] {
+            ++rootMoves;
+            original();
+        };
+        f.PlayRound1->trigger();
+
+        const Board& b = f.Game.board;
+        QVERIFY(Decided(b) || b.Pieces() == 64);
+        QVERIFY(rootMoves > b.Pieces());  // searches were not cut short
+        QCOMPARE(f.Game.MoveHistory, history);
+        QCOMPARE(f.Game.MoveCount, b.Pieces());
+        QCOMPARE(f.StatusText(1), QString::number(b.Pieces()));
+
+        // The last profile installed stays in the live weights: the last mover's
+        // after a decided game (Blue made the odd moves), Blue's after a full board.
+        const auto [red, blue] = PlayRoundProfiles(DefaultWeights());
+        const bool blueLast = !Decided(b) || b.Pieces() % 2 == 1;
+        const EngineProfile& last = blueLast ? blue : red;
+        for (int i : {3, 4, 5, 6, 7, 8, 13, 14, 15}) QCOMPARE(f.Engine.Weights[i], last[i]);
+        for (int i : {0, 1, 2, 9, 10, 11, 12}) QCOMPARE(f.Engine.Weights[i], DefaultWeights()[i]);
+        QVERIFY(CommandsEnabled(f));
+        QVERIFY(!f.Tuning());
+    }
+
+    // While a game plays, nothing else may change the board or start long work.
+    void noReentryDuringAnEngineGame() {
+        Program p;
+        TForm1& f = p.main;
+        QTemporaryDir dir;
+        Shorten(f, dir);
+        bool disabled = false, cancelOn = false, unchanged = false;
+        AtFirstRootMove(f, [&] {
+            disabled = CommandsDisabled(f);
+            cancelOn = f.sbCancel->isEnabled();
+            const Board before = f.Game.board;
+            Click(f, 8, 8);
+            f.sbBackClick();
+            f.sbForwardClick();
+            f.ClearBoard1Click();
+            f.LoadGame1Click();
+            f.Red1Click();
+            f.Blue1Click();
+            f.GetRedPotentials1Click();
+            f.PlayRound1Click();
+            f.RunGeneticAlgorithm1Click();
+            unchanged = f.Game.board == before && p.dialogs.confirms == 0 &&
+                        !p.w.TestForm->isVisible() && !QFile::exists(dir.path() + "/TRACE.TXT");
+        });
+        f.PlayRound1->trigger();
+        QVERIFY(disabled);
+        QVERIFY(cancelOn);
+        QVERIFY(unchanged);
+        QVERIFY(CommandsEnabled(f));
+    }
+
+    void evolutionWritesItsTrace() {
+        Program p;
+        TForm1& f = p.main;
+        QTemporaryDir dir;
+        Shorten(f, dir);
+        QString firstCaption;
+        AtFirstRootMove(f, [&] { firstCaption = f.Label2->text(); });
+        f.RunGeneticAlgorithm1->trigger();
+        QCOMPARE(firstCaption, QStringLiteral("1: 1 vs. 2"));
+        QCOMPARE(f.Label2->text(), QStringLiteral("1: 19 vs. 20"));
+        QVERIFY(p.dialogs.boxes.empty());
+        QVERIFY(CommandsEnabled(f));
+
+        // The same run without a window writes the same bytes.
+        const std::string headlessPath =
+            (dir.path() + QStringLiteral("/headless.txt")).toStdString();
+        {
+            Engine engine;
+            Board board;
+            TraceFile trace(headlessPath);
+            EvolutionHooks hooks;
+            hooks.playGame = [&](const EngineProfile& red, const EngineProfile& blue) {
+                float rs = 0, bs = 0;
+                return PlayEngineGame(engine, board, red, blue, rs, bs, 3);
+            };
+            QVERIFY(RunEvolution(7, 1, trace, hooks));
+        }
+        const QByteArray trace = ReadAll(f.TracePath);
+        QVERIFY(trace.startsWith("Begin\r\n\r\nRound: 1\r\n"));
+        QVERIFY(trace.endsWith("(0-1)\r\nEnd\r\n"));
+        QCOMPARE(trace, ReadAll(headlessPath));
+    }
+
+    void evolutionHaltedByCancel() {
+        Program p;
+        TForm1& f = p.main;
+        QTemporaryDir dir;
+        Shorten(f, dir);
+        f.EvolutionRounds = 100;
+        AtFirstRootMove(f, [&] { f.sbCancel->click(); });
+        f.RunGeneticAlgorithm1->trigger();
+        QCOMPARE(ReadAll(f.TracePath), QByteArray("Begin\r\n\r\nRound: 1\r\nEnd\r\n"));
+        QCOMPARE(p.dialogs.boxes.size(), size_t{1});
+        QCOMPARE(p.dialogs.boxes[0].icon, QMessageBox::NoIcon);
+        QCOMPARE(p.dialogs.boxes[0].text, QStringLiteral("Evolution halted"));
+        QCOMPARE(f.Label2->text(), QStringLiteral("1: 1 vs. 2"));
+        QVERIFY(CommandsEnabled(f));
+    }
+
+    void traceThatCannotBeCreated() {
+        Program p;
+        TForm1& f = p.main;
+        QTemporaryDir dir;
+        Shorten(f, dir);
+        f.TracePath = (dir.path() + QStringLiteral("/missing/TRACE.TXT")).toStdString();
+        f.RunGeneticAlgorithm1->trigger();
+        QCOMPARE(p.dialogs.boxes.size(), size_t{1});
+        QCOMPARE(p.dialogs.boxes[0].icon, QMessageBox::Critical);
+        QVERIFY(p.dialogs.boxes[0].text.endsWith(QLatin1Char('.')));
+        QVERIFY(CommandsEnabled(f));
+        QVERIFY(!f.Tuning());
+    }
+
+    void closingDuringLongWork_data() {
+        QTest::addColumn<int>("command");
+        QTest::newRow("Play Round") << 0;
+        QTest::newRow("Run Genetic Algorithm") << 1;
+    }
+
+    void closingDuringLongWork() {
+        QFETCH(int, command);
+        QApplication::setQuitOnLastWindowClosed(false);
+        Program p;
+        TForm1& f = p.main;
+        QTemporaryDir dir;
+        Shorten(f, dir);
+        bool closedAtOnce = true;
+        AtFirstRootMove(f, [&] { closedAtOnce = f.close(); });
+        (command == 0 ? f.PlayRound1 : f.RunGeneticAlgorithm1)->trigger();
+        QVERIFY(!closedAtOnce);
+        QVERIFY(!f.Tuning());
+        QVERIFY(p.dialogs.boxes.empty());
+        QTRY_VERIFY(!f.isVisible());
+        if (command == 1)
+            QCOMPARE(ReadAll(f.TracePath), QByteArray("Begin\r\n\r\nRound: 1\r\nEnd\r\n"));
+        QApplication::setQuitOnLastWindowClosed(true);
+    }
+
+    void diagnosticsOnTheEmptyBoard_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<int>("tiedAt");
+        QTest::addColumn<QString>("tied");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("Get Potentials")
+            << 0 << 64 << QStringLiteral("1) A,5: 71958528") << 8
+            << QStringLiteral("8) A,4: 71958528") << QStringLiteral("64) A,8: 33030144");
+        QTest::newRow("Get Red Potentials")
+            << 1 << 65 << QStringLiteral("A,8 R: 501645312") << 4
+            << QStringLiteral("A,5 R: 1092870144") << QStringLiteral("Best: (A,5): 1092870144");
+        QTest::newRow("Get Blue Potentials")
+            << 2 << 65 << QStringLiteral("A,8 R: 501645312") << 60
+            << QStringLiteral("H,5 R: 1092870144") << QStringLiteral("Best: (A,5): 1092870144");
+    }
+
+    void diagnosticsOnTheEmptyBoard() {
+        QFETCH(int, command);
+        QFETCH(int, lines);
+        QFETCH(QString, first);
+        QFETCH(int, tiedAt);
+        QFETCH(QString, tied);
+        QFETCH(QString, last);
+        Program p;
+        TForm1& f = p.main;
+        QPlainTextEdit* memo = p.w.TestForm->TestMemo;
+        memo->setPlainText(QStringLiteral("left from before"));
+        QAction* actions[] = {f.GetPotentials1, f.GetRedPotentials1, f.GetBluePotentials1};
+        actions[command]->trigger();
+        QVERIFY(p.w.TestForm->isVisible());
+        const QStringList got = memo->toPlainText().split(QLatin1Char('\n'));
+        QCOMPARE(got.size(), lines);
+        QCOMPARE(got.front(), first);
+        QCOMPARE(got[tiedAt - 1], tied);
+        QCOMPARE(got.back(), last);
+        QCOMPARE(f.Game.board, Board{});
+    }
+};
+
+QTEST_MAIN(TuningUiTest)
+#include "tuning_ui_test.moc"
