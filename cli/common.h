@@ -44,5 +44,6 @@ std::string JsonLine(const nlohmann::ordered_json& value);
 void AddScoreCommand(CLI::App& app);
 void AddSuggestCommand(CLI::App& app);
 void AddPotentialsCommand(CLI::App& app);
+void AddBenchCommand(CLI::App& app);
 
 }  // namespace qv::cli

@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     qv::cli::AddScoreCommand(app);
     qv::cli::AddSuggestCommand(app);
     qv::cli::AddPotentialsCommand(app);
+    qv::cli::AddBenchCommand(app);
 
     try {
         app.parse(argc, argv);
