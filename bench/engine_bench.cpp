@@ -62,7 +62,8 @@ BENCHMARK(BM_ScoreAfterMove_Literal);
 void BM_ScoreAfterMove_Fast(benchmark::State& state) {
     Engine engine;
     std::vector<Searcher> searchers;
-    for (const Case& c : Cases()) searchers.emplace_back(engine, fast::ToBits(c.board));
+    for (const Case& c : Cases())
+        searchers.emplace_back(engine, fast::ToBits(c.board), fast::Kept::kNone);
     int64_t calls = 0;
     for (auto _ : state) {
         for (size_t i = 0; i < searchers.size(); ++i) {
@@ -70,7 +71,7 @@ void BM_ScoreAfterMove_Fast(benchmark::State& state) {
             const fast::SearchBoard& b = searchers[i].board;
             for (uint64_t scan = ~b.occupied; scan != 0; scan &= scan - 1) {
                 const int k = std::countr_zero(scan);
-                benchmark::DoNotOptimize(c.own + static_cast<float>(b.gain[c.colour][k]));
+                benchmark::DoNotOptimize(c.own + static_cast<float>(b.Gain(c.colour, k)));
                 ++calls;
             }
         }
@@ -79,11 +80,13 @@ void BM_ScoreAfterMove_Fast(benchmark::State& state) {
 }
 BENCHMARK(BM_ScoreAfterMove_Fast);
 
-// Placing and removing a piece on every empty point, keeping the ranking sums.
+// Placing a piece on every empty point, keeping the ranking sums, and
+// putting the sums back.
 void BM_PlaceRemove_Fast(benchmark::State& state) {
     Engine engine;
     std::vector<Searcher> searchers;
-    for (const Case& c : Cases()) searchers.emplace_back(engine, fast::ToBits(c.board));
+    for (const Case& c : Cases())
+        searchers.emplace_back(engine, fast::ToBits(c.board), fast::Kept::kRank);
     int64_t calls = 0;
     for (auto _ : state) {
         for (size_t i = 0; i < searchers.size(); ++i) {
@@ -91,11 +94,13 @@ void BM_PlaceRemove_Fast(benchmark::State& state) {
             const int32_t colour = Cases()[i].colour;
             for (uint64_t scan = ~s.board.occupied; scan != 0; scan &= scan - 1) {
                 const int k = std::countr_zero(scan);
-                s.board.Place<fast::kTrackRank>(k, colour, s.terms);
-                s.board.Remove<fast::kTrackRank>(k, colour, s.terms);
+                const fast::SearchBoard::Sums saved = s.board.sums;
+                s.board.Place<fast::Kept::kRank, false>(k, colour, s.terms);
+                s.board.Unmark(k, colour);
+                s.board.sums = saved;
                 ++calls;
             }
-            benchmark::DoNotOptimize(s.board.rank[0]);
+            benchmark::DoNotOptimize(s.board.sums.sum[0]);
         }
     }
     state.SetItemsProcessed(calls);
@@ -129,7 +134,7 @@ void BM_RankCandidates_FastInSearch(benchmark::State& state) {
     Engine engine;
     std::vector<Searcher> searchers;
     for (const Case& c : Cases()) {
-        searchers.emplace_back(engine, fast::ToBits(c.board));
+        searchers.emplace_back(engine, fast::ToBits(c.board), fast::Kept::kRank);
         searchers.back().width = 3;
     }
     uint8_t order[kPoints];
@@ -162,7 +167,8 @@ BENCHMARK(BM_BestPotentialPoint_FastFromBoard);
 void BM_BestPotentialPoint_FastInSearch(benchmark::State& state) {
     Engine engine;
     std::vector<Searcher> searchers;
-    for (const Case& c : Cases()) searchers.emplace_back(engine, fast::ToBits(c.board));
+    for (const Case& c : Cases())
+        searchers.emplace_back(engine, fast::ToBits(c.board), fast::Kept::kSearch);
     for (auto _ : state)
         for (Searcher& s : searchers) benchmark::DoNotOptimize(s.BestPoint<true>());
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(Cases().size()));
@@ -187,7 +193,8 @@ BENCHMARK(BM_HorizonNode_Literal);
 void BM_HorizonNode_Fast(benchmark::State& state) {
     Engine engine;
     std::vector<Searcher> searchers;
-    for (const Case& c : Cases()) searchers.emplace_back(engine, fast::ToBits(c.board));
+    for (const Case& c : Cases())
+        searchers.emplace_back(engine, fast::ToBits(c.board), fast::Kept::kNone);
     PredictedLine line{};
     for (auto _ : state)
         for (size_t i = 0; i < searchers.size(); ++i) {

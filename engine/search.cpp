@@ -35,7 +35,8 @@ void Engine::SearchFullWidth(Board position, int32_t colour, int32_t remainingDe
                              float otherScore, float ownScore, PredictedLine& line,
                              ScoredMove FirstMoveHint) {
     Tables();
-    Searcher s(*this, fast::ToBits(position));
+    Searcher s(*this, fast::ToBits(position),
+               searchTables_.searchExact ? fast::Kept::kSearch : fast::Kept::kNone);
     s.total = totalDepth;
     if (searchTables_.searchExact)
         s.FullNode<true>(colour, remainingDepth, parentAlpha, parentBeta, otherScore, ownScore,
@@ -51,7 +52,8 @@ void Engine::SearchWidthLimited(Board position, int32_t colour, int32_t remainin
                                 float parentBeta, float otherScore, float ownScore,
                                 PredictedLine& line) {
     Tables();
-    Searcher s(*this, fast::ToBits(position));
+    Searcher s(*this, fast::ToBits(position),
+               searchTables_.rankExact ? fast::Kept::kRank : fast::Kept::kNone);
     s.total = totalDepth;
     // The head is tried whatever the width; no list is longer than the board.
     s.width = width < 1 ? 1 : width > kPoints ? kPoints : width;

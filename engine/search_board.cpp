@@ -22,10 +22,7 @@ std::array<PointCorners, kPoints> BuildCornersThrough() {
         for (int32_t i = 0; i < table.throughCount[p]; ++i) {
             const SquareThrough& s = table.through[p][i];
             list.squares[i] = {static_cast<uint16_t>(s.id),
-                               s.size,
-                               {static_cast<uint8_t>(ReadingIndex(s.others[0])),
-                                static_cast<uint8_t>(ReadingIndex(s.others[1])),
-                                static_cast<uint8_t>(ReadingIndex(s.others[2]))}};
+                               static_cast<uint16_t>(s.size * kCountStates), s.others, s.size};
         }
     }
     return lists;
@@ -52,10 +49,12 @@ int SearchTermShift(const PotentialTables& t) {
     return shift;
 }
 
-bool SearchSumsExact(const PotentialTables& t) {
+// The shift of the search terms when their sums are exact (see
+// SearchTables::searchExact), else -1.
+int ExactSearchShift(const PotentialTables& t) {
     int shift = SearchTermShift(t);
-    if (shift == 62) return true;  // every term is 0
-    if (shift < 2) return false;
+    if (shift == 62) return 0;  // every term is 0
+    if (shift < 2) return -1;
     shift = std::min(shift, 38);
     const uint64_t limit = uint64_t{1} << (24 + shift);
     for (const PointCorners& list : CornersThrough()) {
@@ -65,10 +64,20 @@ bool SearchSumsExact(const PotentialTables& t) {
             for (int32_t n = 1; n <= 4; ++n)
                 largest = std::max(largest, t.search[list.squares[i].size][n]);
             sum += static_cast<uint64_t>(largest);
-            if (sum >= limit) return false;
+            if (sum >= limit) return -1;
         }
     }
-    return true;
+    return shift;
+}
+
+// The power of two shared by all ranking terms.
+int RankShift(const PotentialTables& t) {
+    int shift = 31;
+    for (int32_t s = 2; s <= 8; ++s)
+        for (int32_t n = 1; n <= 4; ++n)
+            if (t.rank[s][n] != 0)
+                shift = std::min(shift, std::countr_zero(static_cast<uint32_t>(t.rank[s][n])));
+    return shift == 31 ? 0 : shift;
 }
 
 }  // namespace
@@ -80,7 +89,10 @@ const std::array<PointCorners, kPoints>& CornersThrough() {
 
 SearchTables::SearchTables(const PotentialTables& t) {
     rankExact = t.rankSumExact;
-    searchExact = SearchSumsExact(t);
+    rankShift = RankShift(t);
+    searchShift = ExactSearchShift(t);
+    searchExact = searchShift >= 0;
+    if (!searchExact) searchShift = 0;
     bool anyGood = false;
     for (int32_t s = 2; s <= 8; ++s)
         for (int32_t n = 1; n <= 4; ++n) anyGood = anyGood || t.good[s][n] != 0;
@@ -90,37 +102,37 @@ SearchTables::SearchTables(const PotentialTables& t) {
         for (int state = 0; state < kCountStates; ++state) {
             const int32_t reds = Reds(state), blues = Blues(state);
             if (reds + blues > 4 || Dead(state)) continue;
-            // Only an empty corner reads these, so at most three are occupied;
-            // the fourth count only ever reaches occupied corners.
+            const int at = s * kCountStates + state;
+            // Only an empty corner reads these, so at most three corners are
+            // occupied; the fourth count only ever reaches occupied corners.
             const int32_t n = std::min(1 + reds + blues, 4);
-            rank[s][state] = t.rank[s][n];
-            good[s][state] = t.good[s][n];
-            search[s][state] = t.search[s][n];
-            rankOf[s][state] = t.rank[s][n];
-            goodOf[s][state] = t.good[s][n];
-            if (searchExact) searchOf[s][state] = static_cast<int64_t>(t.search[s][n]);
-            if (reds == 3 && blues == 0) gainOf[Red][s][state] = s * s;
-            if (blues == 3 && reds == 0) gainOf[Blue][s][state] = s * s;
+            rank[at] = t.rank[s][n];
+            good[at] = t.good[s][n];
+            search[at] = t.search[s][n];
+            if (rankExact) rankOf[at] = t.rank[s][n] >> rankShift;
+            if (searchExact)
+                searchOf[at] =
+                    static_cast<int32_t>(static_cast<int64_t>(t.search[s][n]) >> searchShift);
+            if (reds == 3 && blues == 0) gainOf[Red][at] = s * s;
+            if (blues == 3 && reds == 0) gainOf[Blue][at] = s * s;
         }
     for (int32_t colour = Red; colour <= Blue; ++colour)
         for (int32_t s = 2; s <= 8; ++s)
             for (int state = 0; state < kCountStates; ++state) {
                 const int32_t reds = Reds(state), blues = Blues(state);
                 if (Dead(state) || reds + blues >= 4) continue;
-                const int after = state + (colour == Red ? kRedStep : kBlueStep);
-                rankChange[colour][s][state] = rankOf[s][after] - rankOf[s][state];
-                searchChange[colour][s][state] = searchOf[s][after] - searchOf[s][state];
-                goodChange[colour][s][state] = goodOf[s][after] - goodOf[s][state];
-                bool gains = false;
-                for (int32_t k = Red; k <= Blue; ++k) {
-                    gainChange[colour][s][state][k] = gainOf[k][s][after] - gainOf[k][s][state];
-                    gains = gains || gainChange[colour][s][state][k] != 0;
-                }
-                changes[colour][s][state] = kLive | (gains ? kGains : 0);
+                const int at = s * kCountStates + state;
+                const int after = at + (colour == Red ? kRedStep : kBlueStep);
+                rankChange[colour][at] = rankOf[after] - rankOf[at];
+                searchChange[colour][at] = searchOf[after] - searchOf[at];
+                goodChange[colour][at] = good[after] - good[at];
+                const int32_t own = colour == Red ? reds : blues;
+                const int32_t other = colour == Red ? blues : reds;
+                if (own == 2 && other == 0) threeUp[colour][at] = s * s;
             }
 }
 
-void SearchBoard::Load(const Bits& position, const SearchTables& t) {
+void SearchBoard::Load(const Bits& position, Kept kept, const SearchTables& t) {
     *this = SearchBoard{};
     red = Transpose(position.red);
     blue = Transpose(position.blue);
@@ -133,19 +145,22 @@ void SearchBoard::Load(const Bits& position, const SearchTables& t) {
             if (position.red & Bit(corner)) st += kRedStep;
             if (position.blue & Bit(corner)) st += kBlueStep;
         }
-        state[i] = static_cast<uint8_t>(st);
+        sums.state[i] = static_cast<uint8_t>(st);
+        const int at = s.size * kCountStates + st;
         for (const uint8_t corner : s.corners) {
             const int q = ReadingIndex(corner);
-            rank[q] += t.rankOf[s.size][st];
-            good[q] += t.goodOf[s.size][st];
-            search[q] += t.searchOf[s.size][st];
-            gain[Red][q] += t.gainOf[Red][s.size][st];
-            gain[Blue][q] += t.gainOf[Blue][s.size][st];
+            if (kept == Kept::kRank) sums.sum[corner] += t.rankOf[at];
+            if (kept == Kept::kSearch) sums.sum[corner] += t.searchOf[at];
+            good[corner] += t.good[at];
+            sums.gain[0][q] = static_cast<int16_t>(sums.gain[0][q] + t.gainOf[Red][at]);
+            sums.gain[1][q] = static_cast<int16_t>(sums.gain[1][q] + t.gainOf[Blue][at]);
         }
     }
-    for (int q = 0; q < kPoints; ++q)
-        for (int32_t k = Red; k <= Blue; ++k)
-            if (gain[k][q] > 0) gainers[k] |= Bit(q);
+    for (int q = 0; q < kPoints; ++q) {
+        for (int32_t k = 0; k < 2; ++k)
+            if (sums.gain[k][q] > 0 && !(occupied & Bit(q))) sums.gainers[k] |= Bit(q);
+        if (kept != Kept::kNone && (occupied & Bit(q))) sums.sum[FromReading(q)] += kOccupiedSum;
+    }
 }
 
 }  // namespace qv::fast

@@ -1,15 +1,16 @@
 #pragma once
 // The board as the searches see it. Besides the pieces it keeps the corner
 // counts of all 336 squares and, per point, sums over the squares through it
-// (ranking and search terms, fork-boost squares, the value each colour would
-// complete there), all kept up to date as pieces are placed and removed, so a
-// node reads them instead of walking every square through every point.
+// (the ranking or the search terms, the fork-boost squares, the value each
+// colour would complete there), all kept up to date as pieces are placed, so
+// a node reads them instead of walking every square through every point. A
+// node takes a copy of that part before its moves and puts it back after each
+// one.
 //
-// Every point's sums are kept as if the point were empty: a square adds its
-// term, given its four corner counts, to all four of its corners. For an empty
-// point that is exactly the sum over the squares through it; for an occupied
-// point it is meaningless until the piece is removed again, and since all sums
-// are integers they come back exactly.
+// A square adds its term, given its four corner counts, to all four of its
+// corners. For an empty point that is exactly the sum over the squares
+// through it; an occupied point's sums are meaningless, but they come back
+// exactly once the piece is taken off again.
 //
 // Points are numbered in reading order here (row 1 from column 1 to 8, then
 // row 2, ...), the order in which the searches scan; the potentials' column
@@ -60,12 +61,14 @@ constexpr bool Dead(int state) {
     return state % 5 > 0 && state / 5 > 0;
 }
 
-// One square through a point: its index, size and three other corners
-// (reading indices).
+// One square through a point: its index, its size (also as the first entry
+// of its row in the by-size-and-state tables) and its three other corners
+// (column-major indices, as the sums are kept).
 struct Corner {
     uint16_t id;
-    uint8_t size;
+    uint16_t row;  // size x kCountStates
     std::array<uint8_t, 3> others;
+    uint8_t size;
 };
 
 struct PointCorners {
@@ -73,81 +76,133 @@ struct PointCorners {
     std::array<Corner, kMaxSquaresPerPoint> squares;
 };
 
-// By reading index; each point's squares in the potentials' visiting order.
+// By the point's reading index; each point's squares in the potentials'
+// visiting order.
 const std::array<PointCorners, kPoints>& CornersThrough();
+
+// Below every kept sum (they stay within +-2^24, occupied or not).
+constexpr int32_t kOccupiedSum = -(1 << 30);
+
+// Which sum the board keeps per point.
+enum class Kept { kNone, kRank, kSearch };
 
 // The terms of one weight vector by square size and corner counts, and what
 // the sums of the points can be trusted for.
 struct SearchTables {
-    // By [size][state]; 0 for a dead square.
-    int32_t rank[9][kCountStates]{};
-    int32_t good[9][kCountStates]{};
-    float search[9][kCountStates]{};
+    // By [size x 25 + state]; 0 for a dead square.
+    int32_t rank[9 * kCountStates]{};
+    int32_t good[9 * kCountStates]{};
+    float search[9 * kCountStates]{};
 
-    // Every ranking sum may be taken as one integer sum (PotentialTables::rankSumExact).
+    // Every ranking sum may be taken as one integer sum (PotentialTables::rankSumExact);
+    // the terms share the factor 2^rankShift, and the sums divided by it fit
+    // in 24 bits.
     bool rankExact = false;
+    int rankShift = 0;
     // No point can get the fork boost: no square qualifies and W15 > 0.
     bool noBoost = false;
     // Every search term is a whole number >= 0 with at least two trailing zero
-    // bits, and no point's sum can reach the float grid spacing of those bits
-    // times 2^24. Then every partial sum is exact and the 1.0 that the sum
-    // starts from survives exactly when the total of the terms stays below
-    // 2^24 - 1: the potential is a strictly increasing function of that
-    // integer total, whatever the order of the additions.
+    // bits (2^searchShift), and no point's sum can reach 2^(24 + searchShift).
+    // Then every partial sum is exact and the 1.0 that the sum starts from
+    // survives exactly when the total of the terms stays below 2^24 - 1: the
+    // potential is a strictly increasing function of that integer total,
+    // whatever the order of the additions.
     bool searchExact = false;
+    int searchShift = 0;
 
-    // What a square of [size] in [state] adds to each of its corners.
-    int64_t rankOf[9][kCountStates]{};
-    int64_t searchOf[9][kCountStates]{};
-    int32_t goodOf[9][kCountStates]{};
-    int32_t gainOf[3][9][kCountStates]{};  // by colour
-
-    // The changes when a piece of [colour] joins a square of [size] in [state].
-    enum : uint8_t { kLive = 1, kGains = 2 };
-    uint8_t changes[3][9][kCountStates]{};
-    int64_t rankChange[3][9][kCountStates]{};
-    int64_t searchChange[3][9][kCountStates]{};
-    int32_t goodChange[3][9][kCountStates]{};
-    int32_t gainChange[3][9][kCountStates][3]{};
+    // What a square in a state adds to each corner: the kept sums use the
+    // terms divided by their shared power of two.
+    int32_t rankOf[9 * kCountStates]{};
+    int32_t searchOf[9 * kCountStates]{};
+    int32_t gainOf[3][9 * kCountStates]{};  // by colour: all the others hold it
+    // When a piece of [colour] joins a square in a state: the change of its
+    // term, of its fork-boost count, and the value the colour can now complete
+    // on the last corner (three of its pieces and that corner empty).
+    int32_t rankChange[3][9 * kCountStates]{};
+    int32_t searchChange[3][9 * kCountStates]{};
+    int32_t goodChange[3][9 * kCountStates]{};
+    int32_t threeUp[3][9 * kCountStates]{};
 
     explicit SearchTables(const PotentialTables& t);
 };
-
-// What to keep up to date besides the corner counts and the gains.
-enum Track : int { kTrackNone = 0, kTrackRank = 1, kTrackGood = 2, kTrackSearch = 4 };
 
 struct SearchBoard {
     // Reading order.
     uint64_t red = 0;
     uint64_t blue = 0;
     uint64_t occupied = 0;
-    std::array<uint8_t, kSquareCount> state{};
-    // By colour: the square values a piece of the colour would complete on
-    // each point (ScoreAfterMove's gain), and the points where that is above 0.
-    int32_t gain[3][kPoints]{};
-    uint64_t gainers[3]{};
-    int64_t rank[kPoints]{};
+
+    // What a node copies and puts back.
+    struct Sums {
+        std::array<uint8_t, kSquareCount> state;
+        // The kept ranking or search sum, divided by the terms' power of two;
+        // by column-major index, the order in which the potentials are read.
+        // Occupied points carry kOccupiedSum on top, so that a plain maximum
+        // over all 64 finds an empty point.
+        int32_t sum[kPoints];
+        // By colour - 1: the square values a piece of the colour would
+        // complete on the point (ScoreAfterMove's gain), and the points where
+        // that is above 0. Kept for empty points only.
+        int16_t gain[2][kPoints];
+        uint64_t gainers[2];
+    } sums{};
+    // Fork-boost squares per point (column-major), when they can matter.
     int32_t good[kPoints]{};
-    int64_t search[kPoints]{};
 
     // From the board's column-major bit sets.
-    void Load(const Bits& position, const SearchTables& t);
+    void Load(const Bits& position, Kept kept, const SearchTables& t);
     Bits ColumnBits() const { return {Transpose(red), Transpose(blue)}; }
 
-    template <int Tracked>
+    int32_t Gain(int32_t colour, int k) const { return sums.gain[colour - 1][k]; }
+    uint64_t Gainers(int32_t colour) const { return sums.gainers[colour - 1]; }
+
+    // Places a piece and brings the kept sums up to date; taking it off again
+    // is Unmark and putting back the copy of sums (and good) taken before.
+    template <Kept K, bool TrackGood>
     void Place(int k, int32_t colour, const SearchTables& t) {
+        const int step = colour == Red ? kRedStep : kBlueStep;
+        const PointCorners& list = CornersThrough()[k];
+        const int32_t* change = K == Kept::kRank     ? t.rankChange[colour]
+                                : K == Kept::kSearch ? t.searchChange[colour]
+                                                     : nullptr;
+        const int32_t* threeUp = t.threeUp[colour];
+        int16_t* gain = sums.gain[colour - 1];
+        for (int32_t i = 0; i < list.count; ++i) {
+            const Corner& c = list.squares[i];
+            const int before = sums.state[c.id];
+            sums.state[c.id] = static_cast<uint8_t>(before + step);
+            const int at = c.row + before;
+            if constexpr (K != Kept::kNone) {
+                const int32_t d = change[at];
+                sums.sum[c.others[0]] += d;
+                sums.sum[c.others[1]] += d;
+                sums.sum[c.others[2]] += d;
+            }
+            if constexpr (TrackGood) {
+                const int32_t d = t.goodChange[colour][at];
+                good[c.others[0]] += d;
+                good[c.others[1]] += d;
+                good[c.others[2]] += d;
+            }
+            if (threeUp[at] != 0) {
+                // The mover now holds three corners; the fourth is the one
+                // of the others still empty. (A square that only loses the
+                // other colour's three corners changes nothing on an empty
+                // point: all its other corners are occupied.)
+                const int q0 = ReadingIndex(c.others[0]), q1 = ReadingIndex(c.others[1]);
+                const int q = !(occupied & Bit(q0))   ? q0
+                              : !(occupied & Bit(q1)) ? q1
+                                                      : ReadingIndex(c.others[2]);
+                gain[q] = static_cast<int16_t>(gain[q] + threeUp[at]);
+                sums.gainers[colour - 1] |= Bit(q);
+            }
+        }
+        if constexpr (K != Kept::kNone) sums.sum[FromReading(k)] += kOccupiedSum;
         Mark(k, colour);
-        Apply<Tracked, 1>(k, colour, t);
     }
 
-    template <int Tracked>
-    void Remove(int k, int32_t colour, const SearchTables& t) {
-        Unmark(k, colour);
-        Apply<Tracked, -1>(k, colour, t);
-    }
-
-    // Occupancy only, for a move whose reply is a horizon node: the reply
-    // reads nothing but the occupancy and its own colour's gains, and a piece
+    // Occupancy only: enough for a move whose reply is a horizon node, which
+    // reads nothing but the occupancy and its own colour's gains; a piece
     // never changes the other colour's gains on the points left empty.
     void Mark(int k, int32_t colour) {
         (colour == Red ? red : blue) |= Bit(k);
@@ -156,54 +211,6 @@ struct SearchBoard {
     void Unmark(int k, int32_t colour) {
         (colour == Red ? red : blue) &= ~Bit(k);
         occupied &= ~Bit(k);
-    }
-
-  private:
-    template <int Tracked, int Sign>
-    void Apply(int k, int32_t colour, const SearchTables& t) {
-        const int step = colour == Red ? kRedStep : kBlueStep;
-        const PointCorners& list = CornersThrough()[k];
-        const uint8_t(&changes)[9][kCountStates] = t.changes[colour];
-        for (int32_t i = 0; i < list.count; ++i) {
-            const Corner& c = list.squares[i];
-            int before;
-            if constexpr (Sign > 0) {
-                before = state[c.id];
-                state[c.id] = static_cast<uint8_t>(before + step);
-            } else {
-                before = state[c.id] - step;
-                state[c.id] = static_cast<uint8_t>(before);
-            }
-            const uint8_t what = changes[c.size][before];
-            if (what == 0) continue;
-            if constexpr ((Tracked & kTrackRank) != 0) {
-                const int64_t d = Sign * t.rankChange[colour][c.size][before];
-                rank[c.others[0]] += d;
-                rank[c.others[1]] += d;
-                rank[c.others[2]] += d;
-            }
-            if constexpr ((Tracked & kTrackGood) != 0) {
-                const int32_t d = Sign * t.goodChange[colour][c.size][before];
-                good[c.others[0]] += d;
-                good[c.others[1]] += d;
-                good[c.others[2]] += d;
-            }
-            if constexpr ((Tracked & kTrackSearch) != 0) {
-                const int64_t d = Sign * t.searchChange[colour][c.size][before];
-                search[c.others[0]] += d;
-                search[c.others[1]] += d;
-                search[c.others[2]] += d;
-            }
-            if (what & SearchTables::kGains) {
-                const int32_t(&d)[3] = t.gainChange[colour][c.size][before];
-                for (const uint8_t q : c.others) {
-                    for (int32_t k2 = Red; k2 <= Blue; ++k2) {
-                        gain[k2][q] += Sign * d[k2];
-                        gainers[k2] = (gainers[k2] & ~Bit(q)) | (gain[k2][q] > 0 ? Bit(q) : 0);
-                    }
-                }
-            }
-        }
     }
 };
 

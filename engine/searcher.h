@@ -2,7 +2,11 @@
 // The searches' nodes, on one shared board that is changed and restored move
 // by move. Internal to the engine; public for the benchmarks.
 
+#include <algorithm>
 #include <bit>
+#include <cstdint>
+#include <iterator>
+#include <type_traits>
 
 #include "engine/engine.h"
 #include "engine/evaluate.h"
@@ -62,9 +66,11 @@ struct Searcher {
     int32_t lastColour = 0;
     float lastScore = 0.0f;
 
-    Searcher(Engine& e, const fast::Bits& position)
+    // kept: the sum the nodes will read (kRank for the ranking, kSearch for
+    // the best point), when the installed weights allow it.
+    Searcher(Engine& e, const fast::Bits& position, fast::Kept kept)
         : engine(e), tables(e.tables_), terms(e.searchTables_) {
-        board.Load(position, terms);
+        board.Load(position, kept, terms);
     }
 
     void FinishPotentials() {
@@ -78,10 +84,26 @@ struct Searcher {
         }
     }
 
+    // What a node keeps of the board's sums to put back after each move.
+    struct Copy {
+        fast::SearchBoard::Sums sums;
+        int32_t good[kPoints];
+    };
+    template <bool Good>
+    void Save(Copy& copy) const {
+        copy.sums = board.sums;
+        if constexpr (Good) std::copy(std::begin(board.good), std::end(board.good), copy.good);
+    }
+    template <bool Good>
+    void Restore(const Copy& copy) {
+        board.sums = copy.sums;
+        if constexpr (Good) std::copy(std::begin(copy.good), std::end(copy.good), board.good);
+    }
+
     int32_t EmptyPoints() const { return kPoints - std::popcount(board.occupied); }
 
     float Value(int32_t colour, int k, float own, float other) const {
-        return EvaluatePosition(1, own + static_cast<float>(board.gain[colour][k]), other);
+        return EvaluatePosition(1, own + static_cast<float>(board.Gain(colour, k)), other);
     }
 
     // A horizon node below the root: the hint's point (first, if it is given
@@ -114,7 +136,7 @@ struct Searcher {
                     bestValue = v;
                 }
             } else {
-                uint64_t gainers = scan & board.gainers[colour];
+                uint64_t gainers = scan & board.Gainers(colour);
                 uint64_t reached = scan;
                 int top = -1;
                 float topValue = zero;
@@ -172,19 +194,26 @@ struct Searcher {
     // that beats the head goes first; any other goes after the head, before
     // the first later point whose key is not above its own. Only the first
     // `width` places are kept: a point pushed past them never comes back.
+    // keyOf takes the column-major index; order gets reading indices.
     template <class Key, class KeyOf>
     int32_t List(uint64_t columnSet, KeyOf keyOf, uint8_t* order) const {
         Key keys[kPoints];
         int32_t count = 0;
         const int32_t w = width;
+        // Whole keys: the least key that still gets a place.
+        int32_t cut = INT32_MIN;
         for (uint64_t set = columnSet; set != 0; set &= set - 1) {
-            const int k = fast::ReadingIndex(std::countr_zero(set));
-            const Key key = keyOf(k);
+            const int p = std::countr_zero(set);
+            const Key key = keyOf(p);
+            if constexpr (std::is_integral_v<Key>) {
+                if (key < cut) continue;
+            } else {
+                if (count == w && !(keys[0] < key) && (w == 1 || keys[w - 1] > key)) continue;
+            }
             int32_t at;
             if (count == 0 || keys[0] < key) {
                 at = 0;
             } else {
-                if (count == w && (w == 1 || keys[w - 1] > key)) continue;
                 at = 1;
                 while (at < count && keys[at] > key) ++at;
             }
@@ -192,66 +221,90 @@ struct Searcher {
                 order[i] = order[i - 1];
                 keys[i] = keys[i - 1];
             }
-            order[at] = static_cast<uint8_t>(k);
+            order[at] = static_cast<uint8_t>(fast::ReadingIndex(p));
             keys[at] = key;
             if (count < w) ++count;
+            if constexpr (std::is_integral_v<Key>)
+                if (count == w) cut = w == 1 ? keys[0] + 1 : keys[w - 1];
         }
         return count;
     }
 
-    // The first `width` points of the candidate list, in list order.
-    template <RankKeys Keys>
-    int32_t Rank(int32_t colour, float own, uint8_t* order) {
+    // Notes the position whose potentials the table will show.
+    void NoteRanking(int32_t colour, float own) {
         last = Last::kRank;
         lastRed = board.red;
         lastBlue = board.blue;
         lastColour = colour;
         lastScore = own;
-        const uint64_t empty = ~board.occupied;
-        const int32_t* gain = board.gain[colour];
-        // Once a decisive point is met only decisive points are listed, so
-        // with any decisive point the list holds exactly those, by gain.
-        const float need = 150.0f - own;
-        uint64_t decisive = 0;
-        if (need > 0.0f) {
-            for (uint64_t g = board.gainers[colour] & empty; g != 0; g &= g - 1) {
-                const int k = std::countr_zero(g);
-                if (static_cast<float>(gain[k]) >= need) decisive |= Bit(k);
-            }
-        } else {
-            decisive = empty;
-        }
-        if (decisive != 0)
-            return List<int32_t>(
-                fast::Transpose(decisive), [gain](int k) { return gain[k]; }, order);
+    }
 
-        const uint64_t columns = fast::Transpose(empty);
+    // The empty points whose gain brings the mover to the winning score.
+    uint64_t DecisivePoints(int32_t colour, float own) const {
+        const uint64_t empty = ~board.occupied;
+        const float need = 150.0f - own;
+        if (need <= 0.0f) return empty;
+        uint64_t decisive = 0;
+        const int16_t* gain = board.sums.gain[colour - 1];
+        for (uint64_t g = board.Gainers(colour) & empty; g != 0; g &= g - 1) {
+            const int k = std::countr_zero(g);
+            if (static_cast<float>(gain[k]) >= need) decisive |= Bit(k);
+        }
+        return decisive;
+    }
+
+    // The first point of the list when no point is decisive and the keys are
+    // the kept sums: the first empty point (column order) with the largest.
+    int HeadOfSums() const {
+        int32_t top = fast::kOccupiedSum;
+        for (int p = 0; p < kPoints; ++p) top = std::max(top, board.sums.sum[p]);
+        int p = 0;
+        while (board.sums.sum[p] != top) ++p;
+        return fast::ReadingIndex(p);
+    }
+
+    // The first `width` points of the candidate list, in list order. Once a
+    // decisive point is met only decisive points are listed, so with any
+    // decisive point the list holds exactly those, by gain.
+    template <RankKeys Keys>
+    int32_t Rank(int32_t colour, float own, uint8_t* order) {
+        NoteRanking(colour, own);
+        const uint64_t decisive = DecisivePoints(colour, own);
+        if (decisive != 0) {
+            const int16_t* gain = board.sums.gain[colour - 1];
+            return List<int32_t>(
+                fast::Transpose(decisive),
+                [gain](int p) { return static_cast<int32_t>(gain[fast::ReadingIndex(p)]); }, order);
+        }
+        const uint64_t columns = fast::Transpose(~board.occupied);
         if constexpr (Keys == RankKeys::kWhole) {
             // Exact sums are distinct floats exactly when they are distinct
             // integers, in the same order.
-            return List<int64_t>(
-                columns, [this](int k) { return board.rank[k]; }, order);
+            return List<int32_t>(
+                columns, [this](int p) { return board.sums.sum[p]; }, order);
         } else {
             const int32_t boostAt = tables.weights[15];
+            const int64_t unit = int64_t{1} << terms.rankShift;
             return List<float>(
                 columns,
-                [this, boostAt](int k) {
+                [this, boostAt, unit](int p) {
                     float key = 0.0f;
                     int32_t good = 0;
                     if constexpr (Keys == RankKeys::kExact) {
-                        key = static_cast<float>(board.rank[k]);
-                        good = board.good[k];
+                        key = static_cast<float>(board.sums.sum[p] * unit);
+                        good = board.good[p];
                     } else {
-                        const fast::PointCorners& list = fast::CornersThrough()[k];
+                        const fast::PointCorners& list =
+                            fast::CornersThrough()[fast::ReadingIndex(p)];
                         for (int32_t i = 0; i < list.count; ++i) {
                             const fast::Corner& c = list.squares[i];
-                            const int st = board.state[c.id];
+                            const int st = board.sums.state[c.id];
                             if (fast::Dead(st)) continue;
                             // The integer term joins the sum exactly; only the
                             // sum is rounded.
                             key = static_cast<float>(static_cast<double>(key) +
-                                                     static_cast<double>(terms.rank[c.size][st]));
-                            good += terms.good[c.size][st];
+                                                     static_cast<double>(terms.rank[c.row + st]));
+                            good += terms.good[c.row + st];
                         }
                     }
                     if (good >= boostAt) {
@@ -274,14 +327,13 @@ struct Searcher {
         int best = -1;
         const uint64_t columns = fast::Transpose(~board.occupied);
         if constexpr (Exact) {
-            int64_t top = -1;
-            for (uint64_t set = columns; set != 0; set &= set - 1) {
-                const int k = fast::ReadingIndex(std::countr_zero(set));
-                if (board.search[k] > top) {
-                    top = board.search[k];
-                    best = k;
-                }
-            }
+            // Empty points' sums are >= 0, occupied ones far below.
+            if (columns == 0) return -1;
+            int32_t top = fast::kOccupiedSum;
+            for (int p = 0; p < kPoints; ++p) top = std::max(top, board.sums.sum[p]);
+            int p = 0;
+            while (board.sums.sum[p] != top) ++p;
+            best = fast::ReadingIndex(p);
         } else {
             float top = -1.0f;
             for (uint64_t set = columns; set != 0; set &= set - 1) {
@@ -290,8 +342,8 @@ struct Searcher {
                 const fast::PointCorners& list = fast::CornersThrough()[k];
                 for (int32_t i = 0; i < list.count; ++i) {
                     const fast::Corner& c = list.squares[i];
-                    const int st = board.state[c.id];
-                    if (!fast::Dead(st)) pot += terms.search[c.size][st];
+                    const int st = board.sums.state[c.id];
+                    if (!fast::Dead(st)) pot += terms.search[c.row + st];
                 }
                 if (pot > top) {
                     top = pot;
@@ -318,17 +370,35 @@ struct Searcher {
             return;
         }
         line[ply] = kNoMove;
-        constexpr int kTracked = Keys == RankKeys::kWhole   ? fast::kTrackRank
-                                 : Keys == RankKeys::kExact ? fast::kTrackRank | fast::kTrackGood
-                                                            : fast::kTrackNone;
+        constexpr fast::Kept kKept =
+            Keys == RankKeys::kOrdered ? fast::Kept::kNone : fast::Kept::kRank;
+        constexpr bool kGood = Keys == RankKeys::kExact;
         uint8_t order[kPoints];
-        const int32_t count = Rank<Keys>(colour, own, order);
+        int32_t count;
+        // Most nodes end after their first move: with whole keys the rest of
+        // the list is only worked out when a second move is wanted.
+        bool headOnly = false;
+        if constexpr (Keys == RankKeys::kWhole) {
+            NoteRanking(colour, own);
+            const uint64_t decisive = DecisivePoints(colour, own);
+            if (decisive != 0 || board.occupied == ~uint64_t{0} || width == 1) {
+                count = Rank<Keys>(colour, own, order);
+            } else {
+                order[0] = static_cast<uint8_t>(HeadOfSums());
+                count = 1;
+                headOnly = true;
+            }
+        } else {
+            count = Rank<Keys>(colour, own, order);
+        }
         const bool fillsBoard = EmptyPoints() == 1;
         const int32_t reply = Opponent(colour);
         PredictedLine wline;
+        Copy copy;
+        bool saved = false;
         for (int32_t i = 0; i < count; ++i) {
             const int m = order[i];
-            const float newScore = own + static_cast<float>(board.gain[colour][m]);
+            const float newScore = own + static_cast<float>(board.Gain(colour, m));
             const float v = EvaluatePosition(remaining, newScore, other);
             wline[ply].score = v;
             // A move that fills the board is a leaf too: there is no reply.
@@ -337,9 +407,14 @@ struct Searcher {
                 wline[ply + 1] = kNoMove;
             } else {
                 if (remaining > 2) {
-                    board.Place<kTracked>(m, colour, terms);
+                    if (!saved) {
+                        Save<kGood>(copy);
+                        saved = true;
+                    }
+                    board.Place<kKept, kGood>(m, colour, terms);
                     WidthNode<Keys>(reply, remaining - 1, alpha, beta, newScore, other, wline);
-                    board.Remove<kTracked>(m, colour, terms);
+                    board.Unmark(m, colour);
+                    Restore<kGood>(copy);
                 } else {
                     // The reply is a horizon node; every child here ends the
                     // working line after its own entry, so that stays clean.
@@ -355,6 +430,10 @@ struct Searcher {
                 if (engine.CancelRequested) break;
             }
             if (line[ply].score >= beta) break;
+            if (headOnly) {
+                count = Rank<Keys>(colour, own, order);
+                headOnly = false;
+            }
         }
     }
 
@@ -380,7 +459,7 @@ struct Searcher {
             return;
         }
         line[ply] = kNoMove;
-        constexpr int kTracked = Exact ? fast::kTrackSearch : fast::kTrackNone;
+        constexpr fast::Kept kKept = Exact ? fast::Kept::kSearch : fast::Kept::kNone;
         if (first < 0) first = BestPoint<Exact>();
         ScoredMove record = kNoMove;      // the strongest reply so far, offered first below
         uint64_t marks = board.occupied;  // occupied, or tried at this node
@@ -388,9 +467,11 @@ struct Searcher {
         const int32_t reply = Opponent(colour);
         int cursor = -1;
         PredictedLine wline;
+        Copy copy;
+        bool saved = false;
 
         for (int m = first; m >= 0;) {
-            const float newScore = own + static_cast<float>(board.gain[colour][m]);
+            const float newScore = own + static_cast<float>(board.Gain(colour, m));
             const float v = EvaluatePosition(remaining, newScore, other);
             wline[ply].score = v;
             if (Decided(v) || fillsBoard) {
@@ -398,10 +479,15 @@ struct Searcher {
                 wline[ply + 1] = kNoMove;
             } else {
                 if (remaining > 2) {
-                    board.Place<kTracked>(m, colour, terms);
+                    if (!saved) {
+                        Save<false>(copy);
+                        saved = true;
+                    }
+                    board.Place<kKept, false>(m, colour, terms);
                     FullNode<Exact>(reply, remaining - 1, alpha, beta, newScore, other, wline,
                                     record);
-                    board.Remove<kTracked>(m, colour, terms);
+                    board.Unmark(m, colour);
+                    Restore<false>(copy);
                 } else {
                     board.Mark(m, colour);
                     int h =
