@@ -15,7 +15,7 @@ namespace qv {
 // depth that keeps the whole bench near a second.
 constexpr int32_t kBenchDepth = 11;
 constexpr int32_t kBenchWidth = 3;
-constexpr int32_t kBenchFullWidthDepth = 7;
+constexpr int32_t kBenchFullWidthDepth = 8;
 
 struct BenchPosition {
     std::string_view name;

@@ -70,14 +70,15 @@ int ExactSearchShift(const PotentialTables& t) {
     return shift;
 }
 
-// The power of two shared by all ranking terms.
+// The power of two shared by all ranking terms (up to 2^31: a term that
+// wraps around to -2^31 is one too).
 int RankShift(const PotentialTables& t) {
-    int shift = 31;
+    int shift = 32;
     for (int32_t s = 2; s <= 8; ++s)
         for (int32_t n = 1; n <= 4; ++n)
             if (t.rank[s][n] != 0)
                 shift = std::min(shift, std::countr_zero(static_cast<uint32_t>(t.rank[s][n])));
-    return shift == 31 ? 0 : shift;
+    return shift == 32 ? 0 : shift;
 }
 
 }  // namespace

@@ -106,68 +106,88 @@ struct Searcher {
         return EvaluatePosition(1, own + static_cast<float>(board.Gain(colour, k)), other);
     }
 
+    // What a horizon node finds: its best point and value, the points it
+    // tried, and the point that reached beta (-1: none did).
+    struct HorizonResult {
+        int best = -1;
+        float value = kNoMove.score;
+        int32_t tried = 0;
+        int cut = -1;
+    };
+
     // A horizon node below the root: the hint's point (first, if it is given
     // and empty) and then every empty point in reading order, until one
     // reaches beta. The value only grows with the gain, so the zero-gain
     // points all share one value and only the points with a gain need a look.
-    // clearTail: line[ply + 1 ..] may hold anything and must end the line.
-    void Horizon(int32_t colour, float other, float own, float beta, PredictedLine& line,
-                 int32_t ply, int hint, bool clearTail) {
-        int best = -1;
-        float bestValue = kNoMove.score;
+    HorizonResult HorizonScan(int32_t colour, float other, float own, float beta, int hint) const {
+        HorizonResult r;
         uint64_t scan = ~board.occupied;
-        int32_t tried = 0;
         if (hint >= 0) {
             scan &= ~Bit(hint);
-            bestValue = Value(colour, hint, own, other);
-            best = hint;
-            ++tried;
-            if (bestValue >= beta) scan = 0;
-        }
-        if (scan != 0) {
-            const float zero = EvaluatePosition(1, own, other);
-            if (zero >= beta) {
-                // The first point ends the node, whatever its gain.
-                const int k = std::countr_zero(scan);
-                const float v = Value(colour, k, own, other);
-                ++tried;
-                if (v > bestValue) {
-                    best = k;
-                    bestValue = v;
-                }
-            } else {
-                uint64_t gainers = scan & board.Gainers(colour);
-                uint64_t reached = scan;
-                int top = -1;
-                float topValue = zero;
-                while (gainers != 0) {
-                    const int k = std::countr_zero(gainers);
-                    gainers &= gainers - 1;
-                    const float v = Value(colour, k, own, other);
-                    if (v > topValue) {
-                        top = k;
-                        topValue = v;
-                    }
-                    if (v >= beta) {
-                        reached = scan & ~From(k + 1);
-                        break;
-                    }
-                }
-                tried += std::popcount(reached);
-                // Every point with a gain values above the zero-gain points.
-                if (top < 0) top = std::countr_zero(reached);
-                if (topValue > bestValue) {
-                    best = top;
-                    bestValue = topValue;
-                }
+            r.value = Value(colour, hint, own, other);
+            r.best = hint;
+            r.tried = 1;
+            if (r.value >= beta) {
+                r.cut = hint;
+                return r;
             }
         }
-        engine.PositionsEvaluated += tried;
-        if (best < 0) {
+        if (scan == 0) return r;
+        const float zero = EvaluatePosition(1, own, other);
+        if (zero >= beta) {
+            // The first point ends the node, whatever its gain.
+            const int k = std::countr_zero(scan);
+            const float v = Value(colour, k, own, other);
+            ++r.tried;
+            r.cut = k;
+            if (v > r.value) {
+                r.best = k;
+                r.value = v;
+            }
+            return r;
+        }
+        uint64_t gainers = scan & board.Gainers(colour);
+        uint64_t reached = scan;
+        int top = -1;
+        float topValue = zero;
+        while (gainers != 0) {
+            const int k = std::countr_zero(gainers);
+            gainers &= gainers - 1;
+            const float v = Value(colour, k, own, other);
+            if (v > topValue) {
+                top = k;
+                topValue = v;
+            }
+            if (v >= beta) {
+                reached = scan & ~From(k + 1);
+                r.cut = k;
+                break;
+            }
+        }
+        r.tried += std::popcount(reached);
+        // Every point with a gain values above the zero-gain points.
+        if (top < 0) top = std::countr_zero(reached);
+        if (topValue > r.value) {
+            r.best = top;
+            r.value = topValue;
+        }
+        return r;
+    }
+
+    // The horizon node's line entry. clearTail: line[ply + 1 ..] may hold
+    // anything and must end the line.
+    void Horizon(int32_t colour, float other, float own, float beta, PredictedLine& line,
+                 int32_t ply, int hint, bool clearTail) {
+        EndHorizon(HorizonScan(colour, other, own, beta, hint), line, ply, clearTail);
+    }
+
+    void EndHorizon(const HorizonResult& r, PredictedLine& line, int32_t ply, bool clearTail) {
+        engine.PositionsEvaluated += r.tried;
+        if (r.best < 0) {
             line[ply] = kNoMove;
             return;
         }
-        line[ply] = MoveAt(best, bestValue);
+        line[ply] = MoveAt(r.best, r.value);
         if (clearTail)
             for (int32_t i = ply + 1; i <= 16; ++i) line[i] = kNoMove;
     }
@@ -269,6 +289,13 @@ struct Searcher {
     template <RankKeys Keys>
     int32_t Rank(int32_t colour, float own, uint8_t* order) {
         NoteRanking(colour, own);
+        return RankList<Keys>(colour, own, order);
+    }
+
+    // The same, without noting the position: the table shows the last
+    // ranking the search asked for, and a list finished late is not one.
+    template <RankKeys Keys>
+    int32_t RankList(int32_t colour, float own, uint8_t* order) const {
         const uint64_t decisive = DecisivePoints(colour, own);
         if (decisive != 0) {
             const int16_t* gain = board.sums.gain[colour - 1];
@@ -431,10 +458,52 @@ struct Searcher {
             }
             if (line[ply].score >= beta) break;
             if (headOnly) {
-                count = Rank<Keys>(colour, own, order);
+                count = RankList<Keys>(colour, own, order);
                 headOnly = false;
             }
         }
+    }
+
+    // The horizon replies to the moves of one node differ little: a move
+    // that completes nothing leaves the reply's values (the opponent's gains
+    // and both scores) as they were and only takes its own point away. So
+    // the reply without that point is found once, on the node's own board,
+    // for the current beta and hint, and a move that is neither the reply's
+    // best point nor the one that reached beta only shortens its list.
+    struct SameReply {
+        bool valid = false;
+        float beta = 0.0f;
+        int hint = -1;  // as the record names it
+        int used = -1;  // as it was tried (-1: not empty)
+        HorizonResult result;
+    };
+
+    HorizonResult Reply(int32_t colour, int m, float newScore, float other, float beta, int hint,
+                        SameReply& same) {
+        const int32_t reply = Opponent(colour);
+        if (board.Gain(colour, m) == 0) {
+            if (!same.valid || same.beta != beta || same.hint != hint) {
+                same.valid = true;
+                same.beta = beta;
+                same.hint = hint;
+                same.used = hint >= 0 && !(board.occupied & Bit(hint)) ? hint : -1;
+                same.result = HorizonScan(reply, newScore, other, beta, same.used);
+            }
+            const HorizonResult& r = same.result;
+            if (m != r.cut && m != r.best) {
+                HorizonResult mine = r;
+                // Was m among the points tried before the node ended?
+                const bool before =
+                    r.cut < 0 || m == same.used || (r.cut != same.used && m < r.cut);
+                mine.tried -= before;
+                return mine;
+            }
+        }
+        board.Mark(m, colour);
+        const int h = hint >= 0 && !(board.occupied & Bit(hint)) ? hint : -1;
+        const HorizonResult r = HorizonScan(reply, newScore, other, beta, h);
+        board.Unmark(m, colour);
+        return r;
     }
 
     template <bool Exact>
@@ -469,6 +538,7 @@ struct Searcher {
         PredictedLine wline;
         Copy copy;
         bool saved = false;
+        SameReply same;
 
         for (int m = first; m >= 0;) {
             const float newScore = own + static_cast<float>(board.Gain(colour, m));
@@ -489,14 +559,12 @@ struct Searcher {
                     board.Unmark(m, colour);
                     Restore<false>(copy);
                 } else {
-                    board.Mark(m, colour);
-                    int h =
+                    // The reply is a horizon node. Every child here ends the
+                    // working line after its own entry, so that stays clean.
+                    const int hint =
                         record.column > 0 ? fast::ReadingIndexOf(record.column, record.row) : -1;
-                    if (h >= 0 && (board.occupied & Bit(h))) h = -1;
-                    // Every child here ends the working line after its own
-                    // entry, so that stays clean.
-                    Horizon(reply, newScore, other, -alpha, wline, ply + 1, h, false);
-                    board.Unmark(m, colour);
+                    EndHorizon(Reply(colour, m, newScore, other, -alpha, hint, same), wline,
+                               ply + 1, false);
                 }
                 if (wline[ply + 1].score > record.score) record = wline[ply + 1];
                 wline[ply].score = -wline[ply + 1].score;
