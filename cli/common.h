@@ -48,5 +48,6 @@ void AddSuggestCommand(CLI::App& app);
 void AddPotentialsCommand(CLI::App& app);
 void AddPlayCommands(CLI::App& app);
 void AddEvolveCommand(CLI::App& app);
+void AddBenchCommand(CLI::App& app);
 
 }  // namespace qv::cli

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     qv::cli::AddPlayCommands(app);
     qv::cli::AddEvolveCommand(app);
     app.set_version_flag("--version", "quadrivane-cli " QUADRIVANE_VERSION);
+    qv::cli::AddBenchCommand(app);
 
     try {
         app.parse(argc, argv);

@@ -6,10 +6,15 @@
 
 #include "engine/potential_tables.h"
 #include "engine/potentials.h"
+#include "engine/search_board.h"
 #include "engine/types.h"
 #include "model/board.h"
 
 namespace qv {
+
+namespace search_detail {
+struct Searcher;
+}
 
 // The computer player's state: one per board being searched, so several can
 // run side by side.
@@ -49,16 +54,12 @@ class Engine {
                             float otherScore, float ownScore, PredictedLine& line);
 
   private:
-    const fast::PotentialTables& Tables();
-    void FullWidthNode(const fast::Bits& position, int32_t colour, int32_t remaining, int32_t total,
-                       float parentAlpha, float parentBeta, float other, float own,
-                       PredictedLine& line, const ScoredMove& hint);
-    void WidthLimitedNode(const fast::Bits& position, int32_t colour, int32_t remaining,
-                          int32_t width, int32_t total, float parentAlpha, float parentBeta,
-                          float other, float own, PredictedLine& line);
+    friend struct search_detail::Searcher;
+    void Tables();
     void RootMoveDone();
 
     fast::PotentialTables tables_{DefaultWeights()};
+    fast::SearchTables searchTables_{tables_};
 };
 
 }  // namespace qv

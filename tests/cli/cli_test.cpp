@@ -177,6 +177,28 @@ TEST(Cli, HelpOnEverySubcommand) {
     }
 }
 
+// One line per position, then the three totals; the total is the sum of the
+// lines and does not depend on the run.
+TEST(Cli, BenchLinesAndTotals) {
+    for (const char* args : {"bench --depth 3 --width 2", "bench --full-width --depth 2"}) {
+        const CliRun run = Cli(args);
+        ASSERT_EQ(run.code, 0) << run.err;
+        const std::vector<std::string> lines = Lines(run.out);
+        ASSERT_EQ(lines.size(), 16u + 3u) << run.out;
+        long long sum = 0;
+        for (size_t i = 0; i < 16; ++i) {
+            const size_t at = lines[i].find(" positions ");
+            ASSERT_NE(at, std::string::npos) << lines[i];
+            sum += std::stoll(lines[i].substr(lines[i].rfind(' ', at - 1) + 1));
+        }
+        EXPECT_EQ(lines[16].rfind("Total time (ms) : ", 0), 0u) << lines[16];
+        EXPECT_EQ(lines[17], "Positions evaluated : " + std::to_string(sum));
+        EXPECT_EQ(lines[18].rfind("Positions/second : ", 0), 0u) << lines[18];
+        EXPECT_EQ(Lines(Cli(args).out).at(17), lines[17]) << "the total repeats";
+    }
+    EXPECT_EQ(Cli("bench --width 3 --full-width").code, 2);
+}
+
 }  // namespace
 
 namespace {

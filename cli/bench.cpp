@@ -1,0 +1,93 @@
+#include <cmath>
+#include <cstdio>
+
+#include "cli/common.h"
+#include "engine/bench_set.h"
+#include "engine/engine.h"
+#include "engine/suggest.h"
+
+namespace qv::cli {
+namespace {
+
+struct BenchOptions {
+    int32_t depth = 0;  // 0: the setting's own
+    int32_t width = 0;
+    bool fullWidth = false;
+};
+
+struct Setting {
+    int32_t depth;
+    int32_t width;
+    bool fullWidth;
+};
+
+struct Totals {
+    double ms = 0;
+    int64_t positions = 0;
+};
+
+void RunSetting(const Setting& s, Totals& totals) {
+    int index = 0;
+    for (const BenchPosition& p : kBenchPositions) {
+        ++index;
+        const Board board = BenchBoard(p);
+        const int32_t colour = SideToMove(board);
+        Engine engine;
+        const Suggestion result =
+            SuggestMove(engine, board, colour, s.depth, s.width, s.fullWidth, s.depth);
+        const std::string search = s.fullWidth ? "full width" : "width " + std::to_string(s.width);
+        std::printf("%2d %-34s %-4s depth %2d %-10s %10d positions %9.3f ms\n", index,
+                    std::string(p.name).c_str(), ColourName(colour), s.depth, search.c_str(),
+                    engine.PositionsEvaluated, result.elapsedMs);
+        totals.ms += result.elapsedMs;
+        totals.positions += engine.PositionsEvaluated;
+    }
+}
+
+void Run(const BenchOptions& o) {
+    std::vector<Setting> settings;
+    if (o.depth == 0 && o.width == 0 && !o.fullWidth) {
+        settings = {{kBenchDepth, kBenchWidth, false}, {kBenchFullWidthDepth, 0, true}};
+    } else if (o.fullWidth) {
+        settings = {{o.depth ? o.depth : kBenchFullWidthDepth, 0, true}};
+    } else {
+        settings = {{o.depth ? o.depth : kBenchDepth, o.width ? o.width : kBenchWidth, false}};
+    }
+    Totals totals;
+    for (const Setting& s : settings) RunSetting(s, totals);
+    const double seconds = totals.ms / 1000.0;
+    std::printf("Total time (ms) : %lld\n", static_cast<long long>(std::llround(totals.ms)));
+    std::printf("Positions evaluated : %lld\n", static_cast<long long>(totals.positions));
+    std::printf(
+        "Positions/second : %lld\n",
+        static_cast<long long>(
+            seconds > 0 ? std::llround(static_cast<double>(totals.positions) / seconds) : 0));
+}
+
+}  // namespace
+
+void AddBenchCommand(CLI::App& app) {
+    auto* command = app.add_subcommand(
+        "bench",
+        "time the searches on a fixed set of positions; the total of positions evaluated is the "
+        "search's signature");
+    auto o = std::make_shared<BenchOptions>();
+    command
+        ->add_option(
+            "--depth", o->depth,
+            "search depth (default 11, full width " + std::to_string(kBenchFullWidthDepth) + ")")
+        ->check(CLI::Range(1, 15));
+    auto* width = command
+                      ->add_option("--width", o->width,
+                                   "candidates tried at inner nodes (default " +
+                                       std::to_string(kBenchWidth) + ")")
+                      ->check(CLI::Range(1, 64));
+    command->add_flag("--full-width", o->fullWidth, "full-width searches only")->excludes(width);
+    command->footer(
+        "Without options both searches run: width-limited at depth 11, width 3, and full width "
+        "at depth " +
+        std::to_string(kBenchFullWidthDepth) + ".");
+    command->callback([o] { Run(*o); });
+}
+
+}  // namespace qv::cli

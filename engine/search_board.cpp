@@ -1,0 +1,167 @@
+#include "engine/search_board.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace qv::fast {
+
+namespace {
+
+static_assert(Transpose(Bit(PointIndex(3, 5))) == Bit(ReadingIndexOf(3, 5)));
+static_assert(FromReading(ReadingIndex(PointIndex(7, 2))) == PointIndex(7, 2));
+static_assert(ColumnOfReading(ReadingIndexOf(7, 2)) == 7 &&
+              RowOfReading(ReadingIndexOf(7, 2)) == 2);
+
+std::array<PointCorners, kPoints> BuildCornersThrough() {
+    const SquareTable& table = Squares();
+    std::array<PointCorners, kPoints> lists{};
+    for (int p = 0; p < kPoints; ++p) {
+        PointCorners& list = lists[ReadingIndex(p)];
+        list.count = table.throughCount[p];
+        for (int32_t i = 0; i < table.throughCount[p]; ++i) {
+            const SquareThrough& s = table.through[p][i];
+            list.squares[i] = {static_cast<uint16_t>(s.id),
+                               static_cast<uint16_t>(s.size * kCountStates), s.others, s.size};
+        }
+    }
+    return lists;
+}
+
+int32_t Reds(int state) {
+    return state % 5;
+}
+int32_t Blues(int state) {
+    return state / 5;
+}
+
+// The largest power of two (up to 2^62) that divides every search term, or
+// -1 when a term is not a whole number in 0 .. 2^62.
+int SearchTermShift(const PotentialTables& t) {
+    int shift = 62;
+    for (int32_t s = 2; s <= 8; ++s)
+        for (int32_t n = 1; n <= 4; ++n) {
+            const float f = t.search[s][n];
+            if (!(f >= 0.0f) || !(f < 0x1p62f) || f != std::floor(f)) return -1;
+            const auto v = static_cast<uint64_t>(f);
+            if (v != 0) shift = std::min(shift, std::countr_zero(v));
+        }
+    return shift;
+}
+
+// The shift of the search terms when their sums are exact (see
+// SearchTables::searchExact), else -1.
+int ExactSearchShift(const PotentialTables& t) {
+    int shift = SearchTermShift(t);
+    if (shift == 62) return 0;  // every term is 0
+    if (shift < 2) return -1;
+    shift = std::min(shift, 38);
+    const uint64_t limit = uint64_t{1} << (24 + shift);
+    for (const PointCorners& list : CornersThrough()) {
+        uint64_t sum = 0;
+        for (int32_t i = 0; i < list.count; ++i) {
+            float largest = 0.0f;
+            for (int32_t n = 1; n <= 4; ++n)
+                largest = std::max(largest, t.search[list.squares[i].size][n]);
+            sum += static_cast<uint64_t>(largest);
+            if (sum >= limit) return -1;
+        }
+    }
+    return shift;
+}
+
+// The power of two shared by all ranking terms (up to 2^31: a term that
+// wraps around to -2^31 is one too).
+int RankShift(const PotentialTables& t) {
+    int shift = 32;
+    for (int32_t s = 2; s <= 8; ++s)
+        for (int32_t n = 1; n <= 4; ++n)
+            if (t.rank[s][n] != 0)
+                shift = std::min(shift, std::countr_zero(static_cast<uint32_t>(t.rank[s][n])));
+    return shift == 32 ? 0 : shift;
+}
+
+}  // namespace
+
+const std::array<PointCorners, kPoints>& CornersThrough() {
+    static const std::array<PointCorners, kPoints> lists = BuildCornersThrough();
+    return lists;
+}
+
+SearchTables::SearchTables(const PotentialTables& t) {
+    rankExact = t.rankSumExact;
+    rankShift = RankShift(t);
+    searchShift = ExactSearchShift(t);
+    searchExact = searchShift >= 0;
+    if (!searchExact) searchShift = 0;
+    bool anyGood = false;
+    for (int32_t s = 2; s <= 8; ++s)
+        for (int32_t n = 1; n <= 4; ++n) anyGood = anyGood || t.good[s][n] != 0;
+    noBoost = !anyGood && t.weights[15] > 0;
+
+    for (int32_t s = 2; s <= 8; ++s)
+        for (int state = 0; state < kCountStates; ++state) {
+            const int32_t reds = Reds(state), blues = Blues(state);
+            if (reds + blues > 4 || Dead(state)) continue;
+            const int at = s * kCountStates + state;
+            // Only an empty corner reads these, so at most three corners are
+            // occupied; the fourth count only ever reaches occupied corners.
+            const int32_t n = std::min(1 + reds + blues, 4);
+            rank[at] = t.rank[s][n];
+            good[at] = t.good[s][n];
+            search[at] = t.search[s][n];
+            if (rankExact) rankOf[at] = t.rank[s][n] >> rankShift;
+            if (searchExact)
+                searchOf[at] =
+                    static_cast<int32_t>(static_cast<int64_t>(t.search[s][n]) >> searchShift);
+            if (reds == 3 && blues == 0) gainOf[Red][at] = s * s;
+            if (blues == 3 && reds == 0) gainOf[Blue][at] = s * s;
+        }
+    for (int32_t colour = Red; colour <= Blue; ++colour)
+        for (int32_t s = 2; s <= 8; ++s)
+            for (int state = 0; state < kCountStates; ++state) {
+                const int32_t reds = Reds(state), blues = Blues(state);
+                if (Dead(state) || reds + blues >= 4) continue;
+                const int at = s * kCountStates + state;
+                const int after = at + (colour == Red ? kRedStep : kBlueStep);
+                rankChange[colour][at] = rankOf[after] - rankOf[at];
+                searchChange[colour][at] = searchOf[after] - searchOf[at];
+                goodChange[colour][at] = good[after] - good[at];
+                const int32_t own = colour == Red ? reds : blues;
+                const int32_t other = colour == Red ? blues : reds;
+                if (own == 2 && other == 0) threeUp[colour][at] = s * s;
+            }
+}
+
+void SearchBoard::Load(const Bits& position, Kept kept, const SearchTables& t) {
+    *this = SearchBoard{};
+    red = Transpose(position.red);
+    blue = Transpose(position.blue);
+    occupied = red | blue;
+    const SquareTable& table = Squares();
+    for (int i = 0; i < kSquareCount; ++i) {
+        const Square& s = table.squares[i];
+        int st = 0;
+        for (const uint8_t corner : s.corners) {
+            if (position.red & Bit(corner)) st += kRedStep;
+            if (position.blue & Bit(corner)) st += kBlueStep;
+        }
+        sums.state[i] = static_cast<uint8_t>(st);
+        const int at = s.size * kCountStates + st;
+        for (const uint8_t corner : s.corners) {
+            const int q = ReadingIndex(corner);
+            if (kept == Kept::kRank) sums.sum[corner] += t.rankOf[at];
+            if (kept == Kept::kSearch) sums.sum[corner] += t.searchOf[at];
+            good[corner] += t.good[at];
+            sums.gain[0][q] = static_cast<int16_t>(sums.gain[0][q] + t.gainOf[Red][at]);
+            sums.gain[1][q] = static_cast<int16_t>(sums.gain[1][q] + t.gainOf[Blue][at]);
+        }
+    }
+    for (int q = 0; q < kPoints; ++q) {
+        for (int32_t k = 0; k < 2; ++k)
+            if (sums.gain[k][q] > 0 && !(occupied & Bit(q))) sums.gainers[k] |= Bit(q);
+        if (kept != Kept::kNone && (occupied & Bit(q))) sums.sum[FromReading(q)] += kOccupiedSum;
+    }
+}
+
+}  // namespace qv::fast

@@ -1,0 +1,591 @@
+#pragma once
+// The searches' nodes, on one shared board that is changed and restored move
+// by move. Internal to the engine; public for the benchmarks.
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <iterator>
+#include <type_traits>
+
+#include "engine/engine.h"
+#include "engine/evaluate.h"
+#include "engine/search_board.h"
+
+namespace qv {
+
+namespace search_detail {
+
+using fast::Bit;
+
+// A line entry for the point with reading index k.
+inline ScoredMove MoveAt(int k, float score) {
+    return {fast::ColumnOfReading(k), fast::RowOfReading(k), score};
+}
+
+// Adopts the move if strictly better than the node's best so far.
+inline void Adopt(int k, int32_t ply, const PredictedLine& wline, PredictedLine& line,
+                  float& alpha) {
+    if (!(wline[ply].score > line[ply].score)) return;
+    line[ply] = MoveAt(k, wline[ply].score);
+    for (int32_t i = ply + 1; i <= 16; ++i) line[i] = wline[i];
+    if (line[ply].score > alpha) alpha = line[ply].score;
+}
+
+inline bool Decided(float v) {
+    return v >= kDecided || v <= -kDecided;
+}
+
+// Points of the reading order from k on.
+inline uint64_t From(int k) {
+    return k >= 64 ? 0 : ~uint64_t{0} << k;
+}
+
+// How the ranking keys are found for the installed weights.
+enum class RankKeys {
+    kWhole,    // the kept integer sums, compared as they are (no fork boost possible)
+    kExact,    // the kept integer sums as floats, with the fork boost
+    kOrdered,  // the float sum, term by term in the visiting order
+};
+
+// One search: the engine's counters and callbacks, and the board that the
+// nodes share, changed and restored move by move.
+struct Searcher {
+    Engine& engine;
+    const fast::PotentialTables& tables;
+    const fast::SearchTables& terms;
+    fast::SearchBoard board;
+    int32_t total = 0;
+    int32_t width = 1;
+
+    // PointPotentials are left as the last ranking or best-point call wrote
+    // them; that call's position is kept and the table is filled once, at the
+    // end.
+    enum class Last { kNone, kRank, kBest } last = Last::kNone;
+    uint64_t lastRed = 0, lastBlue = 0;
+    int32_t lastColour = 0;
+    float lastScore = 0.0f;
+
+    // kept: the sum the nodes will read (kRank for the ranking, kSearch for
+    // the best point), when the installed weights allow it.
+    Searcher(Engine& e, const fast::Bits& position, fast::Kept kept)
+        : engine(e), tables(e.tables_), terms(e.searchTables_) {
+        board.Load(position, kept, terms);
+    }
+
+    void FinishPotentials() {
+        const fast::Bits bits{fast::Transpose(lastRed), fast::Transpose(lastBlue)};
+        if (last == Last::kRank) {
+            CandidateList list;
+            fast::RankCandidatesOf(bits, lastColour, lastScore, tables, engine.PointPotentials,
+                                   list);
+        } else if (last == Last::kBest) {
+            fast::BestPotentialPointOf(bits, tables, engine.PointPotentials);
+        }
+    }
+
+    // What a node keeps of the board's sums to put back after each move.
+    struct Copy {
+        fast::SearchBoard::Sums sums;
+        int32_t good[kPoints];
+    };
+    template <bool Good>
+    void Save(Copy& copy) const {
+        copy.sums = board.sums;
+        if constexpr (Good) std::copy(std::begin(board.good), std::end(board.good), copy.good);
+    }
+    template <bool Good>
+    void Restore(const Copy& copy) {
+        board.sums = copy.sums;
+        if constexpr (Good) std::copy(std::begin(copy.good), std::end(copy.good), board.good);
+    }
+
+    int32_t EmptyPoints() const { return kPoints - std::popcount(board.occupied); }
+
+    float Value(int32_t colour, int k, float own, float other) const {
+        return EvaluatePosition(1, own + static_cast<float>(board.Gain(colour, k)), other);
+    }
+
+    // What a horizon node finds: its best point and value, the points it
+    // tried, and the point that reached beta (-1: none did).
+    struct HorizonResult {
+        int best = -1;
+        float value = kNoMove.score;
+        int32_t tried = 0;
+        int cut = -1;
+    };
+
+    // A horizon node below the root: the hint's point (first, if it is given
+    // and empty) and then every empty point in reading order, until one
+    // reaches beta. The value only grows with the gain, so the zero-gain
+    // points all share one value and only the points with a gain need a look.
+    HorizonResult HorizonScan(int32_t colour, float other, float own, float beta, int hint) const {
+        HorizonResult r;
+        uint64_t scan = ~board.occupied;
+        if (hint >= 0) {
+            scan &= ~Bit(hint);
+            r.value = Value(colour, hint, own, other);
+            r.best = hint;
+            r.tried = 1;
+            if (r.value >= beta) {
+                r.cut = hint;
+                return r;
+            }
+        }
+        if (scan == 0) return r;
+        const float zero = EvaluatePosition(1, own, other);
+        if (zero >= beta) {
+            // The first point ends the node, whatever its gain.
+            const int k = std::countr_zero(scan);
+            const float v = Value(colour, k, own, other);
+            ++r.tried;
+            r.cut = k;
+            if (v > r.value) {
+                r.best = k;
+                r.value = v;
+            }
+            return r;
+        }
+        uint64_t gainers = scan & board.Gainers(colour);
+        uint64_t reached = scan;
+        int top = -1;
+        float topValue = zero;
+        while (gainers != 0) {
+            const int k = std::countr_zero(gainers);
+            gainers &= gainers - 1;
+            const float v = Value(colour, k, own, other);
+            if (v > topValue) {
+                top = k;
+                topValue = v;
+            }
+            if (v >= beta) {
+                reached = scan & ~From(k + 1);
+                r.cut = k;
+                break;
+            }
+        }
+        r.tried += std::popcount(reached);
+        // Every point with a gain values above the zero-gain points.
+        if (top < 0) top = std::countr_zero(reached);
+        if (topValue > r.value) {
+            r.best = top;
+            r.value = topValue;
+        }
+        return r;
+    }
+
+    // The horizon node's line entry. clearTail: line[ply + 1 ..] may hold
+    // anything and must end the line.
+    void Horizon(int32_t colour, float other, float own, float beta, PredictedLine& line,
+                 int32_t ply, int hint, bool clearTail) {
+        EndHorizon(HorizonScan(colour, other, own, beta, hint), line, ply, clearTail);
+    }
+
+    void EndHorizon(const HorizonResult& r, PredictedLine& line, int32_t ply, bool clearTail) {
+        engine.PositionsEvaluated += r.tried;
+        if (r.best < 0) {
+            line[ply] = kNoMove;
+            return;
+        }
+        line[ply] = MoveAt(r.best, r.value);
+        if (clearTail)
+            for (int32_t i = ply + 1; i <= 16; ++i) line[i] = kNoMove;
+    }
+
+    // A root searched to depth 1: every empty point in reading order, one
+    // root move at a time.
+    void RootScan(int32_t colour, float other, float own, float beta, PredictedLine& line,
+                  int32_t ply) {
+        for (uint64_t scan = ~board.occupied; scan != 0; scan &= scan - 1) {
+            const int k = std::countr_zero(scan);
+            const float v = Value(colour, k, own, other);
+            ++engine.PositionsEvaluated;
+            if (v > line[ply].score) {
+                line[ply] = MoveAt(k, v);
+                for (int32_t i = ply + 1; i <= 16; ++i) line[i] = kNoMove;
+            }
+            engine.RootMoveDone();
+            if (engine.CancelRequested) break;
+            if (line[ply].score >= beta) break;
+        }
+    }
+
+    // The list's insertion rule on the points of a column-order set: a point
+    // that beats the head goes first; any other goes after the head, before
+    // the first later point whose key is not above its own. Only the first
+    // `width` places are kept: a point pushed past them never comes back.
+    // keyOf takes the column-major index; order gets reading indices.
+    template <class Key, class KeyOf>
+    int32_t List(uint64_t columnSet, KeyOf keyOf, uint8_t* order) const {
+        Key keys[kPoints];
+        int32_t count = 0;
+        const int32_t w = width;
+        // Whole keys: the least key that still gets a place.
+        int32_t cut = INT32_MIN;
+        for (uint64_t set = columnSet; set != 0; set &= set - 1) {
+            const int p = std::countr_zero(set);
+            const Key key = keyOf(p);
+            if constexpr (std::is_integral_v<Key>) {
+                if (key < cut) continue;
+            } else {
+                if (count == w && !(keys[0] < key) && (w == 1 || keys[w - 1] > key)) continue;
+            }
+            int32_t at;
+            if (count == 0 || keys[0] < key) {
+                at = 0;
+            } else {
+                at = 1;
+                while (at < count && keys[at] > key) ++at;
+            }
+            for (int32_t i = count < w ? count : w - 1; i > at; --i) {
+                order[i] = order[i - 1];
+                keys[i] = keys[i - 1];
+            }
+            order[at] = static_cast<uint8_t>(fast::ReadingIndex(p));
+            keys[at] = key;
+            if (count < w) ++count;
+            if constexpr (std::is_integral_v<Key>)
+                if (count == w) cut = w == 1 ? keys[0] + 1 : keys[w - 1];
+        }
+        return count;
+    }
+
+    // Notes the position whose potentials the table will show.
+    void NoteRanking(int32_t colour, float own) {
+        last = Last::kRank;
+        lastRed = board.red;
+        lastBlue = board.blue;
+        lastColour = colour;
+        lastScore = own;
+    }
+
+    // The empty points whose gain brings the mover to the winning score.
+    uint64_t DecisivePoints(int32_t colour, float own) const {
+        const uint64_t empty = ~board.occupied;
+        const float need = 150.0f - own;
+        if (need <= 0.0f) return empty;
+        uint64_t decisive = 0;
+        const int16_t* gain = board.sums.gain[colour - 1];
+        for (uint64_t g = board.Gainers(colour) & empty; g != 0; g &= g - 1) {
+            const int k = std::countr_zero(g);
+            if (static_cast<float>(gain[k]) >= need) decisive |= Bit(k);
+        }
+        return decisive;
+    }
+
+    // The first point of the list when no point is decisive and the keys are
+    // the kept sums: the first empty point (column order) with the largest.
+    int HeadOfSums() const {
+        int32_t top = fast::kOccupiedSum;
+        for (int p = 0; p < kPoints; ++p) top = std::max(top, board.sums.sum[p]);
+        int p = 0;
+        while (board.sums.sum[p] != top) ++p;
+        return fast::ReadingIndex(p);
+    }
+
+    // The first `width` points of the candidate list, in list order. Once a
+    // decisive point is met only decisive points are listed, so with any
+    // decisive point the list holds exactly those, by gain.
+    template <RankKeys Keys>
+    int32_t Rank(int32_t colour, float own, uint8_t* order) {
+        NoteRanking(colour, own);
+        return RankList<Keys>(colour, own, order);
+    }
+
+    // The same, without noting the position: the table shows the last
+    // ranking the search asked for, and a list finished late is not one.
+    template <RankKeys Keys>
+    int32_t RankList(int32_t colour, float own, uint8_t* order) const {
+        const uint64_t decisive = DecisivePoints(colour, own);
+        if (decisive != 0) {
+            const int16_t* gain = board.sums.gain[colour - 1];
+            return List<int32_t>(
+                fast::Transpose(decisive),
+                [gain](int p) { return static_cast<int32_t>(gain[fast::ReadingIndex(p)]); }, order);
+        }
+        const uint64_t columns = fast::Transpose(~board.occupied);
+        if constexpr (Keys == RankKeys::kWhole) {
+            // Exact sums are distinct floats exactly when they are distinct
+            // integers, in the same order.
+            return List<int32_t>(
+                columns, [this](int p) { return board.sums.sum[p]; }, order);
+        } else {
+            const int32_t boostAt = tables.weights[15];
+            const int64_t unit = int64_t{1} << terms.rankShift;
+            return List<float>(
+                columns,
+                [this, boostAt, unit](int p) {
+                    float key = 0.0f;
+                    int32_t good = 0;
+                    if constexpr (Keys == RankKeys::kExact) {
+                        key = static_cast<float>(board.sums.sum[p] * unit);
+                        good = board.good[p];
+                    } else {
+                        const fast::PointCorners& list =
+                            fast::CornersThrough()[fast::ReadingIndex(p)];
+                        for (int32_t i = 0; i < list.count; ++i) {
+                            const fast::Corner& c = list.squares[i];
+                            const int st = board.sums.state[c.id];
+                            if (fast::Dead(st)) continue;
+                            // The integer term joins the sum exactly; only the
+                            // sum is rounded.
+                            key = static_cast<float>(static_cast<double>(key) +
+                                                     static_cast<double>(terms.rank[c.row + st]));
+                            good += terms.good[c.row + st];
+                        }
+                    }
+                    if (good >= boostAt) {
+                        const double g = good;
+                        key = static_cast<float>(g * static_cast<double>(key) * g);
+                    }
+                    return key;
+                },
+                order);
+        }
+    }
+
+    // The empty point with the highest search potential, first in column
+    // order; -1 when there is none.
+    template <bool Exact>
+    int BestPoint() {
+        last = Last::kBest;
+        lastRed = board.red;
+        lastBlue = board.blue;
+        int best = -1;
+        const uint64_t columns = fast::Transpose(~board.occupied);
+        if constexpr (Exact) {
+            // Empty points' sums are >= 0, occupied ones far below.
+            if (columns == 0) return -1;
+            int32_t top = fast::kOccupiedSum;
+            for (int p = 0; p < kPoints; ++p) top = std::max(top, board.sums.sum[p]);
+            int p = 0;
+            while (board.sums.sum[p] != top) ++p;
+            best = fast::ReadingIndex(p);
+        } else {
+            float top = -1.0f;
+            for (uint64_t set = columns; set != 0; set &= set - 1) {
+                const int k = fast::ReadingIndex(std::countr_zero(set));
+                float pot = 1.0f;
+                const fast::PointCorners& list = fast::CornersThrough()[k];
+                for (int32_t i = 0; i < list.count; ++i) {
+                    const fast::Corner& c = list.squares[i];
+                    const int st = board.sums.state[c.id];
+                    if (!fast::Dead(st)) pot += terms.search[c.row + st];
+                }
+                if (pot > top) {
+                    top = pot;
+                    best = k;
+                }
+            }
+        }
+        return best;
+    }
+
+    template <RankKeys Keys>
+    void WidthNode(int32_t colour, int32_t remaining, float parentAlpha, float parentBeta,
+                   float other, float own, PredictedLine& line) {
+        const int32_t ply = total - remaining + 1;
+        float alpha = -parentBeta;
+        const float beta = -parentAlpha;
+        if (remaining == 1) {
+            if (remaining == total) {
+                line[ply] = kNoMove;
+                RootScan(colour, other, own, beta, line, ply);
+            } else {
+                Horizon(colour, other, own, beta, line, ply, -1, true);
+            }
+            return;
+        }
+        line[ply] = kNoMove;
+        constexpr fast::Kept kKept =
+            Keys == RankKeys::kOrdered ? fast::Kept::kNone : fast::Kept::kRank;
+        constexpr bool kGood = Keys == RankKeys::kExact;
+        uint8_t order[kPoints];
+        int32_t count;
+        // Most nodes end after their first move: with whole keys the rest of
+        // the list is only worked out when a second move is wanted.
+        bool headOnly = false;
+        if constexpr (Keys == RankKeys::kWhole) {
+            NoteRanking(colour, own);
+            const uint64_t decisive = DecisivePoints(colour, own);
+            if (decisive != 0 || board.occupied == ~uint64_t{0} || width == 1) {
+                count = Rank<Keys>(colour, own, order);
+            } else {
+                order[0] = static_cast<uint8_t>(HeadOfSums());
+                count = 1;
+                headOnly = true;
+            }
+        } else {
+            count = Rank<Keys>(colour, own, order);
+        }
+        const bool fillsBoard = EmptyPoints() == 1;
+        const int32_t reply = Opponent(colour);
+        PredictedLine wline;
+        Copy copy;
+        bool saved = false;
+        for (int32_t i = 0; i < count; ++i) {
+            const int m = order[i];
+            const float newScore = own + static_cast<float>(board.Gain(colour, m));
+            const float v = EvaluatePosition(remaining, newScore, other);
+            wline[ply].score = v;
+            // A move that fills the board is a leaf too: there is no reply.
+            if (Decided(v) || fillsBoard) {
+                ++engine.PositionsEvaluated;
+                wline[ply + 1] = kNoMove;
+            } else {
+                if (remaining > 2) {
+                    if (!saved) {
+                        Save<kGood>(copy);
+                        saved = true;
+                    }
+                    board.Place<kKept, kGood>(m, colour, terms);
+                    WidthNode<Keys>(reply, remaining - 1, alpha, beta, newScore, other, wline);
+                    board.Unmark(m, colour);
+                    Restore<kGood>(copy);
+                } else {
+                    // The reply is a horizon node; every child here ends the
+                    // working line after its own entry, so that stays clean.
+                    board.Mark(m, colour);
+                    Horizon(reply, newScore, other, -alpha, wline, ply + 1, -1, false);
+                    board.Unmark(m, colour);
+                }
+                wline[ply].score = -wline[ply + 1].score;
+            }
+            Adopt(m, ply, wline, line, alpha);
+            if (remaining == total) {
+                engine.RootMoveDone();
+                if (engine.CancelRequested) break;
+            }
+            if (line[ply].score >= beta) break;
+            if (headOnly) {
+                count = RankList<Keys>(colour, own, order);
+                headOnly = false;
+            }
+        }
+    }
+
+    // The horizon replies to the moves of one node differ little: a move
+    // that completes nothing leaves the reply's values (the opponent's gains
+    // and both scores) as they were and only takes its own point away. So
+    // the reply without that point is found once, on the node's own board,
+    // for the current beta and hint, and a move that is neither the reply's
+    // best point nor the one that reached beta only shortens its list.
+    struct SameReply {
+        bool valid = false;
+        float beta = 0.0f;
+        int hint = -1;  // as the record names it
+        int used = -1;  // as it was tried (-1: not empty)
+        HorizonResult result;
+    };
+
+    HorizonResult Reply(int32_t colour, int m, float newScore, float other, float beta, int hint,
+                        SameReply& same) {
+        const int32_t reply = Opponent(colour);
+        if (board.Gain(colour, m) == 0) {
+            if (!same.valid || same.beta != beta || same.hint != hint) {
+                same.valid = true;
+                same.beta = beta;
+                same.hint = hint;
+                same.used = hint >= 0 && !(board.occupied & Bit(hint)) ? hint : -1;
+                same.result = HorizonScan(reply, newScore, other, beta, same.used);
+            }
+            const HorizonResult& r = same.result;
+            if (m != r.cut && m != r.best) {
+                HorizonResult mine = r;
+                // Was m among the points tried before the node ended?
+                const bool before =
+                    r.cut < 0 || m == same.used || (r.cut != same.used && m < r.cut);
+                mine.tried -= before;
+                return mine;
+            }
+        }
+        board.Mark(m, colour);
+        const int h = hint >= 0 && !(board.occupied & Bit(hint)) ? hint : -1;
+        const HorizonResult r = HorizonScan(reply, newScore, other, beta, h);
+        board.Unmark(m, colour);
+        return r;
+    }
+
+    template <bool Exact>
+    void FullNode(int32_t colour, int32_t remaining, float parentAlpha, float parentBeta,
+                  float other, float own, PredictedLine& line, const ScoredMove& hint) {
+        const int32_t ply = total - remaining + 1;
+        float alpha = -parentBeta;
+        const float beta = -parentAlpha;
+        const bool root = remaining == total;
+        int first = -1;  // the hint's point, if it is given and empty
+        if (!root && hint.column > 0) {
+            first = fast::ReadingIndexOf(hint.column, hint.row);
+            if (board.occupied & Bit(first)) first = -1;
+        }
+        if (remaining == 1) {
+            if (root) {
+                line[ply] = kNoMove;
+                RootScan(colour, other, own, beta, line, ply);
+            } else {
+                Horizon(colour, other, own, beta, line, ply, first, true);
+            }
+            return;
+        }
+        line[ply] = kNoMove;
+        constexpr fast::Kept kKept = Exact ? fast::Kept::kSearch : fast::Kept::kNone;
+        if (first < 0) first = BestPoint<Exact>();
+        ScoredMove record = kNoMove;      // the strongest reply so far, offered first below
+        uint64_t marks = board.occupied;  // occupied, or tried at this node
+        const bool fillsBoard = EmptyPoints() == 1;
+        const int32_t reply = Opponent(colour);
+        int cursor = -1;
+        PredictedLine wline;
+        Copy copy;
+        bool saved = false;
+        SameReply same;
+
+        for (int m = first; m >= 0;) {
+            const float newScore = own + static_cast<float>(board.Gain(colour, m));
+            const float v = EvaluatePosition(remaining, newScore, other);
+            wline[ply].score = v;
+            if (Decided(v) || fillsBoard) {
+                ++engine.PositionsEvaluated;
+                wline[ply + 1] = kNoMove;
+            } else {
+                if (remaining > 2) {
+                    if (!saved) {
+                        Save<false>(copy);
+                        saved = true;
+                    }
+                    board.Place<kKept, false>(m, colour, terms);
+                    FullNode<Exact>(reply, remaining - 1, alpha, beta, newScore, other, wline,
+                                    record);
+                    board.Unmark(m, colour);
+                    Restore<false>(copy);
+                } else {
+                    // The reply is a horizon node. Every child here ends the
+                    // working line after its own entry, so that stays clean.
+                    const int hint =
+                        record.column > 0 ? fast::ReadingIndexOf(record.column, record.row) : -1;
+                    EndHorizon(Reply(colour, m, newScore, other, -alpha, hint, same), wline,
+                               ply + 1, false);
+                }
+                if (wline[ply + 1].score > record.score) record = wline[ply + 1];
+                wline[ply].score = -wline[ply + 1].score;
+            }
+            Adopt(m, ply, wline, line, alpha);
+            marks |= Bit(m);
+            if (root) {
+                engine.RootMoveDone();
+                if (engine.CancelRequested) break;
+            }
+            if (line[ply].score >= beta) break;
+            const uint64_t rest = ~marks & From(cursor + 1);
+            if (rest == 0) break;
+            cursor = std::countr_zero(rest);
+            m = cursor;
+        }
+    }
+};
+
+}  // namespace search_detail
+
+using search_detail::Searcher;
+
+}  // namespace qv
