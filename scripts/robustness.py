@@ -78,7 +78,9 @@ def main():
     seconds = float(os.environ.get("ROBUSTNESS_SECONDS", "60"))
     artefacts = os.path.abspath(os.environ.get("ROBUSTNESS_ARTEFACTS", "build/robustness"))
     os.makedirs(artefacts, exist_ok=True)
-    rng = random.Random(int(os.environ.get("ROBUSTNESS_SEED", str(int(time.time())))))
+    seed = int(os.environ.get("ROBUSTNESS_SEED", str(int(time.time()))))
+    print("robustness run: seed %d (ROBUSTNESS_SEED repeats it)" % seed)
+    rng = random.Random(seed)
     disp = ":%d" % (90 + os.getpid() % 9)
     home = tempfile.mkdtemp(prefix="qv-robust-")
     xvfb = subprocess.Popen(["Xvfb", disp, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
@@ -97,7 +99,9 @@ def main():
         else:
             print("Xvfb did not start")
             return 1
-        proc = subprocess.Popen([program], env=env, stdout=log, stderr=log)
+        # ROBUSTNESS_WRAPPER, e.g. "gdb -batch -ex run -ex bt --args", runs the program under a tool.
+        wrapper = os.environ.get("ROBUSTNESS_WRAPPER", "").split()
+        proc = subprocess.Popen(wrapper + [program], env=env, stdout=log, stderr=log)
         main_win = None
         for _ in range(200):
             main_win = next((w for w in scr.windows() if w[1] == "Quadrivane"), None)

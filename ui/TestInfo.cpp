@@ -1,11 +1,38 @@
 #include "ui/TestInfo.h"
 
+#include <QEvent>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 #include "ui/WindowGeometry.h"
 
 namespace qv::ui {
+namespace {
+
+// Qt 6.4 under X11 crashes when the middle button pastes the primary
+// selection into a text area while no program owns that selection. The memo
+// is for reading listings; typing and Ctrl+V still edit it.
+class TNoMiddleButtonPaste : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+                if (static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton) return true;
+                break;
+            default:
+                break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
 
 TTestForm::TTestForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Testing Data"));
@@ -16,6 +43,7 @@ TTestForm::TTestForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     TestMemo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     TestMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     TestMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    TestMemo->viewport()->installEventFilter(new TNoMiddleButtonPaste(TestMemo));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(TestMemo);
