@@ -556,6 +556,10 @@ struct Searcher {
         Copy copy;
         bool saved = false;
         SameReply same;
+        // Moves that complete nothing are all worth the same here, and when
+        // that is not decided their replies are horizon nodes that can share.
+        const bool shareReplies = remaining == 2 && !root && !fillsBoard &&
+                                  !Decided(EvaluatePosition(remaining, own, other));
 
         for (int m = first; m >= 0;) {
             const float newScore = own + static_cast<float>(board.Gain(colour, m));
@@ -594,11 +598,43 @@ struct Searcher {
                 if (engine.CancelRequested) break;
             }
             if (line[ply].score >= beta) break;
-            const uint64_t rest = ~marks & From(cursor + 1);
+            uint64_t rest = ~marks & From(cursor + 1);
+            if (shareReplies)
+                SkipSharedReplies(colour, alpha, line[ply].score, record, same, rest, marks,
+                                  cursor);
             if (rest == 0) break;
             cursor = std::countr_zero(rest);
             m = cursor;
         }
+    }
+
+    // Once the shared horizon reply holds for the node's current beta and
+    // hint, every later move that completes nothing, and is neither that
+    // reply's best point nor the one that reached beta, gets exactly that
+    // reply: its value is the one already tried, so it neither becomes the
+    // node's best nor the strongest reply, and alpha stays. Such a run of
+    // moves in reading order only adds up the positions its replies try.
+    void SkipSharedReplies(int32_t colour, float alpha, float best, const ScoredMove& record,
+                           const SameReply& same, uint64_t& rest, uint64_t& marks, int& cursor) {
+        const HorizonResult& r = same.result;
+        if (!same.valid || r.best < 0 || same.beta != -alpha) return;
+        const int hint = record.column > 0 ? fast::ReadingIndexOf(record.column, record.row) : -1;
+        if (same.hint != hint || -r.value > best || r.value > record.score) return;
+        uint64_t stops = rest & (board.Gainers(colour) | Bit(r.best));
+        if (r.cut >= 0) stops |= rest & Bit(r.cut);
+        const uint64_t run = stops == 0 ? rest : rest & ((stops & -stops) - 1);
+        if (run == 0) return;
+        // Moves among the points the reply tried before it ended try one fewer.
+        uint64_t fewer = run;
+        if (r.cut >= 0) {
+            fewer = same.used >= 0 ? Bit(same.used) : 0;
+            if (r.cut != same.used) fewer |= Bit(r.cut) - 1;
+            fewer &= run;
+        }
+        engine.PositionsEvaluated += std::popcount(run) * r.tried - std::popcount(fewer);
+        marks |= run;
+        cursor = 63 - std::countl_zero(run);
+        rest &= ~run;
     }
 };
 
