@@ -65,8 +65,9 @@ class Engine {
     void Tables();
     void RootMoveDone();
 
-    fast::PotentialTables tables_{DefaultWeights()};
-    fast::SearchTables searchTables_{tables_};
+    // Copies of the default weights' tables, built once per process.
+    fast::PotentialTables tables_{fast::DefaultTables()};
+    fast::SearchTables searchTables_{fast::DefaultSearchTables()};
 };
 
 }  // namespace qv

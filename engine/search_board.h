@@ -126,6 +126,9 @@ struct SearchTables {
     explicit SearchTables(const PotentialTables& t);
 };
 
+// The tables of the default weights.
+const SearchTables& DefaultSearchTables();
+
 struct SearchBoard {
     // Reading order.
     uint64_t red = 0;

@@ -116,7 +116,11 @@ struct Searcher {
         if constexpr (Good) std::copy(std::begin(copy.good), std::end(copy.good), board.good);
     }
 
-    int32_t EmptyPoints() const { return kPoints - std::popcount(board.occupied); }
+    // Exactly one empty point: a move there fills the board.
+    bool OneEmpty() const {
+        const uint64_t empty = ~board.occupied;
+        return empty != 0 && (empty & (empty - 1)) == 0;
+    }
 
     float Value(int32_t colour, int k, float own, float other) const {
         return EvaluatePosition(1, own + static_cast<float>(board.Gain(colour, k)), other);
@@ -434,7 +438,7 @@ struct Searcher {
         } else {
             count = Rank<Keys>(colour, own, order);
         }
-        const bool fillsBoard = EmptyPoints() == 1;
+        const bool fillsBoard = OneEmpty();
         const int32_t reply = Opponent(colour);
         PredictedLine wline;
         Copy copy;
@@ -549,7 +553,7 @@ struct Searcher {
         if (first < 0) first = BestPoint<Exact>();
         ScoredMove record = kNoMove;      // the strongest reply so far, offered first below
         uint64_t marks = board.occupied;  // occupied, or tried at this node
-        const bool fillsBoard = EmptyPoints() == 1;
+        const bool fillsBoard = OneEmpty();
         const int32_t reply = Opponent(colour);
         int cursor = -1;
         PredictedLine wline;
