@@ -295,13 +295,7 @@ struct Searcher {
 
     // The first point of the list when no point is decisive and the keys are
     // the kept sums: the first empty point (column order) with the largest.
-    int HeadOfSums() const {
-        int32_t top = fast::kOccupiedSum;
-        for (int p = 0; p < kPoints; ++p) top = std::max(top, board.sums.sum[p]);
-        int p = 0;
-        while (board.sums.sum[p] != top) ++p;
-        return fast::ReadingIndex(p);
-    }
+    int HeadOfSums() const { return fast::ReadingIndex(fast::FirstOfLargest(board.sums.sum)); }
 
     // The first `width` points of the candidate list, in list order. Once a
     // decisive point is met only decisive points are listed, so with any
@@ -376,11 +370,7 @@ struct Searcher {
         if constexpr (Exact) {
             // Empty points' sums are >= 0, occupied ones far below.
             if (columns == 0) return -1;
-            int32_t top = fast::kOccupiedSum;
-            for (int p = 0; p < kPoints; ++p) top = std::max(top, board.sums.sum[p]);
-            int p = 0;
-            while (board.sums.sum[p] != top) ++p;
-            best = fast::ReadingIndex(p);
+            best = fast::ReadingIndex(fast::FirstOfLargest(board.sums.sum));
         } else {
             float top = -1.0f;
             for (uint64_t set = columns; set != 0; set &= set - 1) {
