@@ -433,6 +433,7 @@ struct Searcher {
         PredictedLine wline;
         Copy copy;
         bool saved = false;
+        bool placed = false;  // the sums still hold the last move's changes
         for (int32_t i = 0; i < count; ++i) {
             const int m = order[i];
             const float newScore = own + static_cast<float>(board.Gain(colour, m));
@@ -451,7 +452,7 @@ struct Searcher {
                     board.Place<kKept, kGood>(m, colour, terms);
                     WidthNode<Keys>(reply, remaining - 1, alpha, beta, newScore, other, wline);
                     board.Unmark(m, colour);
-                    Restore<kGood>(copy);
+                    placed = true;
                 } else {
                     // The reply is a horizon node; every child here ends the
                     // working line after its own entry, so that stays clean.
@@ -468,6 +469,13 @@ struct Searcher {
                 if (engine.CancelRequested) break;
             }
             if (line[ply].score >= beta) break;
+            if (i + 1 >= count && !headOnly) break;
+            // The sums go back only when another move follows: the caller
+            // puts back its own copy after this node anyway.
+            if (placed) {
+                Restore<kGood>(copy);
+                placed = false;
+            }
             if (headOnly) {
                 count = RankList<Keys>(colour, own, order);
                 headOnly = false;
@@ -549,6 +557,7 @@ struct Searcher {
         PredictedLine wline;
         Copy copy;
         bool saved = false;
+        bool placed = false;  // the sums still hold the last move's changes
         SameReply same;
         // Moves that complete nothing are all worth the same here, and when
         // that is not decided their replies are horizon nodes that can share.
@@ -572,7 +581,7 @@ struct Searcher {
                     FullNode<Exact>(reply, remaining - 1, alpha, beta, newScore, other, wline,
                                     record);
                     board.Unmark(m, colour);
-                    Restore<false>(copy);
+                    placed = true;
                 } else {
                     // The reply is a horizon node. Every child here ends the
                     // working line after its own entry, so that stays clean.
@@ -597,6 +606,10 @@ struct Searcher {
                 SkipSharedReplies(colour, alpha, line[ply].score, record, same, rest, marks,
                                   cursor);
             if (rest == 0) break;
+            if (placed) {
+                Restore<false>(copy);
+                placed = false;
+            }
             cursor = std::countr_zero(rest);
             m = cursor;
         }
