@@ -33,6 +33,13 @@ class Engine {
     // Called after each root move (progress display, pending window events);
     // it may set CancelRequested.
     std::function<void()> OnRootMove;
+    // Called from inside the search every 65536 positions or so, a few
+    // milliseconds of work, so a window stays alive during a long root move;
+    // it may set AbortRequested. It changes nothing the search finds.
+    std::function<void()> OnPoll;
+    // Ends the search at once, from every depth; the line and counters are
+    // then meaningless. Stays set until the caller clears it.
+    bool AbortRequested = false;
 
     Engine() { Line[1].column = -1; }
 
@@ -58,8 +65,9 @@ class Engine {
     void Tables();
     void RootMoveDone();
 
-    fast::PotentialTables tables_{DefaultWeights()};
-    fast::SearchTables searchTables_{tables_};
+    // Copies of the default weights' tables, built once per process.
+    fast::PotentialTables tables_{fast::DefaultTables()};
+    fast::SearchTables searchTables_{fast::DefaultSearchTables()};
 };
 
 }  // namespace qv

@@ -76,6 +76,9 @@ struct PotentialTables {
     explicit PotentialTables(const PotentialWeights& w);
 };
 
+// The tables of the default weights.
+const PotentialTables& DefaultTables();
+
 long double ExtendedPower(long double x, int32_t exponent);
 
 float SearchPotentialAt(int p, const Bits& bits, const PotentialTables& t);

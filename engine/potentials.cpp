@@ -101,6 +101,11 @@ PotentialTables::PotentialTables(const PotentialWeights& w) : weights(w) {
     rankSumExact = shift >= 40 || bound < (int64_t{1} << (24 + shift));
 }
 
+const PotentialTables& DefaultTables() {
+    static const PotentialTables tables(DefaultWeights());
+    return tables;
+}
+
 float SearchPotentialAt(int p, const Bits& bits, const PotentialTables& t) {
     const PointSquares& list = SquaresThrough()[p];
     const uint64_t occupied = bits.Occupied();

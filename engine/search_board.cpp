@@ -133,6 +133,11 @@ SearchTables::SearchTables(const PotentialTables& t) {
             }
 }
 
+const SearchTables& DefaultSearchTables() {
+    static const SearchTables tables(DefaultTables());
+    return tables;
+}
+
 void SearchBoard::Load(const Bits& position, Kept kept, const SearchTables& t) {
     *this = SearchBoard{};
     red = Transpose(position.red);

@@ -57,6 +57,8 @@ struct Searcher {
     fast::SearchBoard board;
     int32_t total = 0;
     int32_t width = 1;
+    // PositionsEvaluated (wrapping) when OnPoll last ran.
+    uint32_t polledAt = 0;
 
     // PointPotentials are left as the last ranking or best-point call wrote
     // them; that call's position is kept and the table is filled once, at the
@@ -71,6 +73,20 @@ struct Searcher {
     Searcher(Engine& e, const fast::Bits& position, fast::Kept kept)
         : engine(e), tables(e.tables_), terms(e.searchTables_) {
         board.Load(position, kept, terms);
+        polledAt = static_cast<uint32_t>(e.PositionsEvaluated);
+    }
+
+    static constexpr uint32_t kPollEvery = 65536;
+
+    // After each move of an inner node: runs OnPoll when its turn has come,
+    // and says whether the search is to stop at once.
+    bool Aborted() {
+        const auto now = static_cast<uint32_t>(engine.PositionsEvaluated);
+        if (now - polledAt >= kPollEvery) {
+            polledAt = now;
+            if (engine.OnPoll) engine.OnPoll();
+        }
+        return engine.AbortRequested;
     }
 
     void FinishPotentials() {
@@ -100,7 +116,11 @@ struct Searcher {
         if constexpr (Good) std::copy(std::begin(copy.good), std::end(copy.good), board.good);
     }
 
-    int32_t EmptyPoints() const { return kPoints - std::popcount(board.occupied); }
+    // Exactly one empty point: a move there fills the board.
+    bool OneEmpty() const {
+        const uint64_t empty = ~board.occupied;
+        return empty != 0 && (empty & (empty - 1)) == 0;
+    }
 
     float Value(int32_t colour, int k, float own, float other) const {
         return EvaluatePosition(1, own + static_cast<float>(board.Gain(colour, k)), other);
@@ -275,13 +295,7 @@ struct Searcher {
 
     // The first point of the list when no point is decisive and the keys are
     // the kept sums: the first empty point (column order) with the largest.
-    int HeadOfSums() const {
-        int32_t top = fast::kOccupiedSum;
-        for (int p = 0; p < kPoints; ++p) top = std::max(top, board.sums.sum[p]);
-        int p = 0;
-        while (board.sums.sum[p] != top) ++p;
-        return fast::ReadingIndex(p);
-    }
+    int HeadOfSums() const { return fast::ReadingIndex(fast::FirstOfLargest(board.sums.sum)); }
 
     // The first `width` points of the candidate list, in list order. Once a
     // decisive point is met only decisive points are listed, so with any
@@ -356,11 +370,7 @@ struct Searcher {
         if constexpr (Exact) {
             // Empty points' sums are >= 0, occupied ones far below.
             if (columns == 0) return -1;
-            int32_t top = fast::kOccupiedSum;
-            for (int p = 0; p < kPoints; ++p) top = std::max(top, board.sums.sum[p]);
-            int p = 0;
-            while (board.sums.sum[p] != top) ++p;
-            best = fast::ReadingIndex(p);
+            best = fast::ReadingIndex(fast::FirstOfLargest(board.sums.sum));
         } else {
             float top = -1.0f;
             for (uint64_t set = columns; set != 0; set &= set - 1) {
@@ -418,11 +428,12 @@ struct Searcher {
         } else {
             count = Rank<Keys>(colour, own, order);
         }
-        const bool fillsBoard = EmptyPoints() == 1;
+        const bool fillsBoard = OneEmpty();
         const int32_t reply = Opponent(colour);
         PredictedLine wline;
         Copy copy;
         bool saved = false;
+        bool placed = false;  // the sums still hold the last move's changes
         for (int32_t i = 0; i < count; ++i) {
             const int m = order[i];
             const float newScore = own + static_cast<float>(board.Gain(colour, m));
@@ -441,7 +452,7 @@ struct Searcher {
                     board.Place<kKept, kGood>(m, colour, terms);
                     WidthNode<Keys>(reply, remaining - 1, alpha, beta, newScore, other, wline);
                     board.Unmark(m, colour);
-                    Restore<kGood>(copy);
+                    placed = true;
                 } else {
                     // The reply is a horizon node; every child here ends the
                     // working line after its own entry, so that stays clean.
@@ -452,11 +463,19 @@ struct Searcher {
                 wline[ply].score = -wline[ply + 1].score;
             }
             Adopt(m, ply, wline, line, alpha);
+            if (Aborted()) return;
             if (remaining == total) {
                 engine.RootMoveDone();
                 if (engine.CancelRequested) break;
             }
             if (line[ply].score >= beta) break;
+            if (i + 1 >= count && !headOnly) break;
+            // The sums go back only when another move follows: the caller
+            // puts back its own copy after this node anyway.
+            if (placed) {
+                Restore<kGood>(copy);
+                placed = false;
+            }
             if (headOnly) {
                 count = RankList<Keys>(colour, own, order);
                 headOnly = false;
@@ -532,13 +551,18 @@ struct Searcher {
         if (first < 0) first = BestPoint<Exact>();
         ScoredMove record = kNoMove;      // the strongest reply so far, offered first below
         uint64_t marks = board.occupied;  // occupied, or tried at this node
-        const bool fillsBoard = EmptyPoints() == 1;
+        const bool fillsBoard = OneEmpty();
         const int32_t reply = Opponent(colour);
         int cursor = -1;
         PredictedLine wline;
         Copy copy;
         bool saved = false;
+        bool placed = false;  // the sums still hold the last move's changes
         SameReply same;
+        // Moves that complete nothing are all worth the same here, and when
+        // that is not decided their replies are horizon nodes that can share.
+        const bool shareReplies = remaining == 2 && !root && !fillsBoard &&
+                                  !Decided(EvaluatePosition(remaining, own, other));
 
         for (int m = first; m >= 0;) {
             const float newScore = own + static_cast<float>(board.Gain(colour, m));
@@ -557,7 +581,7 @@ struct Searcher {
                     FullNode<Exact>(reply, remaining - 1, alpha, beta, newScore, other, wline,
                                     record);
                     board.Unmark(m, colour);
-                    Restore<false>(copy);
+                    placed = true;
                 } else {
                     // The reply is a horizon node. Every child here ends the
                     // working line after its own entry, so that stays clean.
@@ -570,17 +594,54 @@ struct Searcher {
                 wline[ply].score = -wline[ply + 1].score;
             }
             Adopt(m, ply, wline, line, alpha);
+            if (Aborted()) return;
             marks |= Bit(m);
             if (root) {
                 engine.RootMoveDone();
                 if (engine.CancelRequested) break;
             }
             if (line[ply].score >= beta) break;
-            const uint64_t rest = ~marks & From(cursor + 1);
+            uint64_t rest = ~marks & From(cursor + 1);
+            if (shareReplies)
+                SkipSharedReplies(colour, alpha, line[ply].score, record, same, rest, marks,
+                                  cursor);
             if (rest == 0) break;
+            if (placed) {
+                Restore<false>(copy);
+                placed = false;
+            }
             cursor = std::countr_zero(rest);
             m = cursor;
         }
+    }
+
+    // Once the shared horizon reply holds for the node's current beta and
+    // hint, every later move that completes nothing, and is neither that
+    // reply's best point nor the one that reached beta, gets exactly that
+    // reply: its value is the one already tried, so it neither becomes the
+    // node's best nor the strongest reply, and alpha stays. Such a run of
+    // moves in reading order only adds up the positions its replies try.
+    void SkipSharedReplies(int32_t colour, float alpha, float best, const ScoredMove& record,
+                           const SameReply& same, uint64_t& rest, uint64_t& marks, int& cursor) {
+        const HorizonResult& r = same.result;
+        if (!same.valid || r.best < 0 || same.beta != -alpha) return;
+        const int hint = record.column > 0 ? fast::ReadingIndexOf(record.column, record.row) : -1;
+        if (same.hint != hint || -r.value > best || r.value > record.score) return;
+        uint64_t stops = rest & (board.Gainers(colour) | Bit(r.best));
+        if (r.cut >= 0) stops |= rest & Bit(r.cut);
+        const uint64_t run = stops == 0 ? rest : rest & ((stops & -stops) - 1);
+        if (run == 0) return;
+        // Moves among the points the reply tried before it ended try one fewer.
+        uint64_t fewer = run;
+        if (r.cut >= 0) {
+            fewer = same.used >= 0 ? Bit(same.used) : 0;
+            if (r.cut != same.used) fewer |= Bit(r.cut) - 1;
+            fewer &= run;
+        }
+        engine.PositionsEvaluated += std::popcount(run) * r.tried - std::popcount(fewer);
+        marks |= run;
+        cursor = 63 - std::countl_zero(run);
+        rest &= ~run;
     }
 };
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "board_helpers.h"
 #include "engine/engine.h"
 #include "engine/evaluate.h"
@@ -164,6 +166,53 @@ TEST(Search, LineEndsAtTheCommonDepth) {
     SuggestMove(engine, Board{}, Red, 6, 1, false, 3);
     for (int i = 1; i <= 3; ++i) EXPECT_GT(engine.Line[i].column, 0) << i;
     EXPECT_EQ(engine.Line[4].column, -1);
+}
+
+TEST(Search, AbortFromThePollEndsADeepSearchAtOnce) {
+    // Unaborted, either search would run for a very long time.
+    const Mode modes[] = {{"full width", true, 0}, {"width 8", false, 8}};
+    for (const Mode& mode : modes) {
+        SCOPED_TRACE(mode.name);
+        Engine engine;
+        int32_t polls = 0;
+        engine.OnPoll = [&] {
+            if (++polls == 3) engine.AbortRequested = true;
+        };
+        const auto start = std::chrono::steady_clock::now();
+        SuggestMove(engine, Board{}, Red, mode.fullWidth ? 9 : 16, mode.width, mode.fullWidth, 9);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_LT(seconds, 1.0);
+        EXPECT_EQ(polls, 3);
+        EXPECT_TRUE(engine.AbortRequested);
+    }
+}
+
+TEST(Search, PollingChangesNothingTheSearchFinds) {
+    const Board b = With({{4, 5}, {6, 3}}, Blue, With({{4, 4}, {5, 5}, {3, 6}}, Red));
+    struct Setting {
+        int32_t depth;
+        int32_t width;
+        bool fullWidth;
+    };
+    for (const Setting& setting : {Setting{5, 0, true}, Setting{13, 5, false}}) {
+        SCOPED_TRACE(setting.depth);
+        Engine plain;
+        const Suggestion s1 =
+            SuggestMove(plain, b, Red, setting.depth, setting.width, setting.fullWidth, 16);
+        Engine polled;
+        int32_t polls = 0;
+        polled.OnPoll = [&] { ++polls; };
+        const Suggestion s2 =
+            SuggestMove(polled, b, Red, setting.depth, setting.width, setting.fullWidth, 16);
+        EXPECT_GT(polls, 1);
+        EXPECT_LE(polls, polled.PositionsEvaluated / 65536 + 1);
+        EXPECT_EQ(s1.value, s2.value);
+        EXPECT_EQ(plain.PositionsEvaluated, polled.PositionsEvaluated);
+        EXPECT_EQ(plain.ProgressCount, polled.ProgressCount);
+        for (int i = 1; i <= 16; ++i) EXPECT_EQ(plain.Line[i], polled.Line[i]) << i;
+        EXPECT_EQ(plain.PointPotentials, polled.PointPotentials);
+    }
 }
 
 }  // namespace
