@@ -267,6 +267,9 @@ void TForm1::FormCreate() {
         pbrThink->setValue(Engine.ProgressPosition);
         QCoreApplication::processEvents();
     };
+    // A deep search can spend hours inside one root move; the window keeps
+    // answering in between, so it repaints and can still be closed.
+    Engine.OnPoll = [] { QCoreApplication::processEvents(); };
 }
 
 void TForm1::LayoutClient() {
@@ -301,6 +304,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
     // to stop, and the window closes once it has returned.
     Engine.CancelRequested = true;
     if (suggesting_ || tuning_) {
+        // Cancel would still finish the root move in progress; closing stops now.
+        Engine.AbortRequested = true;
         closePending_ = true;
         event->ignore();
         return;
@@ -471,6 +476,7 @@ void TForm1::Red1Click() {
 void TForm1::SuggestMove(const Board& position, int32_t colour, const SearchChoice& choice) {
     if (suggesting_ || tuning_) return;
     suggesting_ = true;
+    Engine.AbortRequested = false;
     bbRed->setEnabled(false);
     bbBlue->setEnabled(false);
     PlayRound1->setEnabled(false);
@@ -630,6 +636,7 @@ EngineGameHooks TForm1::GameHooks() {
 void TForm1::PlayRound1Click() {
     if (suggesting_ || tuning_) return;
     Engine.CancelRequested = false;
+    Engine.AbortRequested = false;
     auto [red, blue] = PlayRoundProfiles(Engine.Weights);
     red[1] = blue[1] = PlayRoundDepth;
     red[2] = blue[2] = PlayRoundWidth;
@@ -644,6 +651,7 @@ void TForm1::PlayRound1Click() {
 void TForm1::RunGeneticAlgorithm1Click() {
     if (suggesting_ || tuning_) return;
     Engine.CancelRequested = false;
+    Engine.AbortRequested = false;
     BeginTuning();
     AtExit done([this] { EndTuning(); });
     try {

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLocale>
 #include <QRadioButton>
@@ -208,6 +209,30 @@ class SuggestionTest : public QObject {
         f.bbRed->click();
         QVERIFY(!closedAtOnce);
         QCOMPARE(f.Engine.ProgressCount, 1);
+        QTRY_VERIFY(!f.isVisible());
+        QApplication::setQuitOnLastWindowClosed(true);
+    }
+
+    // A deep full-width search stays inside its first root move for a very long
+    // time; the window still answers and closing stops the search at once.
+    void closingInsideTheFirstRootMove() {
+        QApplication::setQuitOnLastWindowClosed(false);
+        Program p;
+        TForm1& f = p.main;
+        TSettings& s = *p.w.Form2->CurrentSettings;
+        s.FullWidthSearch = true;
+        s.SearchDepth = 12;
+        auto original = f.Engine.OnPoll;
+        int polls = 0;
+        f.Engine.OnPoll = [&] {
+            if (++polls == 2) f.close();
+            original();
+        };
+        QElapsedTimer timer;
+        timer.start();
+        f.bbBlue->click();
+        QVERIFY(timer.elapsed() < 5000);
+        QCOMPARE(f.Engine.ProgressCount, 0);
         QTRY_VERIFY(!f.isVisible());
         QApplication::setQuitOnLastWindowClosed(true);
     }
