@@ -6,7 +6,9 @@ cd "$(dirname "$0")/.."
 seconds="${FUZZ_SECONDS:-30}"
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
   -DQUADRIVANE_FUZZ=ON -DQUADRIVANE_GUI=OFF -DQUADRIVANE_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j"$(nproc)"
+targets=()
+for source in fuzz/*_fuzz.cpp; do targets+=("$(basename "$source" .cpp)"); done
+cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
 for exe in build-fuzz/fuzz/*_fuzz; do
   name="$(basename "$exe" _fuzz)"
   work="$(mktemp -d)"
