@@ -161,6 +161,14 @@ inline int FirstOfLargest(const int32_t* sum) {
 #endif
 }
 
+// The points (bits by index) whose sums are at least the n-th largest of
+// the 64, equal sums counted one by one (n in 1..64): the n largest and any
+// that tie with the last of them. Uses AVX2 when the processor has it.
+uint64_t LargestSums(const int32_t* sum, int32_t n);
+// The same without wide vectors; for the processors without them and to
+// check the other against.
+uint64_t LargestSumsPlain(const int32_t* sum, int32_t n);
+
 struct SearchBoard {
     // Reading order.
     uint64_t red = 0;

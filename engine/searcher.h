@@ -237,7 +237,16 @@ struct Searcher {
     // keyOf takes the column-major index; order gets reading indices.
     template <class Key, class KeyOf>
     int32_t List(uint64_t columnSet, KeyOf keyOf, uint8_t* order) const {
-        if constexpr (std::is_integral_v<Key>) return WholeList(columnSet, keyOf, order);
+        if constexpr (std::is_integral_v<Key>) {
+            return WholeList(columnSet, keyOf, order);
+        } else {
+            return FloatList(columnSet, keyOf, order);
+        }
+    }
+
+    template <class KeyOf>
+    int32_t FloatList(uint64_t columnSet, KeyOf keyOf, uint8_t* order) const {
+        using Key = float;
         Key keys[kPoints];
         int32_t count = 0;
         const int32_t w = width;
@@ -360,8 +369,13 @@ struct Searcher {
         if constexpr (Keys == RankKeys::kWhole) {
             // Exact sums are distinct floats exactly when they are distinct
             // integers, in the same order.
+            // Only points among the width largest sums (ties included) can
+            // make the first width places, and leaving the others out
+            // changes neither the heads met on the way nor the order of the
+            // rest.
             return List<int32_t>(
-                columns, [this](int p) { return board.sums.sum[p]; }, order);
+                columns & fast::LargestSums(board.sums.sum, width),
+                [this](int p) { return board.sums.sum[p]; }, order);
         } else {
             const int32_t boostAt = tables.weights[15];
             const int64_t unit = int64_t{1} << terms.rankShift;
