@@ -246,8 +246,9 @@ void SearchBoard::Load(const Bits& position, Kept kept, const SearchTables& t) {
             if (position.red & Bit(corner)) st += kRedStep;
             if (position.blue & Bit(corner)) st += kBlueStep;
         }
-        sums.state[i] = static_cast<uint8_t>(st);
         const int at = s.size * kCountStates + st;
+        static_assert(8 * kCountStates + kCountStates - 1 <= UINT8_MAX);
+        sums.state[i] = static_cast<uint8_t>(at);
         for (const uint8_t corner : s.corners) {
             const int q = ReadingIndex(corner);
             if (kept == Kept::kRank) sums.sum[corner] += t.rankOf[at];

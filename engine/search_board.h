@@ -177,6 +177,8 @@ struct SearchBoard {
 
     // What a node copies and puts back.
     struct Sums {
+        // Per square its row of the by-size-and-state tables plus its
+        // state: the index a piece's change is looked up at, in one load.
         std::array<uint8_t, kSquareCount> state;
         // The kept ranking or search sum, divided by the terms' power of two;
         // by column-major index, the order in which the potentials are read.
@@ -210,11 +212,11 @@ struct SearchBoard {
                                                      : nullptr;
         const int32_t* threeUp = t.threeUp[colour];
         int16_t* gain = sums.gain[colour - 1];
-        for (int32_t i = 0; i < list.count; ++i) {
+        const int32_t count = list.count;
+        for (int32_t i = 0; i < count; ++i) {
             const Corner& c = list.squares[i];
-            const int before = sums.state[c.id];
-            sums.state[c.id] = static_cast<uint8_t>(before + step);
-            const int at = c.row + before;
+            const int at = sums.state[c.id];
+            sums.state[c.id] = static_cast<uint8_t>(at + step);
             if constexpr (K != Kept::kNone) {
                 const int32_t d = change[at];
                 sums.sum[c.others[0]] += d;

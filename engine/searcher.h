@@ -392,7 +392,7 @@ struct Searcher {
                             fast::CornersThrough()[fast::ReadingIndex(p)];
                         for (int32_t i = 0; i < list.count; ++i) {
                             const fast::Corner& c = list.squares[i];
-                            const int st = board.sums.state[c.id];
+                            const int st = board.sums.state[c.id] - c.row;
                             if (fast::Dead(st)) continue;
                             // The integer term joins the sum exactly; only the
                             // sum is rounded.
@@ -432,7 +432,7 @@ struct Searcher {
                 const fast::PointCorners& list = fast::CornersThrough()[k];
                 for (int32_t i = 0; i < list.count; ++i) {
                     const fast::Corner& c = list.squares[i];
-                    const int st = board.sums.state[c.id];
+                    const int st = board.sums.state[c.id] - c.row;
                     if (!fast::Dead(st)) pot += terms.search[c.row + st];
                 }
                 if (pot > top) {
