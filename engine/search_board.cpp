@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cmath>
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace qv::fast {
 
@@ -138,6 +142,97 @@ const SearchTables& DefaultSearchTables() {
     return tables;
 }
 
+uint64_t LargestSumsPlain(const int32_t* sum, int32_t n) {
+    int32_t below = INT32_MAX;
+    bool first = true;
+    int32_t floor = INT32_MIN;
+    for (;;) {
+        int32_t top = INT32_MIN;
+        int32_t count = 0;
+        for (int p = 0; p < kPoints; ++p) {
+            const int32_t v = sum[p];
+            if (!first && v >= below) continue;
+            if (count == 0 || v > top) {
+                top = v;
+                count = 1;
+            } else if (v == top) {
+                ++count;
+            }
+        }
+        if (count == 0) break;
+        floor = top;
+        if (count >= n) break;
+        n -= count;
+        below = top;
+        first = false;
+    }
+    uint64_t points = 0;
+    for (int p = 0; p < kPoints; ++p)
+        if (sum[p] >= floor) points |= Bit(p);
+    return points;
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+namespace {
+
+// Each round takes the largest sum left and how often it occurs, eight
+// lanes at a time, and takes those out of the later rounds.
+__attribute__((target("avx2,popcnt"))) uint64_t LargestSumsAvx2(const int32_t* sum, int32_t n) {
+    __m256i v[8];
+    for (int i = 0; i < 8; ++i)
+        v[i] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sum + 8 * i));
+    uint64_t points = 0;
+    for (int32_t left = kPoints; left > 0;) {
+        __m256i top = _mm256_max_epi32(
+            _mm256_max_epi32(_mm256_max_epi32(v[0], v[1]), _mm256_max_epi32(v[2], v[3])),
+            _mm256_max_epi32(_mm256_max_epi32(v[4], v[5]), _mm256_max_epi32(v[6], v[7])));
+        top = _mm256_max_epi32(top, _mm256_permute2x128_si256(top, top, 1));
+        top = _mm256_max_epi32(top, _mm256_shuffle_epi32(top, _MM_SHUFFLE(1, 0, 3, 2)));
+        top = _mm256_max_epi32(top, _mm256_shuffle_epi32(top, _MM_SHUFFLE(2, 3, 0, 1)));
+        uint64_t hits = 0;
+        for (int i = 0; i < 8; ++i) {
+            const __m256i same =
+                _mm256_and_si256(_mm256_cmpeq_epi32(v[i], top),
+                                 _mm256_cmpgt_epi32(v[i], _mm256_set1_epi32(INT32_MIN)));
+            hits |= static_cast<uint64_t>(
+                        static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(same))))
+                    << (8 * i);
+            v[i] = _mm256_blendv_epi8(v[i], _mm256_set1_epi32(INT32_MIN), same);
+        }
+        if (hits == 0) {
+            // Only INT32_MIN is left: every one of those is at least it.
+            for (int p = 0; p < kPoints; ++p)
+                if (sum[p] == INT32_MIN) points |= Bit(p);
+            break;
+        }
+        points |= hits;
+        const auto count = static_cast<int32_t>(__builtin_popcountll(hits));
+        if (count >= n) break;
+        n -= count;
+        left -= count;
+    }
+    return points;
+}
+
+using LargestSumsFn = uint64_t (*)(const int32_t*, int32_t);
+LargestSumsFn ChooseLargestSums() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") ? LargestSumsAvx2
+                                                                              : LargestSumsPlain;
+}
+const LargestSumsFn largestSums = ChooseLargestSums();
+
+}  // namespace
+
+uint64_t LargestSums(const int32_t* sum, int32_t n) {
+    return largestSums(sum, n);
+}
+#else
+uint64_t LargestSums(const int32_t* sum, int32_t n) {
+    return LargestSumsPlain(sum, n);
+}
+#endif
+
 void SearchBoard::Load(const Bits& position, Kept kept, const SearchTables& t) {
     *this = SearchBoard{};
     red = Transpose(position.red);
@@ -151,8 +246,9 @@ void SearchBoard::Load(const Bits& position, Kept kept, const SearchTables& t) {
             if (position.red & Bit(corner)) st += kRedStep;
             if (position.blue & Bit(corner)) st += kBlueStep;
         }
-        sums.state[i] = static_cast<uint8_t>(st);
         const int at = s.size * kCountStates + st;
+        static_assert(8 * kCountStates + kCountStates - 1 <= UINT8_MAX);
+        sums.state[i] = static_cast<uint8_t>(at);
         for (const uint8_t corner : s.corners) {
             const int q = ReadingIndex(corner);
             if (kept == Kept::kRank) sums.sum[corner] += t.rankOf[at];

@@ -161,6 +161,14 @@ inline int FirstOfLargest(const int32_t* sum) {
 #endif
 }
 
+// The points (bits by index) whose sums are at least the n-th largest of
+// the 64, equal sums counted one by one (n in 1..64): the n largest and any
+// that tie with the last of them. Uses AVX2 when the processor has it.
+uint64_t LargestSums(const int32_t* sum, int32_t n);
+// The same without wide vectors; for the processors without them and to
+// check the other against.
+uint64_t LargestSumsPlain(const int32_t* sum, int32_t n);
+
 struct SearchBoard {
     // Reading order.
     uint64_t red = 0;
@@ -169,6 +177,8 @@ struct SearchBoard {
 
     // What a node copies and puts back.
     struct Sums {
+        // Per square its row of the by-size-and-state tables plus its
+        // state: the index a piece's change is looked up at, in one load.
         std::array<uint8_t, kSquareCount> state;
         // The kept ranking or search sum, divided by the terms' power of two;
         // by column-major index, the order in which the potentials are read.
@@ -202,11 +212,11 @@ struct SearchBoard {
                                                      : nullptr;
         const int32_t* threeUp = t.threeUp[colour];
         int16_t* gain = sums.gain[colour - 1];
-        for (int32_t i = 0; i < list.count; ++i) {
+        const int32_t count = list.count;
+        for (int32_t i = 0; i < count; ++i) {
             const Corner& c = list.squares[i];
-            const int before = sums.state[c.id];
-            sums.state[c.id] = static_cast<uint8_t>(before + step);
-            const int at = c.row + before;
+            const int at = sums.state[c.id];
+            sums.state[c.id] = static_cast<uint8_t>(at + step);
             if constexpr (K != Kept::kNone) {
                 const int32_t d = change[at];
                 sums.sum[c.others[0]] += d;

@@ -237,19 +237,23 @@ struct Searcher {
     // keyOf takes the column-major index; order gets reading indices.
     template <class Key, class KeyOf>
     int32_t List(uint64_t columnSet, KeyOf keyOf, uint8_t* order) const {
+        if constexpr (std::is_integral_v<Key>) {
+            return WholeList(columnSet, keyOf, order);
+        } else {
+            return FloatList(columnSet, keyOf, order);
+        }
+    }
+
+    template <class KeyOf>
+    int32_t FloatList(uint64_t columnSet, KeyOf keyOf, uint8_t* order) const {
+        using Key = float;
         Key keys[kPoints];
         int32_t count = 0;
         const int32_t w = width;
-        // Whole keys: the least key that still gets a place.
-        int32_t cut = INT32_MIN;
         for (uint64_t set = columnSet; set != 0; set &= set - 1) {
             const int p = std::countr_zero(set);
             const Key key = keyOf(p);
-            if constexpr (std::is_integral_v<Key>) {
-                if (key < cut) continue;
-            } else {
-                if (count == w && !(keys[0] < key) && (w == 1 || keys[w - 1] > key)) continue;
-            }
+            if (count == w && !(keys[0] < key) && (w == 1 || keys[w - 1] > key)) continue;
             int32_t at;
             if (count == 0 || keys[0] < key) {
                 at = 0;
@@ -264,8 +268,52 @@ struct Searcher {
             order[at] = static_cast<uint8_t>(fast::ReadingIndex(p));
             keys[at] = key;
             if (count < w) ++count;
-            if constexpr (std::is_integral_v<Key>)
-                if (count == w) cut = w == 1 ? keys[0] + 1 : keys[w - 1];
+        }
+        return count;
+    }
+
+    // The same rule for whole keys, without moving entries one by one. The
+    // points after the head end up by key, highest first, and among equal
+    // keys the one that joined them last first: a point joins them when it
+    // is met (if it does not beat the head), a head when the point that
+    // beats it is met, so every point after the head has its own joining
+    // time, and one number (key, time, point) orders them all. The head is
+    // kept aside; the others keep the best width - 1 of those numbers.
+    template <class KeyOf>
+    int32_t WholeList(uint64_t columnSet, KeyOf keyOf, uint8_t* order) const {
+        if (columnSet == 0) return 0;
+        const int32_t kept = width - 1;
+        int64_t tail[kPoints];
+        for (int32_t i = 0; i < kept; ++i) tail[i] = INT64_MIN;
+        int head = std::countr_zero(columnSet);
+        int32_t headKey = keyOf(head);
+        const auto entry = [](int32_t key, int time, int p) {
+            return static_cast<int64_t>(key) * 4096 + time * 64 + p;
+        };
+        for (uint64_t set = columnSet & (columnSet - 1); set != 0; set &= set - 1) {
+            const int p = std::countr_zero(set);
+            const int32_t key = keyOf(p);
+            int64_t x;
+            if (key > headKey) {
+                x = entry(headKey, p, head);
+                head = p;
+                headKey = key;
+            } else {
+                x = entry(key, p, p);
+            }
+            if (kept == 0 || x <= tail[kept - 1]) continue;
+            for (int32_t i = 0; i < kept; ++i) {
+                const int64_t t = tail[i];
+                tail[i] = t > x ? t : x;
+                x = t > x ? x : t;
+            }
+        }
+        order[0] = static_cast<uint8_t>(fast::ReadingIndex(head));
+        int32_t count = 1;
+        while (count <= kept && tail[count - 1] != INT64_MIN) {
+            order[count] =
+                static_cast<uint8_t>(fast::ReadingIndex(static_cast<int>(tail[count - 1] & 63)));
+            ++count;
         }
         return count;
     }
@@ -321,8 +369,13 @@ struct Searcher {
         if constexpr (Keys == RankKeys::kWhole) {
             // Exact sums are distinct floats exactly when they are distinct
             // integers, in the same order.
+            // Only points among the width largest sums (ties included) can
+            // make the first width places, and leaving the others out
+            // changes neither the heads met on the way nor the order of the
+            // rest.
             return List<int32_t>(
-                columns, [this](int p) { return board.sums.sum[p]; }, order);
+                columns & fast::LargestSums(board.sums.sum, width),
+                [this](int p) { return board.sums.sum[p]; }, order);
         } else {
             const int32_t boostAt = tables.weights[15];
             const int64_t unit = int64_t{1} << terms.rankShift;
@@ -339,7 +392,7 @@ struct Searcher {
                             fast::CornersThrough()[fast::ReadingIndex(p)];
                         for (int32_t i = 0; i < list.count; ++i) {
                             const fast::Corner& c = list.squares[i];
-                            const int st = board.sums.state[c.id];
+                            const int st = board.sums.state[c.id] - c.row;
                             if (fast::Dead(st)) continue;
                             // The integer term joins the sum exactly; only the
                             // sum is rounded.
@@ -379,7 +432,7 @@ struct Searcher {
                 const fast::PointCorners& list = fast::CornersThrough()[k];
                 for (int32_t i = 0; i < list.count; ++i) {
                     const fast::Corner& c = list.squares[i];
-                    const int st = board.sums.state[c.id];
+                    const int st = board.sums.state[c.id] - c.row;
                     if (!fast::Dead(st)) pot += terms.search[c.row + st];
                 }
                 if (pot > top) {
