@@ -68,6 +68,10 @@ class Engine {
     // Copies of the default weights' tables, built once per process.
     fast::PotentialTables tables_{fast::DefaultTables()};
     fast::SearchTables searchTables_{fast::DefaultSearchTables()};
+    // The tables of the weights installed before: engine games alternate
+    // between two players' weights at every move.
+    fast::PotentialTables previousTables_{fast::DefaultTables()};
+    fast::SearchTables previousSearchTables_{fast::DefaultSearchTables()};
 };
 
 }  // namespace qv

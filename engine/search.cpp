@@ -3,6 +3,9 @@
 namespace qv {
 
 void Engine::Tables() {
+    if (tables_.weights == Weights) return;
+    std::swap(tables_, previousTables_);
+    std::swap(searchTables_, previousSearchTables_);
     if (tables_.weights != Weights) {
         tables_ = fast::PotentialTables(Weights);
         searchTables_ = fast::SearchTables(tables_);
