@@ -1,13 +1,11 @@
 // evolve: the genetic evolution of the weights, headless, optionally playing
-// the ten games of a round on several threads.
+// the games on several threads.
 
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "cli/common.h"
@@ -16,6 +14,7 @@
 #include "model/settings.h"
 #include "tuning/engine_game.h"
 #include "tuning/evolution.h"
+#include "tuning/parallel_rounds.h"
 #include "tuning/trace.h"
 
 namespace qv::cli {
@@ -39,9 +38,7 @@ class Progress {
   public:
     explicit Progress(int rounds) : rounds_(rounds), tty_(::isatty(2) != 0) {}
 
-    // Without a terminal, one line per round is enough.
     void Show(int round, int games) {
-        if (!tty_ && games % kGamesPerRound != 0) return;
         const double elapsed = Seconds();
         const int total = rounds_ * kGamesPerRound;
         const double left = games > 0 ? elapsed / games * (total - games) : 0;
@@ -70,29 +67,13 @@ void Run(const EvolveOptions& o) {
     Progress progress(o.rounds);
     EvolutionHooks hooks;
     int finished = 0;
-    int currentRound = 1;
-    if (o.jobs <= 1) {
-        hooks.gameStarting = [&](int round, int, int32_t, int32_t) { currentRound = round; };
-        hooks.playGame = PlayOne;
-        hooks.gameFinished = [&] { progress.Show(currentRound, ++finished); };
-    } else {
-        // The games of a round are independent: each depends only on its two
-        // profiles, so any order gives the same results.
-        hooks.playRound = [&](const std::array<Pairing, kGamesPerRound>& pairs) {
-            std::array<int, kGamesPerRound> results{};
-            std::atomic<int> next{0};
-            std::vector<std::thread> workers;
-            for (int j = 0; j < std::min(o.jobs, kGamesPerRound); ++j)
-                workers.emplace_back([&] {
-                    for (int g; (g = next++) < kGamesPerRound;)
-                        results[g] = PlayOne(pairs[g].red, pairs[g].blue);
-                });
-            for (auto& w : workers) w.join();
-            finished += kGamesPerRound;
-            return results;
-        };
-        hooks.roundFinished = [&](int round) { progress.Show(round, finished); };
-    }
+    ParallelRounds pool(o.jobs, PlayOne);
+    hooks.playRound = [&](const std::array<Pairing, kGamesPerRound>& pairs) {
+        const auto results = pool.PlayRound(pairs);
+        finished += kGamesPerRound;
+        return results;
+    };
+    hooks.roundFinished = [&](int round) { progress.Show(round, finished); };
     TraceFile trace(path);
     const bool completed = RunEvolution(seed, o.rounds, trace, hooks);
     progress.Done(completed);

@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "model/savedgame.h"
+#include "tuning/parallel_rounds.h"
 #include "tuning/trace.h"
 
 namespace qv {
@@ -230,6 +232,44 @@ TEST(TraceFile, FullDeviceReportsDiskFull) {
         ADD_FAILURE();
     } catch (const GameError& e) {
         EXPECT_STREQ(e.what(), "Disk full");
+    }
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+// Games of uneven, shuffled length, so threads finish in every order.
+int SlowFakeGame(const EngineProfile& red, const EngineProfile& blue) {
+    std::this_thread::sleep_for(std::chrono::microseconds(((red[3] * 7 + blue[4] * 13) % 11) * 50));
+    return (red[11] + blue[11] + red[3] + blue[7]) % 3 == 0 ? kBlueWon : kRedWon;
+}
+
+TEST_F(EvolutionRun, ThreadsAndGamesAheadGiveTheSameTrace) {
+    EvolutionHooks serial;
+    serial.playGame = [](const EngineProfile& r, const EngineProfile& b) {
+        return SlowFakeGame(r, b);
+    };
+    {
+        TraceFile t(path.string());
+        ASSERT_TRUE(RunEvolution(11, 12, t, serial));
+    }
+    const std::string expected = Trace();
+    for (int threads : {2, 3, 5}) {
+        ParallelRounds pool(threads, SlowFakeGame);
+        EvolutionHooks parallel;
+        parallel.playRound = [&](const std::array<Pairing, kGamesPerRound>& pairs) {
+            return pool.PlayRound(pairs);
+        };
+        {
+            TraceFile t(path.string());
+            ASSERT_TRUE(RunEvolution(11, 12, t, parallel));
+        }
+        EXPECT_EQ(Trace(), expected) << threads << " threads";
+        // Each distinct pairing is played once, however early it started.
+        EXPECT_LE(pool.GamesPlayed(), 12 * kGamesPerRound);
     }
 }
 
