@@ -73,51 +73,64 @@ int ParallelRounds::GamesPlayed() {
 
 std::array<int, kGamesPerRound> ParallelRounds::PlayRound(
     const std::array<Pairing, kGamesPerRound>& pairs) {
+    // levels[0] is this round; levels[k] the games k rounds ahead whose
+    // players are already known (their records advanced by the games before).
+    struct Slot {
+        bool known = false;
+        Pairing pair;
+    };
+    std::array<std::array<Slot, kGamesPerRound>, kRoundsAhead + 1> levels{};
     std::unique_lock lock(mutex_);
-    std::array<const Key*, kGamesPerRound> keys{};
-    for (int g = 0; g < kGamesPerRound; ++g) keys[g] = &Request(pairs[g].red, pairs[g].blue, true);
+    for (int g = 0; g < kGamesPerRound; ++g) {
+        levels[0][g] = {true, pairs[g]};
+        Request(pairs[g].red, pairs[g].blue, true);
+    }
     workWaiting_.notify_all();
 
+    auto resultOf = [this](const Pairing& p, int& result) {
+        const auto it = jobs_.find(KeyOf(p.red, p.blue));
+        if (it == jobs_.end() || it->second.state != State::Done) return false;
+        result = it->second.result;
+        return true;
+    };
+    auto after = [](const EngineProfile& p, bool won) {
+        EngineProfile q = p;
+        ++q[won ? 9 : 10];
+        return q;
+    };
     std::array<int, kGamesPerRound> results{};
-    std::array<bool, kGamesPerRound> known{}, startedAhead{};
-    int left = kGamesPerRound;
-    auto winner = [&](int g) -> const EngineProfile& {
-        return results[g] == kRedWon ? pairs[g].red : pairs[g].blue;
-    };
-    auto loser = [&](int g) -> const EngineProfile& {
-        return results[g] == kRedWon ? pairs[g].blue : pairs[g].red;
-    };
-    while (left > 0) {
-        gameDone_.wait(lock, [&] {
-            for (int g = 0; g < kGamesPerRound; ++g)
-                if (!known[g] && jobs_.at(*keys[g]).state == State::Done) return true;
-            return false;
-        });
-        for (int g = 0; g < kGamesPerRound; ++g)
-            if (!known[g] && jobs_.at(*keys[g]).state == State::Done) {
-                results[g] = jobs_.at(*keys[g]).result;
-                known[g] = true;
-                --left;
-            }
-        // Next round's ladder: W1 W2 | L1 W3 | L2 W4 | ... | L8 W10 | L9 L10.
+    int seen = -1;
+    while (true) {
+        gameDone_.wait(lock, [&] { return played_ != seen; });
+        seen = played_;
+        int left = 0;
+        for (int g = 0; g < kGamesPerRound; ++g) left += !resultOf(pairs[g], results[g]);
+        if (left == 0) return results;
+
+        // The ladder of the next round: W1 W2 | L1 W3 | L2 W4 | ... | L8 W10 | L9 L10.
         bool added = false;
-        for (int i = 0; i < kGamesPerRound; ++i) {
-            if (startedAhead[i]) continue;
-            const int a = i == 0 ? 0 : i - 1;
-            const int b = i == 0 ? 1 : (i == kGamesPerRound - 1 ? i : i + 1);
-            if (!known[a] || !known[b]) continue;
-            startedAhead[i] = true;
-            const bool redWon = i == 0;  // first player of game 1 is a winner, else a loser
-            const bool blueWon = i != kGamesPerRound - 1;
-            const EngineProfile& red = redWon ? winner(a) : loser(a);
-            const EngineProfile& blue = blueWon ? winner(b) : loser(b);
-            if (!MaySurvive(red, redWon) || !MaySurvive(blue, blueWon)) continue;
-            Request(red, blue, false);
-            added = true;
-        }
+        for (int k = 0; k < kRoundsAhead; ++k)
+            for (int i = 0; i < kGamesPerRound; ++i) {
+                Slot& next = levels[k + 1][i];
+                const int a = i == 0 ? 0 : i - 1;
+                const int b = i == 0 ? 1 : (i == kGamesPerRound - 1 ? i : i + 1);
+                int ra = 0, rb = 0;
+                if (next.known || !levels[k][a].known || !levels[k][b].known ||
+                    !resultOf(levels[k][a].pair, ra) || !resultOf(levels[k][b].pair, rb))
+                    continue;
+                const bool redWon = i == 0;  // game 1 pairs two winners, the others a loser first
+                const bool blueWon = i != kGamesPerRound - 1;
+                const Pairing& pa = levels[k][a].pair;
+                const Pairing& pb = levels[k][b].pair;
+                const EngineProfile& red = (ra == kRedWon) == redWon ? pa.red : pa.blue;
+                const EngineProfile& blue = (rb == kRedWon) == blueWon ? pb.red : pb.blue;
+                if (!MaySurvive(red, redWon) || !MaySurvive(blue, blueWon)) continue;
+                next = {true, {after(red, redWon), after(blue, blueWon)}};
+                Request(next.pair.red, next.pair.blue, false);
+                added = true;
+            }
         if (added) workWaiting_.notify_all();
     }
-    return results;
 }
 
 }  // namespace qv

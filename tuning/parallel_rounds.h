@@ -36,6 +36,7 @@ class ParallelRounds {
 
   private:
     using Key = std::array<int32_t, 24>;
+    static constexpr int kRoundsAhead = 3;
     enum class State { Queued, Running, Done };
     struct Job {
         EngineProfile red, blue;
