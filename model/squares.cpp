@@ -28,13 +28,18 @@ SquareTable Build() {
                 }
     if (n != kSquareCount) throw std::logic_error("square table");
 
-    auto idOf = [&t](std::array<uint8_t, 4> corners) {
-        std::sort(corners.begin(), corners.end());
-        for (int i = 0; i < kSquareCount; ++i) {
-            auto c = t.squares[i].corners;
-            std::sort(c.begin(), c.end());
-            if (c == corners) return i;
-        }
+    // A square is known by its set of corners: sorted and packed into one word.
+    auto keyOf = [](std::array<uint8_t, 4> c) {
+        std::sort(c.begin(), c.end());
+        return static_cast<uint32_t>(c[0]) | static_cast<uint32_t>(c[1]) << 8 |
+               static_cast<uint32_t>(c[2]) << 16 | static_cast<uint32_t>(c[3]) << 24;
+    };
+    std::array<uint32_t, kSquareCount> keys{};
+    for (int i = 0; i < kSquareCount; ++i) keys[i] = keyOf(t.squares[i].corners);
+    auto idOf = [&keys, &keyOf](std::array<uint8_t, 4> corners) {
+        const uint32_t key = keyOf(corners);
+        for (int i = 0; i < kSquareCount; ++i)
+            if (keys[i] == key) return i;
         throw std::logic_error("square id");
     };
 
