@@ -29,9 +29,11 @@ struct EvolveOptions {
 
 int PlayOne(const EngineProfile& red, const EngineProfile& blue) {
     Engine engine;
+    PotentialWeights weights = DefaultWeights();
     Board board;
     float redScore = 0, blueScore = 0;
-    return PlayEngineGame(engine, board, red, blue, redScore, blueScore, TSettings().SearchDepth);
+    return PlayEngineGame(engine, weights, board, red, blue, redScore, blueScore,
+                          TSettings().SearchDepth);
 }
 
 class Progress {

@@ -2,7 +2,7 @@
 
 namespace qv {
 
-void Engine::Tables() {
+void SearchEngine::Tables() {
     if (tables_.weights == Weights) return;
     std::swap(tables_, previousTables_);
     std::swap(searchTables_, previousSearchTables_);
@@ -12,19 +12,19 @@ void Engine::Tables() {
     }
 }
 
-ScoredMove Engine::BestPotentialPoint(const Board& board) {
+ScoredMove SearchEngine::BestPotentialPoint(const Board& board) {
     Tables();
     return fast::BestPotentialPointOf(fast::ToBits(board), tables_, PointPotentials);
 }
 
-CandidateList Engine::RankCandidates(const Board& board, int32_t colour, float ownScore) {
+CandidateList SearchEngine::RankCandidates(const Board& board, int32_t colour, float ownScore) {
     Tables();
     CandidateList list;
     fast::RankCandidatesOf(fast::ToBits(board), colour, ownScore, tables_, PointPotentials, list);
     return list;
 }
 
-void Engine::RootMoveDone() {
+void SearchEngine::RootMoveDone() {
     ++ProgressCount;
     if (ProgressTotal > 0) {
         const int32_t position = ProgressCount * 100 / ProgressTotal;
@@ -33,7 +33,7 @@ void Engine::RootMoveDone() {
     if (OnRootMove) OnRootMove();
 }
 
-void Engine::SearchFullWidth(Board position, int32_t colour, int32_t remainingDepth,
+void SearchEngine::SearchFullWidth(Board position, int32_t colour, int32_t remainingDepth,
                              int32_t totalDepth, float parentAlpha, float parentBeta,
                              float otherScore, float ownScore, PredictedLine& line,
                              ScoredMove FirstMoveHint) {
@@ -50,7 +50,7 @@ void Engine::SearchFullWidth(Board position, int32_t colour, int32_t remainingDe
     s.FinishPotentials();
 }
 
-void Engine::SearchWidthLimited(Board position, int32_t colour, int32_t remainingDepth,
+void SearchEngine::SearchWidthLimited(Board position, int32_t colour, int32_t remainingDepth,
                                 int32_t width, int32_t totalDepth, float parentAlpha,
                                 float parentBeta, float otherScore, float ownScore,
                                 PredictedLine& line) {

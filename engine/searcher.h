@@ -8,7 +8,7 @@
 #include <iterator>
 #include <type_traits>
 
-#include "engine/engine.h"
+#include "engine/search_engine.h"
 #include "engine/evaluate.h"
 #include "engine/search_board.h"
 
@@ -51,7 +51,7 @@ enum class RankKeys {
 // One search: the engine's counters and callbacks, and the board that the
 // nodes share, changed and restored move by move.
 struct Searcher {
-    Engine& engine;
+    SearchEngine& engine;
     const fast::PotentialTables& tables;
     const fast::SearchTables& terms;
     fast::SearchBoard board;
@@ -70,7 +70,7 @@ struct Searcher {
 
     // kept: the sum the nodes will read (kRank for the ranking, kSearch for
     // the best point), when the installed weights allow it.
-    Searcher(Engine& e, const fast::Bits& position, fast::Kept kept)
+    Searcher(SearchEngine& e, const fast::Bits& position, fast::Kept kept)
         : engine(e), tables(e.tables_), terms(e.searchTables_) {
         board.Load(position, kept, terms);
         polledAt = static_cast<uint32_t>(e.PositionsEvaluated);

@@ -8,8 +8,8 @@
 
 namespace qv {
 
-Suggestion SuggestMove(Engine& engine, const Board& position, int32_t colour, int32_t depth,
-                       int32_t width, bool fullWidth, int32_t commonSearchDepth) {
+Suggestion SuggestMove(SearchEngine& engine, const Board& position, int32_t colour, int32_t depth,
+                       int32_t width, bool fullWidth, int32_t commonSearchDepth, bool keepCancel) {
     const int32_t empty = position.CountOf(Empty);
     engine.ProgressTotal = fullWidth ? empty : width;
     for (int i = 1; i <= 15; ++i) engine.Line[i].column = -1;
@@ -19,7 +19,7 @@ Suggestion SuggestMove(Engine& engine, const Board& position, int32_t colour, in
     const auto start = std::chrono::steady_clock::now();
     const float own = static_cast<float>(TotalScore(colour, position));
     const float other = static_cast<float>(TotalScore(Opponent(colour), position));
-    engine.CancelRequested = false;
+    if (!keepCancel) engine.CancelRequested = false;
 
     if (fullWidth)
         engine.SearchFullWidth(position, colour, depth, depth, -65000.0f, 65000.0f, other, own,
@@ -54,7 +54,7 @@ bool ShouldSwitchToFullWidth(float value, bool fullWidth, bool boardWasFull) {
     return !boardWasFull && !fullWidth && value > 100.0f;
 }
 
-std::string StatsCaption(int64_t elapsedMs, int32_t positions, std::string_view thousandsSeparator,
+std::string StatsCaption(int64_t elapsedMs, int64_t positions, std::string_view thousandsSeparator,
                          std::string_view decimalSeparator) {
     const int64_t minutes = elapsedMs / 60000 % 60;
     const int64_t seconds = elapsedMs / 1000 % 60;

@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "board_helpers.h"
-#include "engine/engine.h"
+#include "engine/search_engine.h"
 #include "engine/evaluate.h"
 #include "engine/suggest.h"
 #include "model/scoring.h"
@@ -36,7 +36,7 @@ const Mode kModes[] = {{"full width", true, 0}, {"width 3", false, 3}, {"width 1
 TEST(Search, DepthOneTriesEveryPointAndKeepsTheBest) {
     const Board b = With({{1, 1}, {2, 1}, {1, 2}}, Red);
     for (const Mode& mode : kModes) {
-        Engine engine;
+        SearchEngine engine;
         const Suggestion s = SuggestMove(engine, b, Red, 1, mode.width, mode.fullWidth, 1);
         SCOPED_TRACE(mode.name);
         EXPECT_EQ(engine.PositionsEvaluated, 61);
@@ -51,7 +51,7 @@ TEST(Search, DepthOneTriesEveryPointAndKeepsTheBest) {
 TEST(Search, FullBoardTriesNothing) {
     for (const Mode& mode : kModes) {
         for (int32_t depth : {1, 3, 11}) {
-            Engine engine;
+            SearchEngine engine;
             const Suggestion s =
                 SuggestMove(engine, FullBoard(), Blue, depth, 3, mode.fullWidth, depth);
             SCOPED_TRACE(std::string(mode.name) + " depth " + std::to_string(depth));
@@ -86,7 +86,7 @@ TEST(Search, MoveThatFillsTheBoardIsALeaf) {
                                             static_cast<float>(TotalScore(Blue, one)));
     ASSERT_LT(std::abs(expected), 1000.0f) << "the test wants an undecided position";
     for (const Mode& mode : kModes) {
-        Engine engine;
+        SearchEngine engine;
         const Suggestion s = SuggestMove(engine, one, Red, 6, 3, mode.fullWidth, 6);
         SCOPED_TRACE(mode.name);
         EXPECT_EQ(engine.PositionsEvaluated, 1);
@@ -100,7 +100,7 @@ TEST(Search, MoveThatFillsTheBoardIsALeaf) {
     two(1, 1) = Empty;
     two(8, 8) = Empty;
     for (const Mode& mode : kModes) {
-        Engine engine;
+        SearchEngine engine;
         SuggestMove(engine, two, Blue, 5, 3, mode.fullWidth, 5);
         SCOPED_TRACE(mode.name);
         EXPECT_EQ(engine.ProgressCount, 2);
@@ -119,7 +119,7 @@ TEST(Search, DecidedRootMoveIsNotSearchedDeeper) {
     b = With({{1, 8}, {2, 8}, {3, 6}, {8, 8}}, Blue, b);
     ASSERT_LT(TotalScore(Red, b), 150);
     for (const Mode& mode : kModes) {
-        Engine engine;
+        SearchEngine engine;
         const Suggestion s = SuggestMove(engine, b, Red, 4, 3, mode.fullWidth, 4);
         SCOPED_TRACE(mode.name);
         EXPECT_EQ(engine.Line[1].column, 1);
@@ -132,7 +132,7 @@ TEST(Search, DecidedRootMoveIsNotSearchedDeeper) {
 
 TEST(Search, WidthLimitsInnerNodesOnly) {
     // Empty board, width 3: the root tries exactly the first three ranked points.
-    Engine engine;
+    SearchEngine engine;
     std::vector<int32_t> seen;
     engine.OnRootMove = [&] { seen.push_back(engine.ProgressCount); };
     SuggestMove(engine, Board{}, Red, 2, 3, false, 2);
@@ -143,7 +143,7 @@ TEST(Search, WidthLimitsInnerNodesOnly) {
                 (first.column == 8 && first.row == 4));
 
     // Width beyond the empty points: each is tried once; progress stays below 100.
-    Engine wide;
+    SearchEngine wide;
     SuggestMove(wide, AllBut({{1, 1}, {2, 2}, {3, 3}, {4, 4}}), Blue, 3, 10, false, 3);
     EXPECT_EQ(wide.ProgressCount, 4);
     EXPECT_EQ(wide.ProgressPosition, 40);
@@ -151,7 +151,7 @@ TEST(Search, WidthLimitsInnerNodesOnly) {
 
 TEST(Search, CancelEndsTheRootAfterTheMoveInProgress) {
     for (const Mode& mode : kModes) {
-        Engine engine;
+        SearchEngine engine;
         engine.OnRootMove = [&] { engine.CancelRequested = true; };
         SuggestMove(engine, Board{}, Blue, 3, 3, mode.fullWidth, 3);
         SCOPED_TRACE(mode.name);
@@ -162,7 +162,7 @@ TEST(Search, CancelEndsTheRootAfterTheMoveInProgress) {
 }
 
 TEST(Search, LineEndsAtTheCommonDepth) {
-    Engine engine;
+    SearchEngine engine;
     SuggestMove(engine, Board{}, Red, 6, 1, false, 3);
     for (int i = 1; i <= 3; ++i) EXPECT_GT(engine.Line[i].column, 0) << i;
     EXPECT_EQ(engine.Line[4].column, -1);
@@ -173,7 +173,7 @@ TEST(Search, AbortFromThePollEndsADeepSearchAtOnce) {
     const Mode modes[] = {{"full width", true, 0}, {"width 8", false, 8}};
     for (const Mode& mode : modes) {
         SCOPED_TRACE(mode.name);
-        Engine engine;
+        SearchEngine engine;
         int32_t polls = 0;
         engine.OnPoll = [&] {
             if (++polls == 3) engine.AbortRequested = true;
@@ -197,10 +197,10 @@ TEST(Search, PollingChangesNothingTheSearchFinds) {
     };
     for (const Setting& setting : {Setting{5, 0, true}, Setting{13, 5, false}}) {
         SCOPED_TRACE(setting.depth);
-        Engine plain;
+        SearchEngine plain;
         const Suggestion s1 =
             SuggestMove(plain, b, Red, setting.depth, setting.width, setting.fullWidth, 16);
-        Engine polled;
+        SearchEngine polled;
         int32_t polls = 0;
         polled.OnPoll = [&] { ++polls; };
         const Suggestion s2 =
