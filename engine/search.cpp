@@ -34,9 +34,9 @@ void SearchEngine::RootMoveDone() {
 }
 
 void SearchEngine::SearchFullWidth(Board position, int32_t colour, int32_t remainingDepth,
-                             int32_t totalDepth, float parentAlpha, float parentBeta,
-                             float otherScore, float ownScore, PredictedLine& line,
-                             ScoredMove FirstMoveHint) {
+                                   int32_t totalDepth, float parentAlpha, float parentBeta,
+                                   float otherScore, float ownScore, PredictedLine& line,
+                                   ScoredMove FirstMoveHint) {
     Tables();
     Searcher s(*this, fast::ToBits(position),
                searchTables_.searchExact ? fast::Kept::kSearch : fast::Kept::kNone);
@@ -51,9 +51,9 @@ void SearchEngine::SearchFullWidth(Board position, int32_t colour, int32_t remai
 }
 
 void SearchEngine::SearchWidthLimited(Board position, int32_t colour, int32_t remainingDepth,
-                                int32_t width, int32_t totalDepth, float parentAlpha,
-                                float parentBeta, float otherScore, float ownScore,
-                                PredictedLine& line) {
+                                      int32_t width, int32_t totalDepth, float parentAlpha,
+                                      float parentBeta, float otherScore, float ownScore,
+                                      PredictedLine& line) {
     Tables();
     Searcher s(*this, fast::ToBits(position),
                searchTables_.rankExact ? fast::Kept::kRank : fast::Kept::kNone);

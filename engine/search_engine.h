@@ -51,7 +51,7 @@ class SearchEngine {
     CandidateList RankCandidates(const Board& board, int32_t colour, float ownScore);
 
     // Negamax with alpha-beta over every empty point. The root is called with
-    // remainingDepth = totalDepth, bounds (-65000, +65000), the two colours'
+    // remainingDepth = totalDepth, bounds (-kWindow, +kWindow), the two colours'
     // totals and a hint with column -1; it writes line[ply..16] and updates
     // the counters and PointPotentials.
     void SearchFullWidth(Board position, int32_t colour, int32_t remainingDepth, int32_t totalDepth,

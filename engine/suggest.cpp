@@ -22,10 +22,10 @@ Suggestion SuggestMove(SearchEngine& engine, const Board& position, int32_t colo
     if (!keepCancel) engine.CancelRequested = false;
 
     if (fullWidth)
-        engine.SearchFullWidth(position, colour, depth, depth, -65000.0f, 65000.0f, other, own,
+        engine.SearchFullWidth(position, colour, depth, depth, -kWindow, kWindow, other, own,
                                engine.Line, kNoMove);
     else
-        engine.SearchWidthLimited(position, colour, depth, width, depth, -65000.0f, 65000.0f, other,
+        engine.SearchWidthLimited(position, colour, depth, width, depth, -kWindow, kWindow, other,
                                   own, engine.Line);
     if (commonSearchDepth >= 0 && commonSearchDepth + 1 <= 16)
         engine.Line[commonSearchDepth + 1].column = -1;

@@ -12,7 +12,7 @@
 namespace qv {
 
 struct Suggestion {
-    float value = -65000.0f;    // entry 1's score
+    float value = -kWindow;     // entry 1's score
     bool boardWasFull = false;  // nothing could be tried
     double elapsedMs = 0;       // from a monotonic clock
     std::string caption;        // the predicted outcome, as OutcomeText gives it

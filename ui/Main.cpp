@@ -399,7 +399,7 @@ void TForm1::DrawTurnPanel(QPainter& canvas, const QRect& rect) {
     // panel (and the focus) keep showing the side to move of the real position
     // even when the toolkit redraws the status bar during a preview.
     const int32_t pieces = Game.MoveCount - (Controller.PreviewPoint() == Point{0, 0} ? 0 : 1);
-    const bool redToMove = pieces % 2 != 0;
+    const bool redToMove = ColourOfMove(pieces + 1) == Red;
     QPushButton* button = redToMove ? bbRed : bbBlue;
     // While a suggestion runs both buttons are disabled and the focus stays put.
     if (button->isVisible() && button->isEnabled()) button->setFocus(Qt::OtherFocusReason);
