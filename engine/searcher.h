@@ -388,6 +388,7 @@ struct Searcher {
                         key = static_cast<float>(board.sums.sum[p] * unit);
                         good = board.good[p];
                     } else {
+                        (void)unit;  // only the kept sums are in its units
                         const fast::PointCorners& list =
                             fast::CornersThrough()[fast::ReadingIndex(p)];
                         for (int32_t i = 0; i < list.count; ++i) {
