@@ -9,7 +9,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev
   clang-14 libclang-rt-14-dev
   xvfb xdotool imagemagick x11-utils python3 python3-xlib
-  dpkg-dev
+  dpkg-dev lintian appstream
 )
 
 missing=()
