@@ -14,8 +14,10 @@ namespace qv::ui {
 
 namespace {
 
-QSlider* TrackBar(QWidget* parent, QRect geometry, int maximum) {
+QSlider* TrackBar(QWidget* parent, QRect geometry, int maximum, const QString& name) {
     auto* tb = new QSlider(Qt::Horizontal, parent);
+    // Its caption is a separate label (or a radio button), which a screen reader does not link.
+    tb->setAccessibleName(name);
     tb->setGeometry(geometry);
     tb->setRange(1, maximum);
     tb->setTickInterval(1);
@@ -50,13 +52,13 @@ TSearchPage TForm2::BuildSearchPage(QWidget* page, int depthX, int radioY) {
     s.page = page;
     Label(page, {6, 1}, QStringLiteral("Search Depth:"));
     s.depthLabel = Label(page, {77, 2}, QString());
-    s.depth = TrackBar(page, QRect(depthX, 16, 216, 37), 15);
+    s.depth = TrackBar(page, QRect(depthX, 16, 216, 37), 15, QStringLiteral("Search Depth"));
     s.fullWidth = new QRadioButton(QStringLiteral("Full Width Search"), page);
     s.fullWidth->setGeometry(6, radioY, 113, 17);
     s.limitedWidth = new QRadioButton(QStringLiteral("Search Width:"), page);
     s.limitedWidth->setGeometry(6, radioY + 19, 89, 17);
     s.widthLabel = Label(page, {95, 77}, QString());
-    s.width = TrackBar(page, QRect(22, 94, 216, 34), 64);
+    s.width = TrackBar(page, QRect(22, 94, 216, 34), 64, QStringLiteral("Search Width"));
     return s;
 }
 
