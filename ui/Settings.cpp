@@ -85,6 +85,10 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     pcSettings->addTab(tsInterface, QStringLiteral("Interface"));
     pcSettings->addTab(tsBlueAI, QStringLiteral("Blue AI"));
     pcSettings->addTab(tsRedAI, QStringLiteral("Red AI"));
+    // The three search pages hold controls of the same names; a screen reader
+    // tells them apart by the page's name.
+    for (int i = 0; i < pcSettings->count(); ++i)
+        pcSettings->widget(i)->setAccessibleName(pcSettings->tabText(i));
 
     const TSearchPage common = BuildSearchPage(tsAI, 22, 57);
     tbYourAI = common.depth;

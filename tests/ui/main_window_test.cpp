@@ -433,6 +433,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(name(f.sbBack), QStringLiteral("Undo 1 move"));
         QCOMPARE(name(f.sbForward), QStringLiteral("Redo 1 Move"));
         QCOMPARE(name(f.sbCancel), QStringLiteral("Cancel"));
+        QCOMPARE(name(p.w.Form2->tsBlueAI), QStringLiteral("Blue AI"));
         QCOMPARE(QAccessible::queryAccessibleInterface(f.TurnPanel)->role(),
                  QAccessible::StaticText);
         QCOMPARE(name(f.TurnPanel), QStringLiteral("Blue to move"));

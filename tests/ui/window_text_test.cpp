@@ -25,20 +25,26 @@ namespace {
 
 const QString kFace = QStringLiteral("Liberation Sans");
 
-// Where a text widget draws its text, in its own coordinates; empty when it
-// shows none.
+QString TextOf(QWidget* w) {
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+    return {};
+}
+
+// Where a text widget draws its text, in its own coordinates: a null
+// rectangle when it shows none, an invalid one when the text is wider or
+// taller than the room the style leaves it.
 QRect TextRect(QWidget* w) {
     const QFontMetrics fm(w->font());
     auto placed = [&](const QString& text, Qt::Alignment align, const QRect& area) {
         const QSize size(fm.horizontalAdvance(text), fm.height());
         return QStyle::alignedRect(w->layoutDirection(), align, size, area);
     };
-    if (auto* l = qobject_cast<QLabel*>(w)) {
-        if (l->text().isEmpty()) return {};
+    if (TextOf(w).isEmpty()) return {};
+    if (auto* l = qobject_cast<QLabel*>(w))
         return placed(l->text(), l->alignment(), l->contentsRect());
-    }
     auto* b = qobject_cast<QAbstractButton*>(w);
-    if (!b || b->text().isEmpty()) return {};
+    if (!b) return {};
     QStyleOptionButton opt;
     opt.initFrom(b);
     opt.rect = b->rect();
@@ -58,7 +64,6 @@ QRect TextRect(QWidget* w) {
     QString shown = b->text();
     shown.remove(QLatin1Char('&'));
     const QRect area = b->style()->subElementRect(contents, &opt, b);
-    // A text wider than its contents rectangle is clipped there.
     if (fm.horizontalAdvance(shown) > area.width() || fm.height() > area.height())
         return QRect(area.topLeft(), QSize(-1, -1));
     return placed(shown, align, area);
@@ -74,10 +79,7 @@ QStringList TextFaults(QWidget* window) {
         const QRect text = TextRect(w);
         if (text.isNull()) continue;
         const QString name =
-            QStringLiteral("%1 \"%2\"")
-                .arg(w->objectName().isEmpty() ? w->metaObject()->className() : w->objectName(),
-                     qobject_cast<QLabel*>(w) ? qobject_cast<QLabel*>(w)->text()
-                                              : qobject_cast<QAbstractButton*>(w)->text());
+            QStringLiteral("%1 \"%2\"").arg(w->metaObject()->className(), TextOf(w));
         if (!text.isValid()) {
             faults << name + QStringLiteral(" does not fit its widget (%1 wide)").arg(w->width());
             continue;
@@ -96,7 +98,7 @@ QStringList TextFaults(QWidget* window) {
             auto* s = qobject_cast<QWidget*>(o);
             if (!s || s == w || !s->isVisibleTo(window) || s->isWindow()) continue;
             // An empty label draws nothing that a text could hide.
-            if (auto* l = qobject_cast<QLabel*>(s); l && l->text().isEmpty()) continue;
+            if (qobject_cast<QLabel*>(s) && TextOf(s).isEmpty()) continue;
             if (s->geometry().intersects(text.translated(w->pos())))
                 faults << name + QStringLiteral(" overlaps %1 at (%2, %3)")
                                      .arg(s->metaObject()->className())
