@@ -147,6 +147,9 @@ class TForm1 : public QMainWindow {
     // Captions, text colours, the recount and the piece count panel.
     void UpdateBoardDependents();
     void SetStatusText(int panel, const QString& text);
+    // The side to move of the real position, a Shift preview piece not counted.
+    bool RedToMove() const;
+    void UpdateTurnName();
     void SuggestMove(const Board& position, int32_t colour, const SearchChoice& choice);
     // The hourglass around each engine search and a repaint after every piece.
     EngineGameHooks GameHooks();
