@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -69,14 +70,22 @@ inline const char* FaultName(ref::Fault fault) {
 inline std::string Describe(const ref::GameReading& r) {
     if (r.fault == ref::Fault::None)
         return "accepted with " + std::to_string(r.moves.size()) + " moves";
-    return std::string("refused (") + FaultName(r.fault) + ") at line " + std::to_string(r.line);
+    const std::string what = r.offending.empty() ? "" : " " + ref::Quoted(r.offending);
+    return std::string("refused (") + FaultName(r.fault) + what + ") at line " +
+           std::to_string(r.line);
+}
+
+inline std::string Describe(const std::array<int, 64>& points) {
+    std::string out;
+    for (size_t i = 0; i < points.size(); ++i) {
+        if (i % 8 == 0 && i != 0) out += '/';
+        out += ".rb"[points[i] % 3];
+    }
+    return out;
 }
 
 inline std::string Describe(const ref::GameState& s) {
-    std::string out = "points ";
-    for (size_t i = 0; i < s.points.size(); ++i)
-        out += (i % 8 == 0 && i ? "/" : "") + std::string(1, ".rb"[s.points[i] % 3]);
-    out += " slots";
+    std::string out = "points " + Describe(s.points) + " slots";
     for (const ref::Move& m : s.slots)
         if (m.column != 0) out += " " + std::to_string(m.column) + ":" + std::to_string(m.row);
     return out + " count " + std::to_string(s.moveCount);

@@ -36,12 +36,6 @@ std::array<int, 64> PointsOf(const qv::Board& board) {
     return points;
 }
 
-std::string Describe(const std::array<int, 64>& points) {
-    ref::GameState state;
-    state.points = points;
-    return check::Describe(state);
-}
-
 void CheckBoardOption(const std::string& text) {
     // An empty value is the option parser's to refuse; it never reaches here
     // as a position.
@@ -64,8 +58,8 @@ void CheckBoardOption(const std::string& text) {
         return;
     }
     if (PointsOf(*got.board) != expected.points)
-        check::Disagree(text, as + "the board is " + Describe(PointsOf(*got.board)) +
-                                  ", the reference " + Describe(expected.points));
+        check::Disagree(text, as + "the board is " + check::Describe(PointsOf(*got.board)) +
+                                  ", the reference " + check::Describe(expected.points));
     if (qv::ParseBoardText(qv::FormatBoardText(*got.board)) != *got.board)
         check::Disagree(text, as + "the board written as \"" + qv::FormatBoardText(*got.board) +
                                   "\" reads back differently");
@@ -95,8 +89,8 @@ void CheckGameOption(const std::string& bytes) {
     }
     const std::array<int, 64> want = ref::StateAfterLoading(expected.moves).points;
     if (PointsOf(*got.board) != want)
-        check::Disagree(bytes, as + "the board is " + Describe(PointsOf(*got.board)) +
-                                   ", the reference " + Describe(want));
+        check::Disagree(bytes, as + "the board is " + check::Describe(PointsOf(*got.board)) +
+                                   ", the reference " + check::Describe(want));
 }
 
 }  // namespace
