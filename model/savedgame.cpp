@@ -51,6 +51,28 @@ std::string FormatGame(const std::array<Point, 65>& history) {
     return out;
 }
 
+namespace {
+
+// Bytes of a line as a message quotes them: a control byte by its code, so
+// that a stray NUL cannot cut the message short nor an escape reach a terminal.
+std::string Quoted(std::string_view text) {
+    std::string out = "'";
+    for (const char ch : text) {
+        const unsigned char b = static_cast<unsigned char>(ch);
+        if (b < 32 || b == 127) {
+            static constexpr char kHex[] = "0123456789abcdef";
+            out += "\\x";
+            out += kHex[b >> 4];
+            out += kHex[b & 15];
+        } else {
+            out += ch;
+        }
+    }
+    return out + "'";
+}
+
+}  // namespace
+
 std::vector<Point> ParseGame(std::string_view bytes) {
     std::vector<Point> moves;
     size_t i = 0;
@@ -70,13 +92,11 @@ std::vector<Point> ParseGame(std::string_view bytes) {
         const std::string where = "Line " + std::to_string(line) + ": ";
 
         if (text.size() < 3)
-            throw GameError(where + "'" + std::string(text) +
-                            "' is too short for a move such as C,5");
+            throw GameError(where + Quoted(text) + " is too short for a move such as C,5");
         if (text[0] < 'A' || text[0] > 'H')
-            throw GameError(where + "'" + std::string(1, text[0]) +
-                            "' is not a column letter A to H");
+            throw GameError(where + Quoted(text.substr(0, 1)) + " is not a column letter A to H");
         if (text[2] < '0' || text[2] > '9')
-            throw GameError("'" + std::string(1, text[2]) + "' is not a valid integer value");
+            throw GameError(Quoted(text.substr(2, 1)) + " is not a valid integer value");
         if (text[2] < '1' || text[2] > '8')
             throw GameError(where + "row " + std::string(1, text[2]) + " is not between 1 and 8");
         if (moves.size() == 64) throw GameError(where + "a game holds at most 64 moves");

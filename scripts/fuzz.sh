@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a bounded time
-# from the seed corpus in fuzz/corpus/<target>. Any crash, leak or hang fails.
+# (FUZZ_SECONDS, 30 s by default) from every seed in fuzz/corpus/. Each target
+# checks the library's reader against a plain reference reader, so any
+# disagreement, crash, leak or hang fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${FUZZ_SECONDS:-30}"
@@ -9,15 +11,17 @@ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=
 targets=()
 for source in fuzz/*_fuzz.cpp; do targets+=("$(basename "$source" .cpp)"); done
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
-for exe in build-fuzz/fuzz/*_fuzz; do
-  name="$(basename "$exe" _fuzz)"
+seeds=(fuzz/corpus/*/)
+for target in "${targets[@]}"; do
+  name="${target%_fuzz}"
   work="$(mktemp -d)"
-  echo "== fuzzing $name for ${seconds}s"
   log="$(mktemp)"
-  if ! "$exe" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -print_final_stats=1 \
-      -artifact_prefix="build-fuzz/$name-" "$work" "fuzz/corpus/$name" >"$log" 2>&1; then
+  echo "== fuzzing $name for ${seconds}s"
+  if ! "build-fuzz/fuzz/$target" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="build-fuzz/$name-" "$work" "${seeds[@]}" >"$log" 2>&1; then
     tail -n 60 "$log"
     echo "fuzz target $name failed"
+    rm -rf "$work"
     exit 1
   fi
   grep -E '^Done|stat::number_of_executed_units' "$log"

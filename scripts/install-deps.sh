@@ -8,8 +8,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev
   clang-14 libclang-rt-14-dev
+  fonts-liberation2
   xvfb xdotool imagemagick x11-utils python3 python3-xlib
-  dpkg-dev
+  dpkg-dev lintian appstream
 )
 
 missing=()

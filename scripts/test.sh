@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything, and runs the whole test suite:
-# the Release build, the same suite under AddressSanitizer, LeakSanitizer and
-# UndefinedBehaviorSanitizer, the fuzz targets, and the robustness run of the
-# real desktop program.
+# the Release build and its Debian package (checked by lintian), the same
+# suite under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer,
+# the fuzz targets, and the robustness run of the real desktop program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -13,6 +13,13 @@ echo "== Release build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUADRIVANE_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+if command -v lintian >/dev/null; then
+  echo "== Debian package check"
+  rm -f build/quadrivane_*.deb
+  (cd build && cpack -G DEB >/dev/null)
+  lintian --fail-on error build/quadrivane_*.deb
+fi
 
 echo "== Sanitizer build"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUADRIVANE_WERROR=ON \

@@ -69,6 +69,9 @@ TEST(SavedGame, RejectsBadLinesNamingThem) {
         {"A,0", "Line 1: row 0 is not between 1 and 8"},
         {"A,1\nB,", "Line 2: 'B,' is too short for a move such as C,5"},
         {tooMany, "Line 65: a game holds at most 64 moves"},
+        // Control bytes are quoted by their code: a NUL would cut the message short.
+        {std::string("A,\0\r\n", 5), "'\\x00' is not a valid integer value"},
+        {"A\x1b\r\n", "Line 1: 'A\\x1b' is too short for a move such as C,5"},
     };
     for (const auto& c : cases) {
         try {

@@ -52,8 +52,10 @@ void SetTextColour(QPushButton* button, const QColor& colour) {
     button->setPalette(pal);
 }
 
-QToolButton* GlyphButton(QWidget* parent, QRect geometry, const QIcon& icon) {
+// The glyph says what the button does to the eye only; a screen reader reads the name.
+QToolButton* GlyphButton(QWidget* parent, QRect geometry, const QIcon& icon, const QString& name) {
     auto* b = new QToolButton(parent);
+    b->setAccessibleName(name);
     b->setAutoRaise(true);
     b->setIcon(icon);
     b->setIconSize(QSize(16, 16));
@@ -153,9 +155,11 @@ void TForm1::BuildControls() {
     pbrThink->setRange(0, 100);
     pbrThink->setValue(0);
     pbrThink->setTextVisible(false);
+    pbrThink->setAccessibleName(QStringLiteral("Search progress"));
 
     pbBoard = new TBoardView(client_);
     pbBoard->setObjectName(QStringLiteral("pbBoard"));
+    pbBoard->setAccessibleName(QStringLiteral("Board"));
     pbBoard->setGeometry(0, kTopPanelHeight, kClientWidth, kBoardHeight);
     pbBoard->OnPaint = [this](QPainter& p) { pbBoardPaint(p); };
     pbBoard->OnMouseDown = [this](Qt::MouseButton b, bool shift, int x, int y) {
@@ -167,11 +171,12 @@ void TForm1::BuildControls() {
     pbBoard->OnMouseUp = [this](Qt::MouseButton b, int x, int y) { pbBoardMouseUp(b, x, y); };
 
     Panel1 = new TBevelPanel(client_);
-    sbBack = GlyphButton(Panel1, QRect(8, 9, 25, 25), BackGlyph());
+    sbBack = GlyphButton(Panel1, QRect(8, 9, 25, 25), BackGlyph(), QStringLiteral("Undo 1 move"));
     sbBack->setToolTip(QStringLiteral("Undo 1 move"));
-    sbForward = GlyphButton(Panel1, QRect(37, 9, 25, 25), ForwardGlyph());
+    sbForward =
+        GlyphButton(Panel1, QRect(37, 9, 25, 25), ForwardGlyph(), QStringLiteral("Redo 1 Move"));
     sbForward->setToolTip(QStringLiteral("Redo 1 Move"));
-    sbCancel = GlyphButton(Panel1, QRect(69, 9, 25, 26), CancelGlyph());
+    sbCancel = GlyphButton(Panel1, QRect(69, 9, 25, 26), CancelGlyph(), QStringLiteral("Cancel"));
 
     connect(bbBlue, &QPushButton::clicked, this, &TForm1::Blue1Click);
     connect(bbRed, &QPushButton::clicked, this, &TForm1::Red1Click);
@@ -262,6 +267,7 @@ void TForm1::FormCreate() {
     PieceDiameter = g.PieceDiameter;
     // The controller starts with the empty game, no predicted line and the
     // default weights.
+    UpdateTurnName();
 }
 
 void TForm1::LayoutClient() {
@@ -362,7 +368,21 @@ void TForm1::RepaintMain() {
 }
 
 void TForm1::RepaintStatusBar() {
+    UpdateTurnName();
     TurnPanel->repaint();
+}
+
+bool TForm1::RedToMove() const {
+    // The preview piece is counted with the pieces but is not a move.
+    const int32_t pieces = Game.MoveCount - (Controller.PreviewPoint() == Point{0, 0} ? 0 : 1);
+    return ColourOfMove(pieces + 1) == Red;
+}
+
+void TForm1::UpdateTurnName() {
+    // A screen reader cannot see the panel's colour; its name says the same.
+    const QString name =
+        RedToMove() ? QStringLiteral("Red to move") : QStringLiteral("Blue to move");
+    if (TurnPanel->accessibleName() != name) TurnPanel->setAccessibleName(name);
 }
 
 QString TForm1::StatusText(int panel) const {
@@ -395,11 +415,9 @@ void TForm1::sbStatusBarDrawPanel(QPainter& canvas, const QString& panelText, co
 }
 
 void TForm1::DrawTurnPanel(QPainter& canvas, const QRect& rect) {
-    // The preview piece is counted by the board paint but is not a move: the
-    // panel (and the focus) keep showing the side to move of the real position
-    // even when the toolkit redraws the status bar during a preview.
-    const int32_t pieces = Game.MoveCount - (Controller.PreviewPoint() == Point{0, 0} ? 0 : 1);
-    const bool redToMove = ColourOfMove(pieces + 1) == Red;
+    // The panel (and the focus) keep showing the side to move of the real
+    // position even when the toolkit redraws the status bar during a preview.
+    const bool redToMove = RedToMove();
     QPushButton* button = redToMove ? bbRed : bbBlue;
     // While a suggestion runs both buttons are disabled and the focus stays put.
     if (button->isVisible() && button->isEnabled()) button->setFocus(Qt::OtherFocusReason);

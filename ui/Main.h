@@ -138,6 +138,9 @@ class TForm1 : public QMainWindow {
     void UpdateBoardDependents();
     void SetStatusText(int panel, const QString& text);
     void ConnectController();
+    // The side to move of the real position, a Shift preview piece not counted.
+    bool RedToMove() const;
+    void UpdateTurnName();
     // Commands that would change the live board or start other long work.
     void SetCommandsEnabled(bool enabled);
     void WorkStarted(LongWork work);

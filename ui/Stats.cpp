@@ -21,7 +21,10 @@ TStatsForm::TStatsForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     // Closing the main window ends the program even while this one is open.
     setAttribute(Qt::WA_QuitOnClose, false);
     PlaceWindow(this, 237, 211, 260, 89);
-    lblScore = Label(this, {85, 3}, QString());
+    // Two pixels right of the designed 85: in a face with Arial's widths the
+    // colon of "Projected Score:" reaches x = 86, where the outcome's first
+    // character would lie under it.
+    lblScore = Label(this, {87, 3}, QString());
     Label3 = Label(this, {5, 3}, QStringLiteral("Projected Score:"));
     Label4 = Label(this, {5, 20}, QStringLiteral("AI Stats:"));
     lblAIStats = Label(this, {53, 20}, QString());

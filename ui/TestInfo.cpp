@@ -40,6 +40,7 @@ TTestForm::TTestForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     setAttribute(Qt::WA_QuitOnClose, false);
     PlaceWindow(this, 284, 171, 295, 240);
     TestMemo = new QPlainTextEdit(this);
+    TestMemo->setAccessibleName(QStringLiteral("Testing Data"));
     TestMemo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     TestMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     TestMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

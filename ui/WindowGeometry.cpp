@@ -5,12 +5,14 @@
 namespace qv::ui {
 
 QFont WindowFont() {
-    // The layout's pixel positions assume the narrow 8 point face; where it is
-    // missing, a face of similar width keeps labels from running into each other.
+    // The layout's pixel positions assume the narrow 8 point face. Liberation
+    // Sans has Arial's widths and ships with Debian (fonts-liberation2), so it
+    // comes first: left to fontconfig, "MS Sans Serif" becomes the much wider
+    // DejaVu Sans and labels run into each other.
     static const bool substituted = [] {
         QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                                   {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
-                                    QStringLiteral("Liberation Sans"),
+                                   {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                    QStringLiteral("Microsoft Sans Serif"),
                                     QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
         return true;
     }();

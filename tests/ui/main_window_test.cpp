@@ -1,7 +1,11 @@
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollBar>
+#include <QSlider>
 #include <QTest>
 #include <QToolButton>
 
@@ -422,6 +426,46 @@ class MainWindowTest : public QObject {
                            static_cast<QWidget*>(p.w.Form2.get())})
             QVERIFY(!w->testAttribute(Qt::WA_QuitOnClose));
         QVERIFY(f.testAttribute(Qt::WA_QuitOnClose));
+    }
+
+    // What a screen reader hears for each control; the turn panel follows the real position.
+    void accessibleNames() {
+        Program p;
+        TForm1& f = p.main;
+        auto name = [](QObject* o) {
+            return QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name);
+        };
+        QCOMPARE(name(f.sbBack), QStringLiteral("Undo 1 move"));
+        QCOMPARE(name(f.sbForward), QStringLiteral("Redo 1 Move"));
+        QCOMPARE(name(f.sbCancel), QStringLiteral("Cancel"));
+        QCOMPARE(name(p.w.Form2->tsBlueAI), QStringLiteral("Blue AI"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(f.TurnPanel)->role(),
+                 QAccessible::StaticText);
+        QCOMPARE(name(f.TurnPanel), QStringLiteral("Blue to move"));
+        Click(f, 3, 3);
+        QCOMPARE(name(f.TurnPanel), QStringLiteral("Red to move"));
+        Press(f, PixelOf(f, 5, 5), Qt::LeftButton, Qt::ShiftModifier);  // a preview is no move
+        QCOMPARE(name(f.TurnPanel), QStringLiteral("Red to move"));
+        Release(f, PixelOf(f, 5, 5));
+        f.sbBack->click();
+        QCOMPARE(name(f.TurnPanel), QStringLiteral("Blue to move"));
+
+        // No control of any window goes unnamed.
+        for (QWidget* window : {static_cast<QWidget*>(&f), static_cast<QWidget*>(p.w.Form2.get()),
+                                static_cast<QWidget*>(p.w.StatsForm.get()),
+                                static_cast<QWidget*>(p.w.TestForm.get())}) {
+            for (QWidget* w : window->findChildren<QWidget*>()) {
+                const bool control =
+                    qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractSlider*>(w) ||
+                    qobject_cast<QProgressBar*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+                    qobject_cast<TBoardView*>(w) || qobject_cast<TTurnPanel*>(w);
+                // Scroll bars, and the toolkit's own parts (qt_...), are the toolkit's affair.
+                if (w->window() != window || !control || qobject_cast<QScrollBar*>(w) ||
+                    w->objectName().startsWith(QLatin1String("qt_")))
+                    continue;
+                QVERIFY2(!name(w).isEmpty(), w->metaObject()->className());
+            }
+        }
     }
 
     void errorReport() {

@@ -1,0 +1,209 @@
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include "ui/Settings.h"
+#include "ui/Stats.h"
+#include "ui/WindowGeometry.h"
+#include "ui_test_support.h"
+
+using namespace qv;
+using namespace qv::ui;
+using namespace qv::ui::testing;
+
+namespace {
+
+const QString kFace = QStringLiteral("Liberation Sans");
+
+QString TextOf(QWidget* w) {
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+    return {};
+}
+
+// Where a text widget draws its text, in its own coordinates: a null
+// rectangle when it shows none, an invalid one when the text is wider or
+// taller than the room the style leaves it.
+QRect TextRect(QWidget* w) {
+    const QFontMetrics fm(w->font());
+    auto placed = [&](const QString& text, Qt::Alignment align, const QRect& area) {
+        const QSize size(fm.horizontalAdvance(text), fm.height());
+        return QStyle::alignedRect(w->layoutDirection(), align, size, area);
+    };
+    if (TextOf(w).isEmpty()) return {};
+    if (auto* l = qobject_cast<QLabel*>(w))
+        return placed(l->text(), l->alignment(), l->contentsRect());
+    auto* b = qobject_cast<QAbstractButton*>(w);
+    if (!b) return {};
+    QStyleOptionButton opt;
+    opt.initFrom(b);
+    opt.rect = b->rect();
+    opt.text = b->text();
+    QStyle::SubElement contents;
+    Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
+    if (qobject_cast<QCheckBox*>(b)) {
+        contents = QStyle::SE_CheckBoxContents;
+    } else if (qobject_cast<QRadioButton*>(b)) {
+        contents = QStyle::SE_RadioButtonContents;
+    } else if (qobject_cast<QPushButton*>(b)) {
+        contents = QStyle::SE_PushButtonContents;
+        align = Qt::AlignCenter;
+    } else {
+        return {};
+    }
+    QString shown = b->text();
+    shown.remove(QLatin1Char('&'));
+    const QRect area = b->style()->subElementRect(contents, &opt, b);
+    if (fm.horizontalAdvance(shown) > area.width() || fm.height() > area.height())
+        return QRect(area.topLeft(), QSize(-1, -1));
+    return placed(shown, align, area);
+}
+
+// Every fault of the window's texts: a text cut by its own widget or by a
+// container, or lying over a visible sibling.
+QStringList TextFaults(QWidget* window) {
+    QStringList faults;
+    const QList<QWidget*> all = window->findChildren<QWidget*>();
+    for (QWidget* w : all) {
+        if (!w->isVisibleTo(window)) continue;
+        const QRect text = TextRect(w);
+        if (text.isNull()) continue;
+        const QString name =
+            QStringLiteral("%1 \"%2\"").arg(w->metaObject()->className(), TextOf(w));
+        if (!text.isValid()) {
+            faults << name + QStringLiteral(" does not fit its widget (%1 wide)").arg(w->width());
+            continue;
+        }
+        // Each container up to the window clips what lies outside it.
+        QRect inParent = text.translated(w->pos());
+        for (QWidget* p = w->parentWidget(); p; p = p->parentWidget()) {
+            if (!p->rect().contains(inParent)) {
+                faults << name + QStringLiteral(" is cut by %1").arg(p->metaObject()->className());
+                break;
+            }
+            if (p == window) break;
+            inParent.translate(p->pos());
+        }
+        for (QObject* o : w->parentWidget()->children()) {
+            auto* s = qobject_cast<QWidget*>(o);
+            if (!s || s == w || !s->isVisibleTo(window) || s->isWindow()) continue;
+            // An empty label draws nothing that a text could hide.
+            if (qobject_cast<QLabel*>(s) && TextOf(s).isEmpty()) continue;
+            if (s->geometry().intersects(text.translated(w->pos())))
+                faults << name + QStringLiteral(" overlaps %1 at (%2, %3)")
+                                     .arg(s->metaObject()->className())
+                                     .arg(s->x())
+                                     .arg(s->y());
+        }
+    }
+    // Tab captions and menu titles are laid out by their bars; each must be whole.
+    for (QTabBar* bar : window->findChildren<QTabBar*>()) {
+        if (!bar->isVisibleTo(window)) continue;
+        for (int i = 0; i < bar->count(); ++i)
+            if (bar->isTabVisible(i) && !bar->rect().contains(bar->tabRect(i)))
+                faults << QStringLiteral("tab \"%1\" is cut").arg(bar->tabText(i));
+    }
+    for (QMenuBar* bar : window->findChildren<QMenuBar*>())
+        for (QAction* a : bar->actions())
+            if (!bar->rect().contains(bar->actionGeometry(a)))
+                faults << QStringLiteral("menu \"%1\" is cut").arg(a->text());
+    return faults;
+}
+
+Board RedBlock() {
+    Board b;
+    for (int c = 1; c <= 4; ++c)
+        for (int r = 1; r <= 5; ++r) b(c, r) = Red;
+    return b;
+}
+
+}  // namespace
+
+class WindowTextTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() {
+        // The offscreen platform finds fonts through fontconfig, as the desktop does.
+        if (!QFontDatabase::families().contains(kFace))
+            QSKIP(
+                "Liberation Sans is not installed (Debian package fonts-liberation2); the "
+                "windows' texts are measured in that face");
+        QCOMPARE(QFontInfo(WindowFont()).family(), kFace);
+    }
+
+    void textsAreWhole_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("main, start") << "main"
+                                     << "";
+        QTest::newRow("main, scores in the hundreds") << "main"
+                                                      << "block";
+        QTest::newRow("settings, Artificial Intelligence") << "settings"
+                                                           << "common";
+        QTest::newRow("settings, Interface") << "settings"
+                                             << "interface";
+        QTest::newRow("settings, Blue AI") << "settings"
+                                           << "blue";
+        QTest::newRow("settings, Red AI") << "settings"
+                                          << "red";
+        QTest::newRow("stats, start") << "stats"
+                                      << "";
+        for (const char* outcome :
+             {"-13 in 5 moves", "No move: the board is full", "Predicted Loss in 10 moves",
+              "Predicted Win in 1 moves", "1,234 in 15 moves"})
+            QTest::newRow(qPrintable(QStringLiteral("stats, %1").arg(outcome)))
+                << "stats" << outcome;
+        QTest::newRow("testing data") << "test"
+                                      << "";
+    }
+    void textsAreWhole() {
+        QFETCH(QString, window);
+        QFETCH(QString, detail);
+        Program p;
+        QWidget* shown = &p.main;
+        if (window == "main") {
+            if (detail == "block") p.main.Controller.Game().board = RedBlock();
+            p.main.RepaintMain();
+        } else if (window == "settings") {
+            TForm2& d = *p.w.Form2;
+            TSettings& s = *d.CurrentSettings;
+            // The widest values the labels can show.
+            s.SearchDepth = s.BlueSearchDepth = s.RedSearchDepth = 15;
+            s.SearchWidth = s.BlueSearchWidth = s.RedSearchWidth = 64;
+            s.SeparateAISettings = detail == "blue" || detail == "red";
+            p.main.Settings1->trigger();
+            d.pcSettings->setCurrentWidget(detail == "common"      ? d.tsAI
+                                           : detail == "interface" ? d.tsInterface
+                                           : detail == "blue"      ? d.tsBlueAI
+                                                                   : d.tsRedAI);
+            shown = &d;
+        } else if (window == "stats") {
+            TStatsForm& st = *p.w.StatsForm;
+            if (!detail.isEmpty()) {
+                st.SetScore(detail);
+                st.SetAIStats(QStringLiteral("1:47.374 (2147483648) 20,000.00/msec"));
+            }
+            shown = &st;
+        } else {
+            p.main.GetPotentials1->trigger();
+            shown = p.w.TestForm.get();
+        }
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        QCOMPARE(QFontInfo(shown->font()).family(), kFace);
+        const QStringList faults = TextFaults(shown);
+        if (!faults.isEmpty()) QFAIL(qPrintable(faults.join(QStringLiteral("; "))));
+    }
+};
+
+QTEST_MAIN(WindowTextTest)
+#include "window_text_test.moc"
