@@ -36,9 +36,9 @@ void RunSetting(const Setting& s, Totals& totals) {
         const Suggestion result =
             SuggestMove(engine, board, colour, s.depth, s.width, s.fullWidth, s.depth);
         const std::string search = s.fullWidth ? "full width" : "width " + std::to_string(s.width);
-        std::printf("%2d %-34s %-4s depth %2d %-10s %10d positions %9.3f ms\n", index,
+        std::printf("%2d %-34s %-4s depth %2d %-10s %10lld positions %9.3f ms\n", index,
                     std::string(p.name).c_str(), ColourName(colour), s.depth, search.c_str(),
-                    engine.PositionsEvaluated, result.elapsedMs);
+                    static_cast<long long>(engine.PositionsEvaluated), result.elapsedMs);
         totals.ms += result.elapsedMs;
         totals.positions += engine.PositionsEvaluated;
     }
