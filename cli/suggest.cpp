@@ -27,6 +27,12 @@ void Run(const SuggestOptions& o) {
     const int32_t colour = o.colour == "red" ? Red : Blue;
     Engine engine;
     engine.Weights = ParseWeights(o.weights);
+    // An interrupt acts like Cancel: the root move in progress is finished
+    // and the result so far is printed.
+    CatchInterrupts();
+    engine.OnRootMove = [&engine] {
+        if (Interrupted()) engine.CancelRequested = true;
+    };
     const Suggestion s = SuggestMove(engine, board, colour, o.depth, o.width, o.fullWidth, o.depth);
 
     nlohmann::ordered_json line = nlohmann::ordered_json::array();
@@ -48,6 +54,7 @@ void Run(const SuggestOptions& o) {
     out["positions"] = engine.PositionsEvaluated;
     out["root_moves"] = engine.ProgressCount;
     out["elapsed_ms"] = std::round(s.elapsedMs * 1000.0) / 1000.0;
+    if (engine.CancelRequested) out["cancelled"] = true;
     std::cout << JsonLine(out) << "\n";
 }
 
@@ -58,13 +65,12 @@ void AddSuggestCommand(CLI::App& app) {
         app.add_subcommand("suggest", "search a move for a colour, as the suggestion buttons do");
     auto o = std::make_shared<SuggestOptions>();
     AddPositionOptions(*command, o->position);
-    command->add_option("--colour", o->colour, "the colour to search for")
+    AddText(*command, "--colour", o->colour, "the colour to search for")
         ->required()
         ->check(CLI::IsMember({"red", "blue"}));
-    command->add_option("--depth", o->depth, "search depth in plies (default 11)")
-        ->check(CLI::Range(1, 15));
-    command->add_option("--width", o->width, "candidates tried at inner nodes (default 3)")
-        ->check(CLI::Range(1, 64));
+    AddInteger(*command, "--depth", o->depth, 1, 15, "search depth in plies, 1..15 (default 11)");
+    AddInteger(*command, "--width", o->width, 1, 64,
+               "candidates tried at inner nodes, 1..64 (default 3)");
     command->add_flag("--full-width", o->fullWidth, "search every empty point at every node");
     AddWeightsOption(*command, o->weights);
     command->callback([o] { Run(*o); });

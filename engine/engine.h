@@ -26,7 +26,8 @@ class Engine {
     PredictedLine Line{};
     int32_t ProgressTotal = 0;
     int32_t ProgressCount = 0;
-    int32_t PositionsEvaluated = 0;
+    // 64-bit: a deep full-width search passes 2^31 positions.
+    int64_t PositionsEvaluated = 0;
     bool CancelRequested = false;
     // The progress bar's position, 0..100, as the root loop last set it.
     int32_t ProgressPosition = 0;
@@ -47,15 +48,21 @@ class Engine {
     ScoredMove BestPotentialPoint(const Board& board);
     CandidateList RankCandidates(const Board& board, int32_t colour, float ownScore);
 
+    // The deepest search the line has room for: a node at ply p writes
+    // entry p + 1.
+    static constexpr int32_t kMaxDepth = 15;
+
     // Negamax with alpha-beta over every empty point. The root is called with
     // remainingDepth = totalDepth, bounds (-65000, +65000), the two colours'
     // totals and a hint with column -1; it writes line[ply..16] and updates
-    // the counters and PointPotentials.
+    // the counters and PointPotentials. Throws std::invalid_argument unless
+    // 1 <= remainingDepth <= totalDepth <= kMaxDepth, before searching.
     void SearchFullWidth(Board position, int32_t colour, int32_t remainingDepth, int32_t totalDepth,
                          float parentAlpha, float parentBeta, float otherScore, float ownScore,
                          PredictedLine& line, ScoredMove FirstMoveHint = kNoMove);
 
-    // The same, but inner nodes try only the first `width` ranked candidates.
+    // The same, but inner nodes try only the first `width` ranked candidates;
+    // the depths are checked the same way.
     void SearchWidthLimited(Board position, int32_t colour, int32_t remainingDepth, int32_t width,
                             int32_t totalDepth, float parentAlpha, float parentBeta,
                             float otherScore, float ownScore, PredictedLine& line);

@@ -1,6 +1,23 @@
+#include <stdexcept>
+#include <string>
+
 #include "engine/searcher.h"
 
 namespace qv {
+
+namespace {
+
+// Once per search: a deeper search would write past the end of the line.
+void CheckDepths(int32_t remainingDepth, int32_t totalDepth) {
+    if (totalDepth < 1 || totalDepth > Engine::kMaxDepth)
+        throw std::invalid_argument("search depth " + std::to_string(totalDepth) +
+                                    " is outside 1.." + std::to_string(Engine::kMaxDepth));
+    if (remainingDepth < 1 || remainingDepth > totalDepth)
+        throw std::invalid_argument("remaining depth " + std::to_string(remainingDepth) +
+                                    " is outside 1.." + std::to_string(totalDepth));
+}
+
+}  // namespace
 
 void Engine::Tables() {
     if (tables_.weights == Weights) return;
@@ -37,6 +54,7 @@ void Engine::SearchFullWidth(Board position, int32_t colour, int32_t remainingDe
                              int32_t totalDepth, float parentAlpha, float parentBeta,
                              float otherScore, float ownScore, PredictedLine& line,
                              ScoredMove FirstMoveHint) {
+    CheckDepths(remainingDepth, totalDepth);
     Tables();
     Searcher s(*this, fast::ToBits(position),
                searchTables_.searchExact ? fast::Kept::kSearch : fast::Kept::kNone);
@@ -54,6 +72,7 @@ void Engine::SearchWidthLimited(Board position, int32_t colour, int32_t remainin
                                 int32_t width, int32_t totalDepth, float parentAlpha,
                                 float parentBeta, float otherScore, float ownScore,
                                 PredictedLine& line) {
+    CheckDepths(remainingDepth, totalDepth);
     Tables();
     Searcher s(*this, fast::ToBits(position),
                searchTables_.rankExact ? fast::Kept::kRank : fast::Kept::kNone);

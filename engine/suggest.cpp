@@ -54,7 +54,7 @@ bool ShouldSwitchToFullWidth(float value, bool fullWidth, bool boardWasFull) {
     return !boardWasFull && !fullWidth && value > 100.0f;
 }
 
-std::string StatsCaption(int64_t elapsedMs, int32_t positions, std::string_view thousandsSeparator,
+std::string StatsCaption(int64_t elapsedMs, int64_t positions, std::string_view thousandsSeparator,
                          std::string_view decimalSeparator) {
     const int64_t minutes = elapsedMs / 60000 % 60;
     const int64_t seconds = elapsedMs / 1000 % 60;

@@ -33,7 +33,7 @@ bool ShouldSwitchToFullWidth(float value, bool fullWidth, bool boardWasFull = fa
 
 // "m:s.ms (positions) rate/msec": the hours are dropped, the rate is positions
 // per millisecond (plus one) with two decimals and grouped thousands.
-std::string StatsCaption(int64_t elapsedMs, int32_t positions,
+std::string StatsCaption(int64_t elapsedMs, int64_t positions,
                          std::string_view thousandsSeparator = ",",
                          std::string_view decimalSeparator = ".");
 
