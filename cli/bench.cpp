@@ -76,16 +76,12 @@ void AddBenchCommand(CLI::App& app) {
         "time the searches on a fixed set of positions; the total of positions evaluated is the "
         "search's signature");
     auto o = std::make_shared<BenchOptions>();
-    command
-        ->add_option(
-            "--depth", o->depth,
-            "search depth (default 11, full width " + std::to_string(kBenchFullWidthDepth) + ")")
-        ->check(CLI::Range(1, 15));
-    auto* width = command
-                      ->add_option("--width", o->width,
-                                   "candidates tried at inner nodes (default " +
-                                       std::to_string(kBenchWidth) + ")")
-                      ->check(CLI::Range(1, 64));
+    AddInteger(*command, "--depth", o->depth, 1, 15,
+               "search depth, 1..15 (default 11, full width " +
+                   std::to_string(kBenchFullWidthDepth) + ")");
+    auto* width = AddInteger(
+        *command, "--width", o->width, 1, 64,
+        "candidates tried at inner nodes, 1..64 (default " + std::to_string(kBenchWidth) + ")");
     command->add_flag("--full-width", o->fullWidth, "full-width searches only")->excludes(width);
     command->footer(
         "Without options both searches run: width-limited at depth 11, width 3, and full width "

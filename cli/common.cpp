@@ -1,21 +1,85 @@
 #include "cli/common.h"
 
+#include <signal.h>
+
+#include <atomic>
 #include <charconv>
+#include <string_view>
 #include <vector>
 
+#include "engine/potentials.h"
 #include "model/board_text.h"
 #include "model/game.h"
 #include "model/savedgame.h"
 
 namespace qv::cli {
 
+namespace {
+
+// An optional sign and at least one decimal digit, nothing else.
+bool IsDecimal(std::string_view text) {
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.remove_prefix(1);
+    if (text.empty()) return false;
+    for (char ch : text)
+        if (ch < '0' || ch > '9') return false;
+    return true;
+}
+
+// from_chars takes a minus sign but no plus sign.
+template <class T>
+bool ReadDecimal(std::string_view text, T& value) {
+    if (!IsDecimal(text)) return false;
+    if (text[0] == '+') text.remove_prefix(1);
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+}  // namespace
+
+CLI::Option* AddText(CLI::App& command, const std::string& name, std::string& value,
+                     const std::string& description) {
+    // Checks run in the order they are added: this one comes first.
+    return command.add_option(name, value, description)->each([name](const std::string& text) {
+        if (text.empty()) throw UsageError("empty value for " + name);
+    });
+}
+
+int64_t ParseDecimal(const std::string& option, const std::string& text, int64_t lo, int64_t hi) {
+    if (text.empty()) throw UsageError("empty value for " + option);
+    if (!IsDecimal(text)) throw UsageError(option + ": '" + text + "' is not a decimal integer");
+    int64_t value = 0;
+    if (!ReadDecimal(text, value) || value < lo || value > hi)
+        throw UsageError(option + ": " + text + " is outside " + std::to_string(lo) + ".." +
+                         std::to_string(hi));
+    return value;
+}
+
+CLI::Option* AddInteger(CLI::App& command, const std::string& name, int64_t lo, int64_t hi,
+                        std::function<void(int64_t)> store, const std::string& description) {
+    return command
+        .add_option_function<std::string>(
+            name,
+            [name, lo, hi, store = std::move(store)](const std::string& text) {
+                store(ParseDecimal(name, text, lo, hi));
+            },
+            description)
+        ->type_name("INT");
+}
+
+CLI::Option* AddInteger(CLI::App& command, const std::string& name, int32_t& value, int32_t lo,
+                        int32_t hi, const std::string& description) {
+    return AddInteger(
+        command, name, lo, hi, [&value](int64_t v) { value = static_cast<int32_t>(v); },
+        description);
+}
+
 void AddPositionOptions(CLI::App& command, PositionOptions& options) {
-    auto* board = command.add_option(
-        "--board", options.board,
-        "64 cells, top row first, each row left to right: '.' empty, r Red, b Blue "
-        "('/' and spaces are ignored)");
-    auto* game = command.add_option("--game", options.game,
-                                    "a saved game file; the position after its moves");
+    auto* board =
+        AddText(command, "--board", options.board,
+                "64 cells, top row first, each row left to right: '.' empty, r Red, b Blue "
+                "('/' and spaces are ignored)");
+    auto* game =
+        AddText(command, "--game", options.game, "a saved game file; the position after its moves");
     board->excludes(game);
 }
 
@@ -42,34 +106,53 @@ Board LoadPosition(const PositionOptions& options) {
 }
 
 void AddWeightsOption(CLI::App& command, std::string& weights) {
-    command.add_option("--weights", weights,
-                       "the potential weights W0..W15, comma-separated "
-                       "(default 1,7,3,1,4,3,1,2,4,0,0,0,0,9,4,10)");
+    AddText(command, "--weights", weights,
+            "the potential weights W0..W15, comma-separated "
+            "(default 1,7,3,1,4,3,1,2,4,0,0,0,0,9,4,10)");
 }
 
 PotentialWeights ParseWeights(const std::string& text, const std::string& option) {
     if (text.empty()) return DefaultWeights();
-    std::vector<std::string> items(1);
-    for (char ch : text) {
-        if (ch == ',')
-            items.emplace_back();
-        else if (ch != ' ')
-            items.back() += ch;
+    std::vector<std::string_view> items;
+    const std::string_view all(text);
+    for (size_t start = 0;;) {
+        const size_t comma = all.find(',', start);
+        std::string_view item = all.substr(start, comma - start);
+        while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
+        while (!item.empty() && item.back() == ' ') item.remove_suffix(1);
+        items.push_back(item);
+        if (comma == std::string_view::npos) break;
+        start = comma + 1;
     }
     if (items.size() != 16)
         throw UsageError(option + ": expected 16 comma-separated integers W0..W15, found " +
                          std::to_string(items.size()));
     PotentialWeights weights{};
-    for (size_t i = 0; i < items.size(); ++i) {
-        const std::string& item = items[i];
-        const char* begin = item.data();
-        if (!item.empty() && item[0] == '+') ++begin;
-        const auto [end, ec] = std::from_chars(begin, item.data() + item.size(), weights[i]);
-        if (item.empty() || ec != std::errc() || end != item.data() + item.size())
-            throw UsageError(option + ": W" + std::to_string(i) + " '" + item +
+    for (size_t i = 0; i < items.size(); ++i)
+        if (!ReadDecimal(items[i], weights[i]))
+            throw UsageError(option + ": W" + std::to_string(i) + " '" + std::string(items[i]) +
                              "' is not a 32-bit integer");
-    }
+    if (!PotentialsFinite(weights))
+        throw UsageError(option + ": W3..W8 give potentials that are not finite numbers");
     return weights;
+}
+
+PotentialWeights ParseProfile(const std::string& text, const std::string& option) {
+    const PotentialWeights profile = ParseWeights(text, option);
+    if (profile[0] != 1) return profile;  // plays the best-potential point: no search
+    struct Limit {
+        int element;
+        const char* name;
+        int32_t lo, hi;
+    };
+    for (const Limit& l : {Limit{1, "depth", 1, 15}, Limit{2, "width", 1, 64}}) {
+        const int32_t v = profile[l.element];
+        if (v < l.lo || v > l.hi)
+            throw UsageError(option + ": element " + std::to_string(l.element) + " (" + l.name +
+                             ") " + std::to_string(v) + " is outside " + std::to_string(l.lo) +
+                             ".." + std::to_string(l.hi));
+    }
+    return profile;
 }
 
 const char* ColourName(int32_t colour) {
@@ -93,6 +176,44 @@ std::string JsonLine(const nlohmann::ordered_json& value) {
         return out + "]";
     }
     return value.dump();
+}
+
+namespace {
+
+// Written by the signal handler, read by the searches' callbacks.
+std::atomic<int> gSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+void OnInterrupt(int signal) {
+    if (gSignal.exchange(signal) != 0) {
+        // The second one: the default action, delivered as the handler returns.
+        ::signal(signal, SIG_DFL);
+        ::raise(signal);
+    }
+}
+
+}  // namespace
+
+void CatchInterrupts() {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        struct sigaction old {};
+        ::sigaction(signal, nullptr, &old);
+        if (old.sa_handler == SIG_IGN) continue;  // e.g. a background job's SIGINT
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+bool Interrupted() {
+    return gSignal.load() != 0;
+}
+
+int InterruptExitCode() {
+    const int signal = gSignal.load();
+    return signal != 0 ? 128 + signal : 0;
 }
 
 }  // namespace qv::cli

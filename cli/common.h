@@ -1,8 +1,11 @@
 #pragma once
-// What the subcommands share: reading a position and a weight vector from the
-// options, and writing JSON.
+// What the subcommands share: options that refuse what they cannot mean,
+// reading a position and a weight vector from them, writing JSON, and the
+// interrupts.
 
 #include <CLI/CLI.hpp>
+#include <cstdint>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
@@ -18,6 +21,21 @@ class UsageError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A text option. Given with an empty value it is refused ("empty value for
+// --trace") rather than read as not given.
+CLI::Option* AddText(CLI::App& command, const std::string& name, std::string& value,
+                     const std::string& description);
+
+// An integer option in lo..hi, written in decimal (leading zeros included)
+// with an optional sign; store receives the value.
+CLI::Option* AddInteger(CLI::App& command, const std::string& name, int64_t lo, int64_t hi,
+                        std::function<void(int64_t)> store, const std::string& description);
+CLI::Option* AddInteger(CLI::App& command, const std::string& name, int32_t& value, int32_t lo,
+                        int32_t hi, const std::string& description);
+
+// The value of an integer option; option names it in messages.
+int64_t ParseDecimal(const std::string& option, const std::string& text, int64_t lo, int64_t hi);
+
 // --board TEXT or --game FILE; neither gives the empty board.
 struct PositionOptions {
     std::string board;
@@ -32,14 +50,28 @@ Board ParseBoardText(const std::string& text);
 
 // --weights W0,...,W15
 void AddWeightsOption(CLI::App& command, std::string& weights);
-// 16 comma-separated integers; empty text gives the default weights. option
+// 16 comma-separated integers, each an optional sign and decimal digits
+// (blanks around an item are allowed); empty text gives the default weights.
+// Weights whose potentials are not all finite numbers are refused. option
 // names the argument in messages.
 PotentialWeights ParseWeights(const std::string& text, const std::string& option = "--weights");
+// A player's profile: the weights, and when element 0 asks for a search, a
+// depth (element 1) of 1..15 and a width (element 2) of 1..64.
+PotentialWeights ParseProfile(const std::string& text, const std::string& option);
 
 const char* ColourName(int32_t colour);
 
 // One line, with ", " and ": " between the parts.
 std::string JsonLine(const nlohmann::ordered_json& value);
+
+// From now on the first SIGINT or SIGTERM only asks the command to stop
+// (Interrupted() turns true); a second one ends the program at once. A signal
+// ignored when the program started stays ignored.
+void CatchInterrupts();
+bool Interrupted();
+// 128 + the signal's number once one arrived (130 for SIGINT, 143 for
+// SIGTERM), else 0.
+int InterruptExitCode();
 
 // Every subcommand registers itself with the application; the callback runs
 // when the subcommand is chosen.

@@ -22,9 +22,9 @@ namespace {
 
 struct EvolveOptions {
     std::optional<uint32_t> seed;
-    int rounds = 100;
+    int32_t rounds = 100;
     std::string trace;
-    int jobs = 1;
+    int32_t jobs = 1;
 };
 
 int PlayOne(const EngineProfile& red, const EngineProfile& blue) {
@@ -32,8 +32,16 @@ int PlayOne(const EngineProfile& red, const EngineProfile& blue) {
     PotentialWeights weights = DefaultWeights();
     Board board;
     float redScore = 0, blueScore = 0;
+    // Once interrupted, the game's searches end at once; the run is halted
+    // before the round's results count.
+    const auto stop = [&engine] {
+        if (Interrupted()) engine.Abort();
+    };
+    EngineGameHooks hooks;
+    hooks.searchStarting = stop;
+    hooks.rootMove = [&stop](const SearchProgress&) { stop(); };
     return PlayEngineGame(engine, weights, board, red, blue, redScore, blueScore,
-                          TSettings().SearchDepth);
+                          TSettings().SearchDepth, hooks);
 }
 
 class Progress {
@@ -51,7 +59,7 @@ class Progress {
     }
     void Done(bool completed) {
         std::fprintf(stderr, "%s%s after %.2f s\n", tty_ ? "\n" : "",
-                     completed ? "evolution finished" : "evolution halted", Seconds());
+                     completed ? "Evolution finished" : "Evolution halted", Seconds());
     }
 
   private:
@@ -76,7 +84,10 @@ void Run(const EvolveOptions& o) {
         return results;
     };
     hooks.roundFinished = [&](int round) { progress.Show(round, finished); };
+    // An interrupt halts the run as Cancel does: the trace ends with "End".
+    hooks.cancelRequested = Interrupted;
     TraceFile trace(path);
+    CatchInterrupts();
     const bool completed = RunEvolution(seed, o.rounds, trace, hooks);
     progress.Done(completed);
     std::printf("trace written to %s (seed %u)\n", path.c_str(), seed);
@@ -88,14 +99,16 @@ void AddEvolveCommand(CLI::App& app) {
     auto* command = app.add_subcommand(
         "evolve", "run the genetic evolution of the weights and write its trace");
     auto o = std::make_shared<EvolveOptions>();
-    command->add_option(
-        "--seed", o->seed,
-        "32-bit state of the random sequence (default: the time of day, UTC, in ms)");
-    command->add_option("--rounds", o->rounds, "rounds of ten games (default 100)")
-        ->check(CLI::Range(1, 1000000));
-    command->add_option("--trace", o->trace, "trace file (default: " + DefaultTracePath() + ")");
-    command->add_option("--jobs", o->jobs, "threads playing the games of a round (default 1)")
-        ->check(CLI::Range(1, 64));
+    AddInteger(
+        *command, "--seed", 0, UINT32_MAX,
+        [o](int64_t seed) { o->seed = static_cast<uint32_t>(seed); },
+        "32-bit state of the random sequence, 0..4294967295 (default: the time of day, UTC, in "
+        "ms)");
+    AddInteger(*command, "--rounds", o->rounds, 1, 1000000,
+               "rounds of ten games, 1..1000000 (default 100)");
+    AddText(*command, "--trace", o->trace, "trace file (default: " + DefaultTracePath() + ")");
+    AddInteger(*command, "--jobs", o->jobs, 1, 64,
+               "threads playing the games of a round, 1..64 (default 1)");
     command->callback([o] {
         try {
             Run(*o);

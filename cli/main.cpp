@@ -1,12 +1,18 @@
 // quadrivane-cli: the engine from the command line. Exit codes: 0 success,
-// 2 bad arguments or input, 1 internal failure.
+// 2 bad arguments or input, 1 internal failure or output that could not be
+// written, 130 / 143 when stopped by SIGINT / SIGTERM.
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <iostream>
 
 #include "cli/common.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
     CLI::App app(
         "Quadrivane from the command line: scores, suggestions, potentials, engine games and "
         "evolution.",
@@ -38,5 +44,25 @@ int main(int argc, char** argv) {
         std::cerr << "quadrivane-cli: internal error: " << e.what() << "\n";
         return 1;
     }
-    return 0;
+    return qv::cli::InterruptExitCode();
+}
+
+// Output that never reached its file (a full disk, a closed descriptor) is a
+// failure, not a success: everything still buffered is written now.
+bool OutputWritten() {
+    errno = 0;
+    std::cout.flush();
+    const bool flushed = std::fflush(stdout) == 0;
+    if (flushed && !std::ferror(stdout) && std::cout.good()) return true;
+    const int err = errno;
+    std::cerr << "quadrivane-cli: cannot write the output: "
+              << (err != 0 ? std::strerror(err) : "write error") << "\n";
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int code = Run(argc, argv);
+    return OutputWritten() ? code : 1;
 }

@@ -42,12 +42,12 @@ void AddPlayCommands(CLI::App& app) {
     auto* play = app.add_subcommand(
         "play", "play one engine game: Red with the first profile, Blue with the second");
     auto o = std::make_shared<PlayOptions>();
-    play->add_option("--red-profile", o->red,
-                     "Red's 16 comma-separated integers (search flag, depth, width, weights)")
+    AddText(*play, "--red-profile", o->red,
+            "Red's 16 comma-separated integers (search flag, depth 1..15, width 1..64, weights)")
         ->required();
-    play->add_option("--blue-profile", o->blue, "Blue's 16 comma-separated integers")->required();
+    AddText(*play, "--blue-profile", o->blue, "Blue's 16 comma-separated integers")->required();
     play->callback([o] {
-        Play(ParseWeights(o->red, "--red-profile"), ParseWeights(o->blue, "--blue-profile"));
+        Play(ParseProfile(o->red, "--red-profile"), ParseProfile(o->blue, "--blue-profile"));
     });
 
     auto* round = app.add_subcommand(

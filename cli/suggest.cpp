@@ -31,7 +31,12 @@ void Run(const SuggestOptions& o) {
     request.width = o.width;
     request.fullWidth = o.fullWidth;
     request.weights = ParseWeights(o.weights);
-    const SearchResult s = engine.Search(request);
+    // An interrupt acts like Cancel: the root move in progress is finished
+    // and the result so far is printed.
+    CatchInterrupts();
+    const SearchResult s = engine.Search(request, [&engine](const SearchProgress&) {
+        if (Interrupted()) engine.Cancel();
+    });
 
     nlohmann::ordered_json line = nlohmann::ordered_json::array();
     for (int i = 1; i <= 16 && s.line[i].column != -1; ++i) {
@@ -52,6 +57,7 @@ void Run(const SuggestOptions& o) {
     out["positions"] = s.positions;
     out["root_moves"] = s.rootMoves;
     out["elapsed_ms"] = std::round(s.elapsedMs * 1000.0) / 1000.0;
+    if (s.cancelled) out["cancelled"] = true;
     std::cout << JsonLine(out) << "\n";
 }
 
@@ -62,13 +68,12 @@ void AddSuggestCommand(CLI::App& app) {
         app.add_subcommand("suggest", "search a move for a colour, as the suggestion buttons do");
     auto o = std::make_shared<SuggestOptions>();
     AddPositionOptions(*command, o->position);
-    command->add_option("--colour", o->colour, "the colour to search for")
+    AddText(*command, "--colour", o->colour, "the colour to search for")
         ->required()
         ->check(CLI::IsMember({"red", "blue"}));
-    command->add_option("--depth", o->depth, "search depth in plies (default 11)")
-        ->check(CLI::Range(1, 15));
-    command->add_option("--width", o->width, "candidates tried at inner nodes (default 3)")
-        ->check(CLI::Range(1, 64));
+    AddInteger(*command, "--depth", o->depth, 1, 15, "search depth in plies, 1..15 (default 11)");
+    AddInteger(*command, "--width", o->width, 1, 64,
+               "candidates tried at inner nodes, 1..64 (default 3)");
     command->add_flag("--full-width", o->fullWidth, "search every empty point at every node");
     AddWeightsOption(*command, o->weights);
     command->callback([o] { Run(*o); });

@@ -1,7 +1,5 @@
 #include "engine/engine.h"
 
-#include <stdexcept>
-
 #include "engine/search_engine.h"
 #include "engine/suggest.h"
 
@@ -13,10 +11,6 @@ Engine::~Engine() = default;
 
 SearchResult Engine::Search(const SearchRequest& request,
                             const std::function<void(const SearchProgress&)>& onRootMove) {
-    // The line has sixteen entries; a deeper search would write past them.
-    if (request.depth < 1 || request.depth > kMaxSearchDepth)
-        throw std::invalid_argument("search depth " + std::to_string(request.depth) +
-                                    " is outside 1.." + std::to_string(kMaxSearchDepth));
     SearchEngine& e = *impl_;
     e.Weights = request.weights;
     if (onRootMove)

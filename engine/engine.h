@@ -21,7 +21,7 @@ class SearchEngine;
 struct SearchRequest {
     Board position;
     int32_t colour = Blue;
-    int32_t depth = 11;  // plies, 1..kMaxSearchDepth
+    int32_t depth = 11;  // plies, 1..kMaxSearchDepth (others are refused)
     int32_t width = 3;   // candidates tried at inner nodes
     bool fullWidth = false;
     PotentialWeights weights = DefaultWeights();
@@ -48,9 +48,6 @@ struct SearchResult {
     // As the last ranking or best-point call of the search left them.
     std::array<float, kPoints> pointPotentials{};
 };
-
-// The deepest search the line has room for.
-constexpr int32_t kMaxSearchDepth = 15;
 
 class Engine {
   public:

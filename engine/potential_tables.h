@@ -68,6 +68,11 @@ struct PotentialTables {
 // The tables of the default weights.
 const PotentialTables& DefaultTables();
 
+// Whether every search potential the tables can give is a finite number:
+// every term is, and so is the largest sum of terms at any point (a sum that
+// overflows is infinite, and a sum of opposite infinities is not a number).
+bool PotentialsFinite(const PotentialTables& t);
+
 long double ExtendedPower(long double x, int32_t exponent);
 
 float SearchPotentialAt(int p, const Bits& bits, const PotentialTables& t);

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "engine/evaluate.h"
 #include "engine/potential_tables.h"
@@ -105,6 +107,26 @@ PotentialTables::PotentialTables(const PotentialWeights& w) : weights(w) {
 const PotentialTables& DefaultTables() {
     static const PotentialTables tables(DefaultWeights());
     return tables;
+}
+
+bool PotentialsFinite(const PotentialTables& t) {
+    for (int32_t s = 2; s <= 8; ++s)
+        for (int32_t n = 1; n <= 4; ++n)
+            if (!std::isfinite(t.search[s][n])) return false;
+    // The ranking terms are integers and their sums stay far inside a float.
+    double bound = 0;
+    for (const PointSquares& list : SquaresThrough()) {
+        double sum = 1;
+        for (int32_t i = 0; i < list.count; ++i) {
+            double largest = 0;
+            for (int32_t n = 1; n <= 4; ++n)
+                largest = std::max(largest, std::fabs(double{t.search[list.squares[i].size][n]}));
+            sum += largest;
+        }
+        bound = std::max(bound, sum);
+    }
+    // Room for the rounding of a float sum of a few dozen terms.
+    return bound <= std::numeric_limits<float>::max() * (1.0 - 1.0 / 65536);
 }
 
 float SearchPotentialAt(int p, const Bits& bits, const PotentialTables& t) {
@@ -245,6 +267,10 @@ int32_t IntegerPower(int32_t base, int32_t exponent) {
         b *= b;
     }
     return static_cast<int32_t>(result);
+}
+
+bool PotentialsFinite(const PotentialWeights& weights) {
+    return fast::PotentialsFinite(fast::PotentialTables(weights));
 }
 
 float SearchPotential(const Board& board, const PotentialWeights& weights, int32_t column,

@@ -17,6 +17,11 @@ int32_t IntegerPower(int32_t base, int32_t exponent);
 float SearchPotential(const Board& board, const PotentialWeights& weights, int32_t column,
                       int32_t row);
 
+// Whether every potential the weights can give is a finite number. Weights
+// far outside the usual ranges (huge or negative exponents, factors that make
+// a base zero) give infinities and not-a-numbers, which no search can rank.
+bool PotentialsFinite(const PotentialWeights& weights);
+
 struct RankedPotential {
     float value = 0.0f;
     // The move brings the colour to the winning score: value is then its gain.

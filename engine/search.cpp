@@ -1,6 +1,23 @@
+#include <stdexcept>
+#include <string>
+
 #include "engine/searcher.h"
 
 namespace qv {
+
+namespace {
+
+// Once per search: a deeper search would write past the end of the line.
+void CheckDepths(int32_t remainingDepth, int32_t totalDepth) {
+    if (totalDepth < 1 || totalDepth > kMaxSearchDepth)
+        throw std::invalid_argument("search depth " + std::to_string(totalDepth) +
+                                    " is outside 1.." + std::to_string(kMaxSearchDepth));
+    if (remainingDepth < 1 || remainingDepth > totalDepth)
+        throw std::invalid_argument("remaining depth " + std::to_string(remainingDepth) +
+                                    " is outside 1.." + std::to_string(totalDepth));
+}
+
+}  // namespace
 
 void SearchEngine::Tables() {
     if (tables_.weights == Weights) return;
@@ -34,9 +51,10 @@ void SearchEngine::RootMoveDone() {
 }
 
 void SearchEngine::SearchFullWidth(Board position, int32_t colour, int32_t remainingDepth,
-                                   int32_t totalDepth, float parentAlpha, float parentBeta,
-                                   float otherScore, float ownScore, PredictedLine& line,
-                                   ScoredMove FirstMoveHint) {
+                             int32_t totalDepth, float parentAlpha, float parentBeta,
+                             float otherScore, float ownScore, PredictedLine& line,
+                             ScoredMove FirstMoveHint) {
+    CheckDepths(remainingDepth, totalDepth);
     Tables();
     Searcher s(*this, fast::ToBits(position),
                searchTables_.searchExact ? fast::Kept::kSearch : fast::Kept::kNone);
@@ -51,9 +69,10 @@ void SearchEngine::SearchFullWidth(Board position, int32_t colour, int32_t remai
 }
 
 void SearchEngine::SearchWidthLimited(Board position, int32_t colour, int32_t remainingDepth,
-                                      int32_t width, int32_t totalDepth, float parentAlpha,
-                                      float parentBeta, float otherScore, float ownScore,
-                                      PredictedLine& line) {
+                                int32_t width, int32_t totalDepth, float parentAlpha,
+                                float parentBeta, float otherScore, float ownScore,
+                                PredictedLine& line) {
+    CheckDepths(remainingDepth, totalDepth);
     Tables();
     Searcher s(*this, fast::ToBits(position),
                searchTables_.rankExact ? fast::Kept::kRank : fast::Kept::kNone);

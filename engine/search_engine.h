@@ -28,7 +28,8 @@ class SearchEngine {
     PredictedLine Line{};
     int32_t ProgressTotal = 0;
     int32_t ProgressCount = 0;
-    int32_t PositionsEvaluated = 0;
+    // 64-bit: a deep full-width search passes 2^31 positions.
+    int64_t PositionsEvaluated = 0;
     // Set from any thread; read after each root move.
     std::atomic<bool> CancelRequested = false;
     // The progress bar's position, 0..100, as the root loop last set it.
@@ -53,12 +54,14 @@ class SearchEngine {
     // Negamax with alpha-beta over every empty point. The root is called with
     // remainingDepth = totalDepth, bounds (-kWindow, +kWindow), the two colours'
     // totals and a hint with column -1; it writes line[ply..16] and updates
-    // the counters and PointPotentials.
+    // the counters and PointPotentials. Throws std::invalid_argument unless
+    // 1 <= remainingDepth <= totalDepth <= kMaxSearchDepth, before searching.
     void SearchFullWidth(Board position, int32_t colour, int32_t remainingDepth, int32_t totalDepth,
                          float parentAlpha, float parentBeta, float otherScore, float ownScore,
                          PredictedLine& line, ScoredMove FirstMoveHint = kNoMove);
 
-    // The same, but inner nodes try only the first `width` ranked candidates.
+    // The same, but inner nodes try only the first `width` ranked candidates;
+    // the depths are checked the same way.
     void SearchWidthLimited(Board position, int32_t colour, int32_t remainingDepth, int32_t width,
                             int32_t totalDepth, float parentAlpha, float parentBeta,
                             float otherScore, float ownScore, PredictedLine& line);

@@ -57,8 +57,8 @@ struct Searcher {
     fast::SearchBoard board;
     int32_t total = 0;
     int32_t width = 1;
-    // PositionsEvaluated (wrapping) when OnPoll last ran.
-    uint32_t polledAt = 0;
+    // PositionsEvaluated when OnPoll last ran.
+    int64_t polledAt = 0;
 
     // PointPotentials are left as the last ranking or best-point call wrote
     // them; that call's position is kept and the table is filled once, at the
@@ -73,15 +73,15 @@ struct Searcher {
     Searcher(SearchEngine& e, const fast::Bits& position, fast::Kept kept)
         : engine(e), tables(e.tables_), terms(e.searchTables_) {
         board.Load(position, kept, terms);
-        polledAt = static_cast<uint32_t>(e.PositionsEvaluated);
+        polledAt = e.PositionsEvaluated;
     }
 
-    static constexpr uint32_t kPollEvery = 65536;
+    static constexpr int64_t kPollEvery = 65536;
 
     // After each move of an inner node: runs OnPoll when its turn has come,
     // and says whether the search is to stop at once.
     bool Aborted() {
-        const auto now = static_cast<uint32_t>(engine.PositionsEvaluated);
+        const int64_t now = engine.PositionsEvaluated;
         if (now - polledAt >= kPollEvery) {
             polledAt = now;
             if (engine.OnPoll) engine.OnPoll();

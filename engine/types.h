@@ -30,4 +30,7 @@ constexpr ScoredMove kNoMove{-1, -1, -kWindow};
 // Entries 1..16 (index 0 unused); the line ends at the first column -1.
 using PredictedLine = std::array<ScoredMove, 17>;
 
+// The deepest search the line has room for: a node at ply p writes entry p + 1.
+constexpr int32_t kMaxSearchDepth = 15;
+
 }  // namespace qv

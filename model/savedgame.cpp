@@ -139,12 +139,45 @@ void WriteAll(int fd, const std::string& data) {
     }
 }
 
+// "" for a file that may be opened.
+const char* SpecialKind(mode_t mode) {
+    if (S_ISDIR(mode)) return "A directory";
+    if (S_ISFIFO(mode)) return "A named pipe";
+    if (S_ISSOCK(mode)) return "A socket";
+    return "";
+}
+
+[[noreturn]] void ThrowSpecial(const char* kind) {
+    throw GameError(std::string(kind) + " is not a file");
+}
+
 }  // namespace
+
+int OpenFile(const std::string& path, int flags, unsigned mode) {
+    // Without O_NONBLOCK a named pipe holds open() until its other end opens.
+    Fd f;
+    f.fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, static_cast<mode_t>(mode));
+    struct stat st {};
+    if (f.fd < 0) {
+        const int err = errno;
+        // A socket, a pipe without a reader, a directory opened for writing.
+        if (::stat(path.c_str(), &st) == 0 && *SpecialKind(st.st_mode))
+            ThrowSpecial(SpecialKind(st.st_mode));
+        ThrowErrno(err);
+    }
+    if (::fstat(f.fd, &st) != 0) ThrowErrno(errno);
+    if (*SpecialKind(st.st_mode)) ThrowSpecial(SpecialKind(st.st_mode));
+    // A device keeps its usual blocking reads and writes.
+    const int status = ::fcntl(f.fd, F_GETFL);
+    if (status < 0 || ::fcntl(f.fd, F_SETFL, status & ~O_NONBLOCK) != 0) ThrowErrno(errno);
+    const int fd = f.fd;
+    f.fd = -1;
+    return fd;
+}
 
 std::vector<Point> LoadGameFile(const std::string& path) {
     Fd f;
-    f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (f.fd < 0) ThrowErrno(errno);
+    f.fd = OpenFile(path, O_RDONLY);
     std::string bytes;
     char buf[4096];
     while (true) {
@@ -166,11 +199,12 @@ void SaveGameFile(const std::string& path, const std::array<Point, 65>& history)
     struct stat st {};
     const bool exists = ::stat(path.c_str(), &st) == 0;
 
+    // A folder keeps the text Save has always given for it.
+    if (exists && S_ISDIR(st.st_mode)) ThrowErrno(EISDIR);
     // A device or other special file cannot be replaced: write into it directly.
     if (exists && !S_ISREG(st.st_mode)) {
         Fd f;
-        f.fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        if (f.fd < 0) ThrowErrno(errno);
+        f.fd = OpenFile(path, O_WRONLY | O_TRUNC);
         WriteAll(f.fd, data);
         const int fd = f.fd;
         f.fd = -1;

@@ -33,6 +33,12 @@ std::vector<Point> ParseGame(std::string_view bytes);
 // Replaces the game by the moves (colours from their order).
 void ApplyGame(Game& game, const std::vector<Point>& moves);
 
+// Opens the path with the open(2) flags and mode and returns the descriptor,
+// never waiting on the way: a directory, a named pipe or a socket is refused
+// ("A named pipe is not a file"), since opening one can block or reading it
+// means nothing. Devices are opened as they are. Throws GameError.
+int OpenFile(const std::string& path, int flags, unsigned mode = 0666);
+
 std::vector<Point> LoadGameFile(const std::string& path);
 // Writes a temporary file beside the target and renames it over the target,
 // so a failed save leaves the earlier file as it was.

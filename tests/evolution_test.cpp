@@ -195,24 +195,35 @@ TEST_F(EvolutionRun, EliminatesAtTwoLossesMoreThanWins) {
 }
 
 TEST_F(EvolutionRun, HaltedTraceEndsAfterTheRoundLine) {
-    EvolutionHooks hooks;
-    int games = 0;
-    bool haltedShown = false;
-    hooks.playGame = [&](const EngineProfile&, const EngineProfile&) {
-        ++games;
-        return kBlueWon;
-    };
-    hooks.cancelRequested = [&] { return games == 13; };
-    hooks.halted = [&] { haltedShown = true; };
-    {
-        TraceFile t(path.string());
-        EXPECT_FALSE(RunEvolution(5, 100, t, hooks));
+    // Game by game (the window) or a round at once (the command line).
+    for (const bool roundwise : {false, true}) {
+        SCOPED_TRACE(roundwise ? "roundwise" : "game by game");
+        EvolutionHooks hooks;
+        int games = 0;
+        bool haltedShown = false;
+        hooks.playGame = [&](const EngineProfile&, const EngineProfile&) {
+            ++games;
+            return kBlueWon;
+        };
+        if (roundwise)
+            hooks.playRound = [&](const std::array<Pairing, kGamesPerRound>&) {
+                games += kGamesPerRound;
+                std::array<int, kGamesPerRound> results;
+                results.fill(kBlueWon);
+                return results;
+            };
+        hooks.cancelRequested = [&] { return games == (roundwise ? 20 : 13); };
+        hooks.halted = [&] { haltedShown = true; };
+        {
+            TraceFile t(path.string());
+            EXPECT_FALSE(RunEvolution(5, 100, t, hooks));
+        }
+        EXPECT_TRUE(haltedShown);
+        const auto lines = Lines(Trace());
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines[lines.size() - 2], "Round: 2");
+        EXPECT_EQ(lines.back(), "End");
     }
-    EXPECT_TRUE(haltedShown);
-    const auto lines = Lines(Trace());
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[lines.size() - 2], "Round: 2");
-    EXPECT_EQ(lines.back(), "End");
 }
 
 TEST(TraceFile, UncreatableTraceReportsAnError) {

@@ -79,6 +79,9 @@ TEST(StatsCaption, DropsHoursAndFormatsTheRate) {
     EXPECT_EQ(StatsCaption(3723004, 5000), "2:3.4 (5000) 0.04/msec");
     EXPECT_EQ(StatsCaption(0, 61), "0:0.0 (61) 61.00/msec");
     EXPECT_EQ(StatsCaption(1, 123456789, ".", ","), "0:0.1 (123456789) 61.728.394,50/msec");
+    // Counts past 2^31 stay whole and positive.
+    EXPECT_EQ(StatsCaption(0, 3000000000), "0:0.0 (3000000000) 3,000,000,000.00/msec");
+    EXPECT_EQ(StatsCaption(41500, int64_t{1} << 40), "0:41.500 (1099511627776) 26,493,617.69/msec");
 }
 
 }  // namespace

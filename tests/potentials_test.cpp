@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "board_helpers.h"
 #include "engine/search_engine.h"
 #include "oracle/literal_engine.h"
@@ -148,6 +150,33 @@ std::vector<Point> ListOrder(const CandidateList& list) {
         at = list.links[PointIndex(at.column, at.row)];
     }
     return order;
+}
+
+TEST(Potentials, FiniteOnlyWhenEveryTermAndSumIs) {
+    const struct {
+        PotentialWeights weights;
+        bool finite;
+    } cases[] = {
+        {DefaultWeights(), true},
+        // The evolution's largest genes.
+        {{1, 11, 4, 10, 10, 5, 10, 10, 5, 0, 0, 0, 0, 7, 3, 10}, true},
+        // (-3)^1001 and 3^1001 overflow to opposite infinities.
+        {{1, 7, 3, -5, 1, 1001, 1, 2, 4, 0, 0, 0, 0, 9, 4, 10}, false},
+        // 0^-1 times 0^4: infinity times zero.
+        {{0, 3, 3, 1, 0, -1, 1, 2, 4, 0, 0, 0, 0, 9, 4, 10}, false},
+        // Every term finite, but a point's sum overflows.
+        {{1, 7, 3, 2000000, 1, 6, 0, 1, 0, 0, 0, 0, 0, 9, 4, 10}, false},
+        {{1, 7, 3, 2000000, 1, 5, 0, 1, 0, 0, 0, 0, 0, 9, 4, 10}, true},
+    };
+    for (const auto& c : cases) {
+        std::array<float, kPoints> potentials{};
+        BestPotentialPoint(Board{}, c.weights, potentials);
+        bool all = true;
+        for (float p : potentials) all = all && std::isfinite(p);
+        // On the empty board already.
+        EXPECT_EQ(all, c.finite) << c.weights[3] << " " << c.weights[5];
+        EXPECT_EQ(PotentialsFinite(c.weights), c.finite) << c.weights[3] << " " << c.weights[5];
+    }
 }
 
 TEST(RankCandidates, EmptyBoardOrder) {

@@ -1,5 +1,9 @@
+#include "model/savedgame.h"
+
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -7,7 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "model/savedgame.h"
+#include "tuning/trace.h"
 
 namespace qv {
 namespace {
@@ -175,6 +179,52 @@ TEST_F(SavedGameFiles, FullDeviceSaysDiskFull) {
     } catch (const GameError& e) {
         EXPECT_STREQ(e.what(), "Disk full");
     }
+}
+
+// Opening a named pipe waits for its other end, so these would hang rather
+// than fail if the files were opened as they are.
+TEST_F(SavedGameFiles, SpecialFilesAreRefusedWithoutWaiting) {
+    const fs::path fifo = dir / "pipe", socket = dir / "socket", folder = dir / "folder";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directory(folder);
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socket.c_str());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+
+    const struct {
+        fs::path path;
+        const char* text;
+    } files[] = {{fifo, "A named pipe is not a file"},
+                 {socket, "A socket is not a file"},
+                 {folder, "A directory is not a file"}};
+    const struct {
+        const char* name;
+        void (*open)(const std::string&);
+    } uses[] = {
+        {"load", [](const std::string& p) { LoadGameFile(p); }},
+        {"save",
+         [](const std::string& p) {
+             SaveGameFile(p, History({{1, 1}}));
+         }},
+        {"trace", [](const std::string& p) { TraceFile t(p); }},
+    };
+    for (const auto& file : files)
+        for (const auto& use : uses) {
+            SCOPED_TRACE(file.path.string() + " " + use.name);
+            try {
+                use.open(file.path);
+                ADD_FAILURE();
+            } catch (const GameError& e) {
+                // Save keeps its older text for a folder.
+                const bool saveInFolder = file.path == folder && use.name == std::string("save");
+                EXPECT_STREQ(e.what(), saveInFolder ? "File access denied" : file.text);
+            }
+        }
+    ::close(listener);
+    EXPECT_TRUE(fs::is_fifo(fifo) && fs::is_socket(socket) && fs::is_directory(folder));
 }
 
 TEST(IoErrorText, Codes) {

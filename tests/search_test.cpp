@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
+#include <stdexcept>
 
 #include "board_helpers.h"
 #include "engine/search_engine.h"
@@ -179,12 +181,64 @@ TEST(Search, AbortFromThePollEndsADeepSearchAtOnce) {
             if (++polls == 3) engine.AbortRequested = true;
         };
         const auto start = std::chrono::steady_clock::now();
-        SuggestMove(engine, Board{}, Red, mode.fullWidth ? 9 : 16, mode.width, mode.fullWidth, 9);
+        SuggestMove(engine, Board{}, Red, mode.fullWidth ? 9 : 15, mode.width, mode.fullWidth, 9);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         EXPECT_LT(seconds, 1.0);
         EXPECT_EQ(polls, 3);
         EXPECT_TRUE(engine.AbortRequested);
+    }
+}
+
+// The line holds entries 1..16: a deeper search would write past its end.
+TEST(Search, DepthsTheLineCannotHoldAreRefused) {
+    const struct {
+        int32_t remaining, total;
+    } cases[] = {{16, 16}, {17, 17}, {0, 0}, {0, 5}, {6, 5}, {-1, 3}};
+    for (const auto& c : cases)
+        for (const Mode& mode : kModes) {
+            SCOPED_TRACE(std::string(mode.name) + " " + std::to_string(c.remaining) + "/" +
+                         std::to_string(c.total));
+            SearchEngine engine;
+            if (mode.fullWidth)
+                EXPECT_THROW(engine.SearchFullWidth(Board{}, Red, c.remaining, c.total, -65000,
+                                                    65000, 0, 0, engine.Line),
+                             std::invalid_argument);
+            else
+                EXPECT_THROW(engine.SearchWidthLimited(Board{}, Red, c.remaining, mode.width,
+                                                       c.total, -65000, 65000, 0, 0, engine.Line),
+                             std::invalid_argument);
+            EXPECT_EQ(engine.PositionsEvaluated, 0);
+        }
+    SearchEngine engine;
+    EXPECT_THROW(SuggestMove(engine, Board{}, Blue, 16, 1, false, 11), std::invalid_argument);
+    EXPECT_NO_THROW(SuggestMove(engine, Board{}, Blue, 15, 1, false, 11));
+    EXPECT_GT(engine.Line[11].column, 0);
+}
+
+// The count goes on past 2^31 (the sanitizer build stops at a signed overflow).
+TEST(Search, PositionCountPassesTwoToTheThirtyFirst) {
+    const Board b = With({{4, 5}, {6, 3}}, Blue, With({{4, 4}, {5, 5}, {3, 6}}, Red));
+    for (const Mode& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        const auto search = [&](SearchEngine& e) {
+            if (mode.fullWidth)
+                e.SearchFullWidth(b, Red, 4, 4, -65000, 65000, 0, 0, e.Line);
+            else
+                e.SearchWidthLimited(b, Red, 4, mode.width, 4, -65000, 65000, 0, 0, e.Line);
+        };
+        SearchEngine fresh;
+        search(fresh);
+        SearchEngine counted;
+        const int64_t start = int64_t{INT32_MAX} - fresh.PositionsEvaluated / 2;
+        counted.PositionsEvaluated = start;
+        int32_t polls = 0;
+        counted.OnPoll = [&] { ++polls; };
+        search(counted);
+        EXPECT_EQ(counted.PositionsEvaluated, start + fresh.PositionsEvaluated);
+        EXPECT_GT(counted.PositionsEvaluated, INT32_MAX);
+        EXPECT_EQ(counted.Line, fresh.Line);
+        EXPECT_LE(polls, fresh.PositionsEvaluated / 65536 + 1);
     }
 }
 

@@ -108,6 +108,14 @@ bool RunEvolution(uint32_t seed, int rounds, TraceFile& trace, const EvolutionHo
     Population pop{};
     for (int k = 1; k <= kPopulation; ++k) pop[k] = CreateIndividual(rnd, nextIdentity++);
 
+    const auto halted = [&] {
+        if (!hooks.cancelRequested || !hooks.cancelRequested()) return false;
+        trace.Line("End");
+        trace.Close();
+        if (hooks.halted) hooks.halted();
+        return true;
+    };
+
     for (int round = 1; round <= rounds; ++round) {
         trace.Line("");
         trace.Line(Format("Round: %d", round));
@@ -117,6 +125,9 @@ bool RunEvolution(uint32_t seed, int rounds, TraceFile& trace, const EvolutionHo
             std::array<Pairing, kGamesPerRound> pairs;
             for (int g = 1; g <= kGamesPerRound; ++g) pairs[g - 1] = {pop[2 * g - 1], pop[2 * g]};
             results = hooks.playRound(pairs);
+            // A halt during the round discards all of its games, as a halt
+            // between games discards the game just played.
+            if (halted()) return false;
         }
         for (int g = 1; g <= kGamesPerRound; ++g) {
             EngineProfile& red = pop[2 * g - 1];
@@ -126,12 +137,7 @@ bool RunEvolution(uint32_t seed, int rounds, TraceFile& trace, const EvolutionHo
                     hooks.gameStarting(round, g, red[kIdentity], blue[kIdentity]);
                 results[g - 1] = hooks.playGame(red, blue);
                 if (hooks.gameFinished) hooks.gameFinished();
-                if (hooks.cancelRequested && hooks.cancelRequested()) {
-                    trace.Line("End");
-                    trace.Close();
-                    if (hooks.halted) hooks.halted();
-                    return false;
-                }
+                if (halted()) return false;
             }
             EngineProfile& winner = results[g - 1] == kRedWon ? red : blue;
             EngineProfile& loser = results[g - 1] == kRedWon ? blue : red;

@@ -36,6 +36,7 @@ struct EvolutionHooks {
         playRound;
     // After each game: repaint, pending events.
     std::function<void()> gameFinished;
+    // Asked after each game, or after each round when playRound is set.
     std::function<bool()> cancelRequested;
     std::function<void()> halted;  // shows "Evolution halted"
     std::function<void(int round)> roundFinished;

@@ -1,5 +1,8 @@
 #include "tuning/trace.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -8,8 +11,13 @@
 namespace qv {
 
 TraceFile::TraceFile(const std::string& path) {
-    file_ = std::fopen(path.c_str(), "wb");
-    if (!file_) throw GameError(ErrnoText(errno));
+    const int fd = OpenFile(path, O_WRONLY | O_CREAT | O_TRUNC);
+    file_ = ::fdopen(fd, "wb");
+    if (!file_) {
+        const int err = errno;
+        ::close(fd);
+        throw GameError(ErrnoText(err));
+    }
 }
 
 TraceFile::~TraceFile() {

@@ -1,11 +1,17 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -20,19 +26,24 @@ std::string Slurp(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Arguments are passed through the shell, single-quoted by the caller.
-CliRun Cli(const std::string& args) {
-    const std::string dir = QUADRIVANE_CLI_TEST_DIR;
-    // ctest runs the cases in parallel processes: keep their files apart.
+// ctest runs the cases in parallel processes: keep their files apart.
+std::string Stem() {
     static int calls = 0;
-    const std::string stem =
-        dir + "/run-" + std::to_string(getpid()) + "-" + std::to_string(++calls);
-    const std::string out = stem + ".out", err = stem + ".err";
+    return std::string(QUADRIVANE_CLI_TEST_DIR) + "/run-" + std::to_string(getpid()) + "-" +
+           std::to_string(++calls);
+}
+
+// Arguments are passed through the shell, single-quoted by the caller.
+// Standard output goes to stdoutTo when it is given.
+CliRun Cli(const std::string& args, const std::string& stdoutTo = "") {
+    const std::string stem = Stem();
+    const std::string out = stdoutTo.empty() ? stem + ".out" : stdoutTo, err = stem + ".err";
     const std::string command =
         std::string("'") + QUADRIVANE_CLI + "' " + args + " >'" + out + "' 2>'" + err + "'";
     const int status = std::system(command.c_str());
-    CliRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
-    std::remove(out.c_str());
+    CliRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, stdoutTo.empty() ? Slurp(out) : "",
+               Slurp(err)};
+    if (stdoutTo.empty()) std::remove(out.c_str());
     std::remove(err.c_str());
     return run;
 }
@@ -271,6 +282,223 @@ TEST(CliVersion, PrintsTheVersion) {
     const CliRun run = Cli("--version");
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out.rfind("quadrivane-cli ", 0), 0u) << run.out;
+}
+
+}  // namespace
+
+namespace {
+
+// Input the command line cannot mean is refused with exit 2 and a message
+// naming the option and what is wrong with it.
+TEST(CliInput, RefusedInputNamesTheFault) {
+    const std::string dir = QUADRIVANE_CLI_TEST_DIR;
+    const std::string fifo = dir + "/fifo-" + std::to_string(getpid());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string profile = " --blue-profile 1,1,1,1,4,3,1,2,4,0,0,0,0,9,4,10";
+    const struct {
+        std::string args;
+        std::string message;
+    } cases[] = {
+        // Depths and widths the search cannot take.
+        {"play --red-profile 1,17,3,1,4,3,1,2,4,0,0,0,0,9,4,10" + profile,
+         "--red-profile: element 1 (depth) 17 is outside 1..15"},
+        {"play --red-profile 1,30,3,1,4,3,1,2,4,0,0,0,0,9,4,10" + profile,
+         "--red-profile: element 1 (depth) 30 is outside 1..15"},
+        {"play --red-profile 1,0,3,1,4,3,1,2,4,0,0,0,0,9,4,10" + profile,
+         "--red-profile: element 1 (depth) 0 is outside 1..15"},
+        {"play --red-profile 1,1,1,1,4,3,1,2,4,0,0,0,0,9,4,10 "
+         "--blue-profile 1,3,65,1,4,3,1,2,4,0,0,0,0,9,4,10",
+         "--blue-profile: element 2 (width) 65 is outside 1..64"},
+        // Potentials that are not finite numbers.
+        {"suggest --colour red --weights 1,7,3,-5,1,1001,1,2,4,0,0,0,0,9,4,10",
+         "--weights: W3..W8 give potentials that are not finite numbers"},
+        {"potentials --red --weights 1,7,3,-5,1,1001,1,2,4,0,0,0,0,9,4,10",
+         "--weights: W3..W8 give potentials"},
+        {"play --red-profile 0,3,3,1,0,-1,1,2,4,0,0,0,0,9,4,10" + profile,
+         "--red-profile: W3..W8 give potentials"},
+        // Empty values.
+        {"score --board ''", "empty value for --board"},
+        {"score --game ''", "empty value for --game"},
+        {"suggest --colour red --weights ''", "empty value for --weights"},
+        {"suggest --colour ''", "empty value for --colour"},
+        {"suggest --colour red --depth ''", "empty value for --depth"},
+        {"play --red-profile ''" + profile, "empty value for --red-profile"},
+        {"evolve --seed '' --rounds 1 --trace /dev/null", "empty value for --seed"},
+        {"evolve --rounds 1 --trace ''", "empty value for --trace"},
+        // Decimal numbers only.
+        {"suggest --colour red --depth 016", "--depth: 016 is outside 1..15"},
+        {"suggest --colour red --depth 0x3", "--depth: '0x3' is not a decimal integer"},
+        {"suggest --colour red --width ' 3'", "--width: ' 3' is not a decimal integer"},
+        {"evolve --seed -1 --rounds 1 --trace /dev/null", "--seed: -1 is outside 0..4294967295"},
+        {"evolve --seed 4294967296 --rounds 1 --trace /dev/null", "--seed: 4294967296 is outside"},
+        // An item is an optional sign and digits.
+        {"suggest --colour red --weights '1,7,3,1,4,1 2,1,2,4,0,0,0,0,9,4,10'", "W5 '1 2'"},
+        {"suggest --colour red --weights 1,7,3,1,4,+-3,1,2,4,0,0,0,0,9,4,10", "W5 '+-3'"},
+        {"suggest --colour red --weights 1,7,3,1,4,3-,1,2,4,0,0,0,0,9,4,10", "W5 '3-'"},
+        // Files that would block or mean nothing; a device's own error.
+        {"score --game '" + fifo + "'", "A named pipe is not a file"},
+        {"score --game '" + dir + "'", "A directory is not a file"},
+        {"evolve --rounds 1 --trace '" + fifo + "'", "trace file: A named pipe is not a file"},
+        {"evolve --rounds 1 --trace '" + dir + "'", "trace file: A directory is not a file"},
+        {"evolve --rounds 1 --trace /dev/full", "trace file: Disk full"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = Cli(c.args);
+        EXPECT_EQ(run.code, 2) << c.args;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.args << "\n" << run.err;
+        EXPECT_TRUE(run.out.empty()) << c.args;
+    }
+    std::remove(fifo.c_str());
+}
+
+TEST(CliInput, LeadingZerosAndSignsAreDecimal) {
+    EXPECT_EQ(Json(Cli("suggest --colour red --depth 08 --width 1"))["depth"], 8);
+    EXPECT_EQ(Json(Cli("suggest --colour red --depth +012 --width 01"))["depth"], 12);
+    const CliRun seeded = Cli("evolve --seed 010 --rounds 1 --trace /dev/null");
+    EXPECT_EQ(seeded.code, 0) << seeded.err;
+    EXPECT_NE(seeded.out.find("(seed 10)"), std::string::npos) << seeded.out;
+    // Blanks around an item were always allowed.
+    const CliRun spaced =
+        Cli("potentials --red --weights '1, 7, 3, 1, 4, +3, 1, 2, 4, 0, 0, 0, 0, 9, 4, 10'");
+    EXPECT_EQ(spaced.code, 0) << spaced.err;
+    EXPECT_EQ(spaced.out, Cli("potentials --red").out);
+}
+
+TEST(CliOutput, OutputThatCannotBeWrittenExitsOne) {
+    if (::access("/dev/full", W_OK) != 0) GTEST_SKIP();
+    for (const char* args : {"score", "potentials --ranked", "--help",
+                             "suggest --colour red "
+                             "--depth 1"}) {
+        const CliRun run = Cli(args, "/dev/full");
+        EXPECT_EQ(run.code, 1) << args;
+        EXPECT_NE(run.err.find("cannot write the output: No space left on device"),
+                  std::string::npos)
+            << args << "\n"
+            << run.err;
+    }
+}
+
+// A command line run in the background, its output going to files.
+struct Running {
+    pid_t pid = -1;
+    std::string out, err;
+};
+
+Running Start(const std::vector<std::string>& args) {
+    Running r;
+    const std::string stem = Stem();
+    r.out = stem + ".out";
+    r.err = stem + ".err";
+    std::vector<char*> argv{const_cast<char*>(QUADRIVANE_CLI)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    r.pid = ::fork();
+    if (r.pid == 0) {
+        // A background job may have inherited ignored interrupts.
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
+        const int out = ::open(r.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(r.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return r;
+}
+
+// The wait status, or -1 when the program is still running after the time
+// (it is then killed).
+int Finish(const Running& r, double seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    int status = 0;
+    while (::waitpid(r.pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > end) {
+            ::kill(r.pid, SIGKILL);
+            ::waitpid(r.pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return status;
+}
+
+void Pause(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Waits until the program has its handler for the signal in place (the
+// kernel lists the caught signals), so that the signal is not simply fatal;
+// false (and the program killed) if that never happens.
+bool Catching(pid_t pid, int signal) {
+    for (int i = 0; i < 3000; ++i) {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.rfind("SigCgt:", 0) == 0 &&
+                (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1))
+                return true;
+        Pause(20);
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    return false;
+}
+
+// The first interrupt acts like Cancel: the root move in progress is finished
+// and the line so far printed. A whole search here takes far longer.
+TEST(CliSignals, SuggestPrintsWhatItFoundAndExitsWithTheSignal) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        const Running r = Start({"suggest", "--colour", "blue", "--full-width", "--depth", "9"});
+        ASSERT_TRUE(Catching(r.pid, signal));
+        ::kill(r.pid, signal);
+        const int status = Finish(r, 300);
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+        const nlohmann::json j = nlohmann::json::parse(Slurp(r.out));
+        EXPECT_EQ(j["cancelled"], true);
+        EXPECT_LT(j["root_moves"], 64);
+        EXPECT_GE(j["root_moves"], 1);
+        EXPECT_FALSE(j["line"].empty());
+        std::remove(r.out.c_str());
+        std::remove(r.err.c_str());
+    }
+}
+
+TEST(CliSignals, ASecondInterruptEndsAtOnce) {
+    // Its first root move alone takes seconds.
+    const Running r = Start({"suggest", "--colour", "blue", "--full-width", "--depth", "10"});
+    ASSERT_TRUE(Catching(r.pid, SIGINT));
+    ::kill(r.pid, SIGINT);
+    Pause(100);
+    ::kill(r.pid, SIGINT);
+    const int status = Finish(r, 1.5);
+    ASSERT_NE(status, -1) << "still running";
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+    EXPECT_EQ(Slurp(r.out), "");
+    std::remove(r.out.c_str());
+    std::remove(r.err.c_str());
+}
+
+TEST(CliSignals, EvolveEndsItsTraceAsAHaltedRun) {
+    const std::string trace = Stem() + ".trace";
+    const Running r =
+        Start({"evolve", "--seed", "7", "--rounds", "1000000", "--jobs", "2", "--trace", trace});
+    for (int i = 0; i < 6000 && Slurp(trace).find("Round: 3\r\n") == std::string::npos; ++i)
+        Pause(20);
+    ::kill(r.pid, SIGINT);
+    const int status = Finish(r, 300);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    const std::string text = Slurp(trace);
+    ASSERT_GT(text.size(), 20u);
+    EXPECT_EQ(text.substr(text.size() - 5), "End\r\n");
+    const size_t round = text.rfind("\r\nRound: ");
+    ASSERT_NE(round, std::string::npos);
+    EXPECT_EQ(text.find("\r\n", round + 2) + 2, text.size() - 5) << "End follows the round line";
+    EXPECT_NE(Slurp(r.err).find("Evolution halted"), std::string::npos) << Slurp(r.err);
+    EXPECT_NE(Slurp(r.out).find("trace written to"), std::string::npos);
+    for (const std::string& f : {trace, r.out, r.err}) std::remove(f.c_str());
 }
 
 }  // namespace
