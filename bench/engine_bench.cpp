@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/bench_set.h"
-#include "engine/engine.h"
+#include "engine/search_engine.h"
 #include "engine/searcher.h"
 #include "engine/suggest.h"
 #include "model/scoring.h"
@@ -60,7 +60,7 @@ BENCHMARK(BM_ScoreAfterMove_Literal);
 // The searches keep every point's gain up to date, so a move's score is a
 // look-up; what that costs is in BM_PlaceRemove_Fast.
 void BM_ScoreAfterMove_Fast(benchmark::State& state) {
-    Engine engine;
+    SearchEngine engine;
     std::vector<Searcher> searchers;
     for (const Case& c : Cases())
         searchers.emplace_back(engine, fast::ToBits(c.board), fast::Kept::kNone);
@@ -83,7 +83,7 @@ BENCHMARK(BM_ScoreAfterMove_Fast);
 // Placing a piece on every empty point, keeping the ranking sums, and
 // putting the sums back.
 void BM_PlaceRemove_Fast(benchmark::State& state) {
-    Engine engine;
+    SearchEngine engine;
     std::vector<Searcher> searchers;
     for (const Case& c : Cases())
         searchers.emplace_back(engine, fast::ToBits(c.board), fast::Kept::kRank);
@@ -120,7 +120,7 @@ BENCHMARK(BM_RankCandidates_Literal);
 
 // The whole list from the board alone, as the diagnostics ask for it.
 void BM_RankCandidates_FastFromBoard(benchmark::State& state) {
-    Engine engine;
+    SearchEngine engine;
     for (auto _ : state)
         for (const Case& c : Cases())
             benchmark::DoNotOptimize(engine.RankCandidates(c.board, c.colour, c.own));
@@ -131,7 +131,7 @@ BENCHMARK(BM_RankCandidates_FastFromBoard);
 // What an inner node of the search does: the first three of the list, from
 // the sums kept on the search board.
 void BM_RankCandidates_FastInSearch(benchmark::State& state) {
-    Engine engine;
+    SearchEngine engine;
     std::vector<Searcher> searchers;
     for (const Case& c : Cases()) {
         searchers.emplace_back(engine, fast::ToBits(c.board), fast::Kept::kRank);
@@ -157,7 +157,7 @@ void BM_BestPotentialPoint_Literal(benchmark::State& state) {
 BENCHMARK(BM_BestPotentialPoint_Literal);
 
 void BM_BestPotentialPoint_FastFromBoard(benchmark::State& state) {
-    Engine engine;
+    SearchEngine engine;
     for (auto _ : state)
         for (const Case& c : Cases()) benchmark::DoNotOptimize(engine.BestPotentialPoint(c.board));
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(Cases().size()));
@@ -165,7 +165,7 @@ void BM_BestPotentialPoint_FastFromBoard(benchmark::State& state) {
 BENCHMARK(BM_BestPotentialPoint_FastFromBoard);
 
 void BM_BestPotentialPoint_FastInSearch(benchmark::State& state) {
-    Engine engine;
+    SearchEngine engine;
     std::vector<Searcher> searchers;
     for (const Case& c : Cases())
         searchers.emplace_back(engine, fast::ToBits(c.board), fast::Kept::kSearch);
@@ -191,7 +191,7 @@ void BM_HorizonNode_Literal(benchmark::State& state) {
 BENCHMARK(BM_HorizonNode_Literal);
 
 void BM_HorizonNode_Fast(benchmark::State& state) {
-    Engine engine;
+    SearchEngine engine;
     std::vector<Searcher> searchers;
     for (const Case& c : Cases())
         searchers.emplace_back(engine, fast::ToBits(c.board), fast::Kept::kNone);
@@ -242,7 +242,7 @@ void BM_Suggest(benchmark::State& state) {
                 LiteralSuggest(engine, c.board, c.colour, depth, width, fullWidth);
                 positions += engine.PositionsEvaluated;
             } else {
-                Engine engine;
+                SearchEngine engine;
                 SuggestMove(engine, c.board, c.colour, depth, width, fullWidth, depth);
                 positions += engine.PositionsEvaluated;
             }

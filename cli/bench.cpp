@@ -4,7 +4,6 @@
 #include "cli/common.h"
 #include "engine/bench_set.h"
 #include "engine/engine.h"
-#include "engine/suggest.h"
 
 namespace qv::cli {
 namespace {
@@ -33,14 +32,19 @@ void RunSetting(const Setting& s, Totals& totals) {
         const Board board = BenchBoard(p);
         const int32_t colour = SideToMove(board);
         Engine engine;
-        const Suggestion result =
-            SuggestMove(engine, board, colour, s.depth, s.width, s.fullWidth, s.depth);
+        SearchRequest request;
+        request.position = board;
+        request.colour = colour;
+        request.depth = s.depth;
+        request.width = s.width;
+        request.fullWidth = s.fullWidth;
+        const SearchResult result = engine.Search(request);
         const std::string search = s.fullWidth ? "full width" : "width " + std::to_string(s.width);
         std::printf("%2d %-34s %-4s depth %2d %-10s %10lld positions %9.3f ms\n", index,
                     std::string(p.name).c_str(), ColourName(colour), s.depth, search.c_str(),
-                    static_cast<long long>(engine.PositionsEvaluated), result.elapsedMs);
+                    static_cast<long long>(result.positions), result.elapsedMs);
         totals.ms += result.elapsedMs;
-        totals.positions += engine.PositionsEvaluated;
+        totals.positions += result.positions;
     }
 }
 

@@ -29,18 +29,19 @@ struct EvolveOptions {
 
 int PlayOne(const EngineProfile& red, const EngineProfile& blue) {
     Engine engine;
+    PotentialWeights weights = DefaultWeights();
     Board board;
     float redScore = 0, blueScore = 0;
     // Once interrupted, the game's searches end at once; the run is halted
     // before the round's results count.
     const auto stop = [&engine] {
-        if (Interrupted()) engine.AbortRequested = true;
+        if (Interrupted()) engine.Abort();
     };
-    engine.OnPoll = stop;
     EngineGameHooks hooks;
     hooks.searchStarting = stop;
-    return PlayEngineGame(engine, board, red, blue, redScore, blueScore, TSettings().SearchDepth,
-                          hooks);
+    hooks.rootMove = [&stop](const SearchProgress&) { stop(); };
+    return PlayEngineGame(engine, weights, board, red, blue, redScore, blueScore,
+                          TSettings().SearchDepth, hooks);
 }
 
 class Progress {

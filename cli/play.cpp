@@ -25,8 +25,9 @@ void Play(const EngineProfile& first, const EngineProfile& second) {
                          {"colour", ColourName(colour)}});
     };
     float red = 0, blue = 0;
-    const int result =
-        PlayEngineGame(engine, board, first, second, red, blue, TSettings().SearchDepth, hooks);
+    PotentialWeights weights = DefaultWeights();
+    const int result = PlayEngineGame(engine, weights, board, first, second, red, blue,
+                                      TSettings().SearchDepth, hooks);
     nlohmann::ordered_json out;
     out["moves"] = moves;
     out["red_score"] = static_cast<int64_t>(red);

@@ -21,8 +21,7 @@ void Run(const PotentialsOptions& o) {
     std::vector<std::string> lines;
     if (o.ranked) {
         Engine engine;
-        engine.Weights = weights;
-        lines = RankedPotentialsListing(engine, board);
+        lines = RankedPotentialsListing(engine, weights, board);
     } else {
         lines = ColourPotentialsListing(board, weights, o.red ? Red : Blue);
     }

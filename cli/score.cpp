@@ -15,7 +15,7 @@ void AddScoreCommand(CLI::App& app) {
         out["red"] = {{"score", TotalScore(Red, board)}, {"projected", redProjected}};
         out["blue"] = {{"score", TotalScore(Blue, board)}, {"projected", blueProjected}};
         out["pieces"] = pieces;
-        out["to_move"] = pieces % 2 == 0 ? "blue" : "red";
+        out["to_move"] = ColourName(SideToMove(board));
         std::cout << JsonLine(out) << "\n";
     });
 }

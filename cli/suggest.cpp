@@ -1,5 +1,3 @@
-#include "engine/suggest.h"
-
 #include <cmath>
 
 #include "cli/common.h"
@@ -26,18 +24,23 @@ void Run(const SuggestOptions& o) {
     const Board board = LoadPosition(o.position);
     const int32_t colour = o.colour == "red" ? Red : Blue;
     Engine engine;
-    engine.Weights = ParseWeights(o.weights);
+    SearchRequest request;
+    request.position = board;
+    request.colour = colour;
+    request.depth = o.depth;
+    request.width = o.width;
+    request.fullWidth = o.fullWidth;
+    request.weights = ParseWeights(o.weights);
     // An interrupt acts like Cancel: the root move in progress is finished
     // and the result so far is printed.
     CatchInterrupts();
-    engine.OnRootMove = [&engine] {
-        if (Interrupted()) engine.CancelRequested = true;
-    };
-    const Suggestion s = SuggestMove(engine, board, colour, o.depth, o.width, o.fullWidth, o.depth);
+    const SearchResult s = engine.Search(request, [&engine](const SearchProgress&) {
+        if (Interrupted()) engine.Cancel();
+    });
 
     nlohmann::ordered_json line = nlohmann::ordered_json::array();
-    for (int i = 1; i <= 16 && engine.Line[i].column != -1; ++i) {
-        const ScoredMove& m = engine.Line[i];
+    for (int i = 1; i <= 16 && s.line[i].column != -1; ++i) {
+        const ScoredMove& m = s.line[i];
         line.push_back({{"column", m.column},
                         {"row", m.row},
                         {"point", PointName(m.column, m.row)},
@@ -51,10 +54,10 @@ void Run(const SuggestOptions& o) {
     out["line"] = line;
     out["value"] = Whole(s.value);
     out["caption"] = s.caption;
-    out["positions"] = engine.PositionsEvaluated;
-    out["root_moves"] = engine.ProgressCount;
+    out["positions"] = s.positions;
+    out["root_moves"] = s.rootMoves;
     out["elapsed_ms"] = std::round(s.elapsedMs * 1000.0) / 1000.0;
-    if (engine.CancelRequested) out["cancelled"] = true;
+    if (s.cancelled) out["cancelled"] = true;
     std::cout << JsonLine(out) << "\n";
 }
 

@@ -62,9 +62,4 @@ constexpr std::array<BenchPosition, 16> kBenchPositions{{
 // The position as a board.
 Board BenchBoard(const BenchPosition& position);
 
-// Blue moves when the number of pieces is even.
-inline int32_t SideToMove(const Board& board) {
-    return board.Pieces() % 2 == 0 ? Blue : Red;
-}
-
 }  // namespace qv

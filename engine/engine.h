@@ -1,84 +1,84 @@
 #pragma once
+// The computer player as the front ends see it: a search request in, its
+// result out, with a progress callback after each root move and a stop that
+// any thread may pull.
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <string>
 
-#include "engine/potential_tables.h"
 #include "engine/potentials.h"
-#include "engine/search_board.h"
 #include "engine/types.h"
 #include "model/board.h"
 
 namespace qv {
 
-namespace search_detail {
-struct Searcher;
-}
+class SearchEngine;
 
-// The computer player's state: one per board being searched, so several can
-// run side by side.
+// Everything a suggestion depends on.
+struct SearchRequest {
+    Board position;
+    int32_t colour = Blue;
+    int32_t depth = 11;  // plies, 1..kMaxSearchDepth (others are refused)
+    int32_t width = 3;   // candidates tried at inner nodes
+    bool fullWidth = false;
+    PotentialWeights weights = DefaultWeights();
+    // The line is ended after this entry (the common search depth of the
+    // settings); 0 keeps the whole line.
+    int32_t lineEnd = 0;
+};
+
+// After each root move: how many are done and the progress bar's 0..100.
+struct SearchProgress {
+    int32_t rootMoves = 0;
+    int32_t percent = 0;
+};
+
+struct SearchResult {
+    PredictedLine line{};
+    float value = kNoMove.score;  // entry 1's score
+    bool boardWasFull = false;    // nothing could be tried
+    bool cancelled = false;       // ended early by Cancel
+    std::string caption;          // the predicted outcome
+    int64_t positions = 0;        // positions evaluated
+    int32_t rootMoves = 0;
+    double elapsedMs = 0;  // from a monotonic clock
+    // As the last ranking or best-point call of the search left them.
+    std::array<float, kPoints> pointPotentials{};
+};
+
 class Engine {
   public:
-    PotentialWeights Weights = DefaultWeights();
-    // [column][row] like the board, column by column.
-    std::array<float, kPoints> PointPotentials{};
-    PredictedLine Line{};
-    int32_t ProgressTotal = 0;
-    int32_t ProgressCount = 0;
-    // 64-bit: a deep full-width search passes 2^31 positions.
-    int64_t PositionsEvaluated = 0;
-    bool CancelRequested = false;
-    // The progress bar's position, 0..100, as the root loop last set it.
-    int32_t ProgressPosition = 0;
-    // Called after each root move (progress display, pending window events);
-    // it may set CancelRequested.
-    std::function<void()> OnRootMove;
-    // Called from inside the search every 65536 positions or so, a few
-    // milliseconds of work, so a window stays alive during a long root move;
-    // it may set AbortRequested. It changes nothing the search finds.
-    std::function<void()> OnPoll;
-    // Ends the search at once, from every depth; the line and counters are
-    // then meaningless. Stays set until the caller clears it.
-    bool AbortRequested = false;
+    Engine();
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
 
-    Engine() { Line[1].column = -1; }
+    // Runs one search on the calling thread. Throws std::invalid_argument for
+    // a depth outside 1..kMaxSearchDepth. The stop flags are not cleared.
+    SearchResult Search(const SearchRequest& request,
+                        const std::function<void(const SearchProgress&)>& onRootMove = {});
 
-    // With the live Weights; both overwrite PointPotentials.
-    ScoredMove BestPotentialPoint(const Board& board);
-    CandidateList RankCandidates(const Board& board, int32_t colour, float ownScore);
+    // Both may be called from any thread while Search runs. Cancel ends the
+    // search after the root move in progress and keeps what it found; Abort
+    // ends it at once, and its result is meaningless.
+    void Cancel();
+    void Abort();
+    // Clears Cancel (as a new suggestion does), or both.
+    void ClearCancel();
+    void ClearStop();
+    bool CancelRequested() const;
+    bool AbortRequested() const;
 
-    // The deepest search the line has room for: a node at ply p writes
-    // entry p + 1.
-    static constexpr int32_t kMaxDepth = 15;
-
-    // Negamax with alpha-beta over every empty point. The root is called with
-    // remainingDepth = totalDepth, bounds (-65000, +65000), the two colours'
-    // totals and a hint with column -1; it writes line[ply..16] and updates
-    // the counters and PointPotentials. Throws std::invalid_argument unless
-    // 1 <= remainingDepth <= totalDepth <= kMaxDepth, before searching.
-    void SearchFullWidth(Board position, int32_t colour, int32_t remainingDepth, int32_t totalDepth,
-                         float parentAlpha, float parentBeta, float otherScore, float ownScore,
-                         PredictedLine& line, ScoredMove FirstMoveHint = kNoMove);
-
-    // The same, but inner nodes try only the first `width` ranked candidates;
-    // the depths are checked the same way.
-    void SearchWidthLimited(Board position, int32_t colour, int32_t remainingDepth, int32_t width,
-                            int32_t totalDepth, float parentAlpha, float parentBeta,
-                            float otherScore, float ownScore, PredictedLine& line);
+    // The candidate ranking of the width-limited search for the colour.
+    CandidateList RankCandidates(const Board& board, const PotentialWeights& weights,
+                                 int32_t colour, float ownScore,
+                                 std::array<float, kPoints>& potentials);
 
   private:
-    friend struct search_detail::Searcher;
-    void Tables();
-    void RootMoveDone();
-
-    // Copies of the default weights' tables, built once per process.
-    fast::PotentialTables tables_{fast::DefaultTables()};
-    fast::SearchTables searchTables_{fast::DefaultSearchTables()};
-    // The tables of the weights installed before: engine games alternate
-    // between two players' weights at every move.
-    fast::PotentialTables previousTables_{fast::DefaultTables()};
-    fast::SearchTables previousSearchTables_{fast::DefaultSearchTables()};
+    std::unique_ptr<SearchEngine> impl_;
 };
 
 }  // namespace qv

@@ -2,20 +2,25 @@
 
 #include <cstdint>
 
+#include "engine/types.h"
+
 namespace qv {
 
-constexpr float kWindow = 65000.0f;
+// A value this large either way is a decided game.
 constexpr float kDecided = 1000.0f;
+// A game is decided once one colour has the winning score and the lead.
+constexpr float kWinningScore = 150.0f;
+constexpr float kWinningLead = 15.0f;
 
 // Mover - Other seen from the side that has just moved; a leader with at
-// least 150 points and a lead of at least 15 gets Remaining x 1000 on top.
+// least the winning score and lead gets Remaining x 1000 on top.
 inline float EvaluatePosition(int32_t Remaining, float Mover, float Other) {
     const float diff = Mover - Other;
-    if ((diff < 0 ? -diff : diff) < 15.0f) return diff;
+    if ((diff < 0 ? -diff : diff) < kWinningLead) return diff;
     const int32_t bonus = Remaining * 1000;
-    if (Other >= 150.0f && Other > Mover)
+    if (Other >= kWinningScore && Other > Mover)
         Other = Other + static_cast<float>(bonus);
-    else if (Mover >= 150.0f)
+    else if (Mover >= kWinningScore)
         Mover = Mover + static_cast<float>(bonus);
     return Mover - Other;
 }

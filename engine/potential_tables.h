@@ -51,17 +51,6 @@ inline int32_t CountUpTo3(uint64_t x) {
     return n + (x != 0);
 }
 
-// Square values completed for the colour by a piece on point p.
-inline int32_t CompletedValue(int p, uint64_t own) {
-    const PointSquares& list = SquaresThrough()[p];
-    int32_t sum = 0;
-    for (int32_t i = 0; i < list.count; ++i) {
-        const SquareEntry& s = list.squares[i];
-        if ((own & s.others) == s.others) sum += s.value;
-    }
-    return sum;
-}
-
 // The terms of one weight vector, by [size][corner count].
 struct PotentialTables {
     PotentialWeights weights{};

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "engine/evaluate.h"
 #include "engine/potential_tables.h"
 #include "model/squares.h"
 
@@ -177,7 +178,7 @@ RankedPotential RankingPotentialAt(int p, const Bits& bits, int32_t colour, floa
         pot = static_cast<float>(g * static_cast<double>(pot) * g);
     }
     RankedPotential r{pot, false};
-    if (static_cast<float>(gain) >= 150.0f - score) r = {static_cast<float>(gain), true};
+    if (static_cast<float>(gain) >= kWinningScore - score) r = {static_cast<float>(gain), true};
     return r;
 }
 

@@ -9,9 +9,9 @@ namespace {
 
 // Once per search: a deeper search would write past the end of the line.
 void CheckDepths(int32_t remainingDepth, int32_t totalDepth) {
-    if (totalDepth < 1 || totalDepth > Engine::kMaxDepth)
+    if (totalDepth < 1 || totalDepth > kMaxSearchDepth)
         throw std::invalid_argument("search depth " + std::to_string(totalDepth) +
-                                    " is outside 1.." + std::to_string(Engine::kMaxDepth));
+                                    " is outside 1.." + std::to_string(kMaxSearchDepth));
     if (remainingDepth < 1 || remainingDepth > totalDepth)
         throw std::invalid_argument("remaining depth " + std::to_string(remainingDepth) +
                                     " is outside 1.." + std::to_string(totalDepth));
@@ -19,7 +19,7 @@ void CheckDepths(int32_t remainingDepth, int32_t totalDepth) {
 
 }  // namespace
 
-void Engine::Tables() {
+void SearchEngine::Tables() {
     if (tables_.weights == Weights) return;
     std::swap(tables_, previousTables_);
     std::swap(searchTables_, previousSearchTables_);
@@ -29,19 +29,19 @@ void Engine::Tables() {
     }
 }
 
-ScoredMove Engine::BestPotentialPoint(const Board& board) {
+ScoredMove SearchEngine::BestPotentialPoint(const Board& board) {
     Tables();
     return fast::BestPotentialPointOf(fast::ToBits(board), tables_, PointPotentials);
 }
 
-CandidateList Engine::RankCandidates(const Board& board, int32_t colour, float ownScore) {
+CandidateList SearchEngine::RankCandidates(const Board& board, int32_t colour, float ownScore) {
     Tables();
     CandidateList list;
     fast::RankCandidatesOf(fast::ToBits(board), colour, ownScore, tables_, PointPotentials, list);
     return list;
 }
 
-void Engine::RootMoveDone() {
+void SearchEngine::RootMoveDone() {
     ++ProgressCount;
     if (ProgressTotal > 0) {
         const int32_t position = ProgressCount * 100 / ProgressTotal;
@@ -50,7 +50,7 @@ void Engine::RootMoveDone() {
     if (OnRootMove) OnRootMove();
 }
 
-void Engine::SearchFullWidth(Board position, int32_t colour, int32_t remainingDepth,
+void SearchEngine::SearchFullWidth(Board position, int32_t colour, int32_t remainingDepth,
                              int32_t totalDepth, float parentAlpha, float parentBeta,
                              float otherScore, float ownScore, PredictedLine& line,
                              ScoredMove FirstMoveHint) {
@@ -68,7 +68,7 @@ void Engine::SearchFullWidth(Board position, int32_t colour, int32_t remainingDe
     s.FinishPotentials();
 }
 
-void Engine::SearchWidthLimited(Board position, int32_t colour, int32_t remainingDepth,
+void SearchEngine::SearchWidthLimited(Board position, int32_t colour, int32_t remainingDepth,
                                 int32_t width, int32_t totalDepth, float parentAlpha,
                                 float parentBeta, float otherScore, float ownScore,
                                 PredictedLine& line) {

@@ -13,7 +13,7 @@ namespace qv::fast {
 namespace {
 
 static_assert(Transpose(Bit(PointIndex(3, 5))) == Bit(ReadingIndexOf(3, 5)));
-static_assert(FromReading(ReadingIndex(PointIndex(7, 2))) == PointIndex(7, 2));
+static_assert(ReadingIndex(ReadingIndex(PointIndex(7, 2))) == PointIndex(7, 2));
 static_assert(ColumnOfReading(ReadingIndexOf(7, 2)) == 7 &&
               RowOfReading(ReadingIndexOf(7, 2)) == 2);
 
@@ -261,7 +261,7 @@ void SearchBoard::Load(const Bits& position, Kept kept, const SearchTables& t) {
     for (int q = 0; q < kPoints; ++q) {
         for (int32_t k = 0; k < 2; ++k)
             if (sums.gain[k][q] > 0 && !(occupied & Bit(q))) sums.gainers[k] |= Bit(q);
-        if (kept != Kept::kNone && (occupied & Bit(q))) sums.sum[FromReading(q)] += kOccupiedSum;
+        if (kept != Kept::kNone && (occupied & Bit(q))) sums.sum[ReadingIndex(q)] += kOccupiedSum;
     }
 }
 

@@ -28,12 +28,10 @@
 
 namespace qv::fast {
 
-// Reading index <-> the board's column-major index.
+// Reading index <-> the board's column-major index: swapping the two 3-bit
+// halves turns either into the other.
 constexpr int ReadingIndex(int p) {
     return (p & 7) * 8 + (p >> 3);
-}
-constexpr int FromReading(int k) {
-    return (k & 7) * 8 + (k >> 3);
 }
 constexpr int32_t ColumnOfReading(int k) {
     return (k & 7) + 1;
@@ -242,7 +240,7 @@ struct SearchBoard {
                 sums.gainers[colour - 1] |= Bit(q);
             }
         }
-        if constexpr (K != Kept::kNone) sums.sum[FromReading(k)] += kOccupiedSum;
+        if constexpr (K != Kept::kNone) sums.sum[ReadingIndex(k)] += kOccupiedSum;
         Mark(k, colour);
     }
 

@@ -8,9 +8,9 @@
 #include <iterator>
 #include <type_traits>
 
-#include "engine/engine.h"
 #include "engine/evaluate.h"
 #include "engine/search_board.h"
+#include "engine/search_engine.h"
 
 namespace qv {
 
@@ -51,7 +51,7 @@ enum class RankKeys {
 // One search: the engine's counters and callbacks, and the board that the
 // nodes share, changed and restored move by move.
 struct Searcher {
-    Engine& engine;
+    SearchEngine& engine;
     const fast::PotentialTables& tables;
     const fast::SearchTables& terms;
     fast::SearchBoard board;
@@ -70,7 +70,7 @@ struct Searcher {
 
     // kept: the sum the nodes will read (kRank for the ranking, kSearch for
     // the best point), when the installed weights allow it.
-    Searcher(Engine& e, const fast::Bits& position, fast::Kept kept)
+    Searcher(SearchEngine& e, const fast::Bits& position, fast::Kept kept)
         : engine(e), tables(e.tables_), terms(e.searchTables_) {
         board.Load(position, kept, terms);
         polledAt = e.PositionsEvaluated;
@@ -330,7 +330,7 @@ struct Searcher {
     // The empty points whose gain brings the mover to the winning score.
     uint64_t DecisivePoints(int32_t colour, float own) const {
         const uint64_t empty = ~board.occupied;
-        const float need = 150.0f - own;
+        const float need = kWinningScore - own;
         if (need <= 0.0f) return empty;
         uint64_t decisive = 0;
         const int16_t* gain = board.sums.gain[colour - 1];
@@ -388,6 +388,7 @@ struct Searcher {
                         key = static_cast<float>(board.sums.sum[p] * unit);
                         good = board.good[p];
                     } else {
+                        (void)unit;  // only the kept sums are in its units
                         const fast::PointCorners& list =
                             fast::CornersThrough()[fast::ReadingIndex(p)];
                         for (int32_t i = 0; i < list.count; ++i) {
@@ -444,6 +445,43 @@ struct Searcher {
         return best;
     }
 
+    // One move m of an inner node: its value and, unless it decides the game
+    // or fills the board (a leaf then), the reply's entry below it in wline:
+    // deeper() searches the reply on the board with m placed, horizon() values
+    // the reply as a horizon node with m only marked. Says whether a reply
+    // was searched. The node's copy of the sums is taken before its first
+    // placed move; `placed` tells that the sums hold m's changes.
+    template <fast::Kept K, bool Good, class Deeper, class HorizonReply>
+    bool ChildMove(int m, int32_t colour, int32_t remaining, int32_t ply, float own, float other,
+                   bool fillsBoard, PredictedLine& wline, Copy& copy, bool& saved, bool& placed,
+                   Deeper deeper, HorizonReply horizon) {
+        const float newScore = own + static_cast<float>(board.Gain(colour, m));
+        const float v = EvaluatePosition(remaining, newScore, other);
+        wline[ply].score = v;
+        // A move that fills the board is a leaf too: there is no reply.
+        if (Decided(v) || fillsBoard) {
+            ++engine.PositionsEvaluated;
+            wline[ply + 1] = kNoMove;
+            return false;
+        }
+        if (remaining > 2) {
+            if (!saved) {
+                Save<Good>(copy);
+                saved = true;
+            }
+            board.Place<K, Good>(m, colour, terms);
+            deeper(newScore);
+            board.Unmark(m, colour);
+            placed = true;
+        } else {
+            // The reply is a horizon node; every child here ends the working
+            // line after its own entry, so that stays clean.
+            horizon(newScore);
+        }
+        wline[ply].score = -wline[ply + 1].score;
+        return true;
+    }
+
     template <RankKeys Keys>
     void WidthNode(int32_t colour, int32_t remaining, float parentAlpha, float parentBeta,
                    float other, float own, PredictedLine& line) {
@@ -489,32 +527,16 @@ struct Searcher {
         bool placed = false;  // the sums still hold the last move's changes
         for (int32_t i = 0; i < count; ++i) {
             const int m = order[i];
-            const float newScore = own + static_cast<float>(board.Gain(colour, m));
-            const float v = EvaluatePosition(remaining, newScore, other);
-            wline[ply].score = v;
-            // A move that fills the board is a leaf too: there is no reply.
-            if (Decided(v) || fillsBoard) {
-                ++engine.PositionsEvaluated;
-                wline[ply + 1] = kNoMove;
-            } else {
-                if (remaining > 2) {
-                    if (!saved) {
-                        Save<kGood>(copy);
-                        saved = true;
-                    }
-                    board.Place<kKept, kGood>(m, colour, terms);
+            ChildMove<kKept, kGood>(
+                m, colour, remaining, ply, own, other, fillsBoard, wline, copy, saved, placed,
+                [&](float newScore) {
                     WidthNode<Keys>(reply, remaining - 1, alpha, beta, newScore, other, wline);
-                    board.Unmark(m, colour);
-                    placed = true;
-                } else {
-                    // The reply is a horizon node; every child here ends the
-                    // working line after its own entry, so that stays clean.
+                },
+                [&](float newScore) {
                     board.Mark(m, colour);
                     Horizon(reply, newScore, other, -alpha, wline, ply + 1, -1, false);
                     board.Unmark(m, colour);
-                }
-                wline[ply].score = -wline[ply + 1].score;
-            }
+                });
             Adopt(m, ply, wline, line, alpha);
             if (Aborted()) return;
             if (remaining == total) {
@@ -618,34 +640,19 @@ struct Searcher {
                                   !Decided(EvaluatePosition(remaining, own, other));
 
         for (int m = first; m >= 0;) {
-            const float newScore = own + static_cast<float>(board.Gain(colour, m));
-            const float v = EvaluatePosition(remaining, newScore, other);
-            wline[ply].score = v;
-            if (Decided(v) || fillsBoard) {
-                ++engine.PositionsEvaluated;
-                wline[ply + 1] = kNoMove;
-            } else {
-                if (remaining > 2) {
-                    if (!saved) {
-                        Save<false>(copy);
-                        saved = true;
-                    }
-                    board.Place<kKept, false>(m, colour, terms);
+            const bool replied = ChildMove<kKept, false>(
+                m, colour, remaining, ply, own, other, fillsBoard, wline, copy, saved, placed,
+                [&](float newScore) {
                     FullNode<Exact>(reply, remaining - 1, alpha, beta, newScore, other, wline,
                                     record);
-                    board.Unmark(m, colour);
-                    placed = true;
-                } else {
-                    // The reply is a horizon node. Every child here ends the
-                    // working line after its own entry, so that stays clean.
+                },
+                [&](float newScore) {
                     const int hint =
                         record.column > 0 ? fast::ReadingIndexOf(record.column, record.row) : -1;
                     EndHorizon(Reply(colour, m, newScore, other, -alpha, hint, same), wline,
                                ply + 1, false);
-                }
-                if (wline[ply + 1].score > record.score) record = wline[ply + 1];
-                wline[ply].score = -wline[ply + 1].score;
-            }
+                });
+            if (replied && wline[ply + 1].score > record.score) record = wline[ply + 1];
             Adopt(m, ply, wline, line, alpha);
             if (Aborted()) return;
             marks |= Bit(m);

@@ -8,8 +8,8 @@
 
 namespace qv {
 
-Suggestion SuggestMove(Engine& engine, const Board& position, int32_t colour, int32_t depth,
-                       int32_t width, bool fullWidth, int32_t commonSearchDepth) {
+Suggestion SuggestMove(SearchEngine& engine, const Board& position, int32_t colour, int32_t depth,
+                       int32_t width, bool fullWidth, int32_t commonSearchDepth, bool keepCancel) {
     const int32_t empty = position.CountOf(Empty);
     engine.ProgressTotal = fullWidth ? empty : width;
     for (int i = 1; i <= 15; ++i) engine.Line[i].column = -1;
@@ -19,13 +19,13 @@ Suggestion SuggestMove(Engine& engine, const Board& position, int32_t colour, in
     const auto start = std::chrono::steady_clock::now();
     const float own = static_cast<float>(TotalScore(colour, position));
     const float other = static_cast<float>(TotalScore(Opponent(colour), position));
-    engine.CancelRequested = false;
+    if (!keepCancel) engine.CancelRequested = false;
 
     if (fullWidth)
-        engine.SearchFullWidth(position, colour, depth, depth, -65000.0f, 65000.0f, other, own,
+        engine.SearchFullWidth(position, colour, depth, depth, -kWindow, kWindow, other, own,
                                engine.Line, kNoMove);
     else
-        engine.SearchWidthLimited(position, colour, depth, width, depth, -65000.0f, 65000.0f, other,
+        engine.SearchWidthLimited(position, colour, depth, width, depth, -kWindow, kWindow, other,
                                   own, engine.Line);
     if (commonSearchDepth >= 0 && commonSearchDepth + 1 <= 16)
         engine.Line[commonSearchDepth + 1].column = -1;

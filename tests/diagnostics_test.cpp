@@ -14,7 +14,7 @@ using testing::With;
 
 TEST(Diagnostics, RankedListingOnTheEmptyBoard) {
     Engine engine;
-    const std::vector<std::string> lines = RankedPotentialsListing(engine, Board{});
+    const std::vector<std::string> lines = RankedPotentialsListing(engine, DefaultWeights(), Board{});
     ASSERT_EQ(lines.size(), 64u);
     const char* first[] = {"1) A,5: 71958528", "2) H,4: 71958528", "3) H,5: 71958528",
                            "4) E,1: 71958528", "5) E,8: 71958528", "6) D,1: 71958528",
@@ -41,7 +41,7 @@ TEST(Diagnostics, FullBoardListings) {
     Board full;
     for (int i = 0; i < kPoints; ++i) full[i] = i % 2 ? Red : Blue;
     Engine engine;
-    EXPECT_TRUE(RankedPotentialsListing(engine, full).empty());
+    EXPECT_TRUE(RankedPotentialsListing(engine, DefaultWeights(), full).empty());
     const std::vector<std::string> lines = ColourPotentialsListing(full, DefaultWeights(), Red);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "Best: (none): -100000000376832");

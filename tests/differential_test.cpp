@@ -6,7 +6,7 @@
 
 #include "board_helpers.h"
 #include "engine/bench_set.h"
-#include "engine/engine.h"
+#include "engine/search_engine.h"
 #include "engine/search_board.h"
 #include "engine/suggest.h"
 #include "model/scoring.h"
@@ -148,7 +148,7 @@ TEST(Differential, SearchesMatchTheLiteralReading) {
         const Scenario s = i < 400 ? Make(rng, i) : Make(second, i - 400);
         SCOPED_TRACE(Describe(s));
 
-        Engine fast;
+        SearchEngine fast;
         fast.Weights = s.weights;
         SuggestMove(fast, s.board, s.colour, s.depth, s.width, s.fullWidth, s.depth);
         literal::Engine slow;
@@ -190,7 +190,7 @@ TEST(Differential, RankingAndPotentialsOnRandomBoards) {
         const int32_t colour = i % 4 < 2 ? Red : Blue;
         const float score = static_cast<float>(TotalScore(colour, b) + (i % 7) * 3);
 
-        Engine fast;
+        SearchEngine fast;
         fast.Weights = w;
         literal::Engine slow;
         slow.Weights = w;
@@ -228,7 +228,7 @@ TEST(Differential, DefaultSuggestions) {
         const int32_t colour = b.Pieces() % 2 ? Red : Blue;
         Scenario s{b, colour, 11, 3, false, DefaultWeights()};
         SCOPED_TRACE(Describe(s));
-        Engine fast;
+        SearchEngine fast;
         auto t0 = std::chrono::steady_clock::now();
         SuggestMove(fast, b, colour, 11, 3, false, 11);
         auto t1 = std::chrono::steady_clock::now();
@@ -288,7 +288,7 @@ TEST(Differential, EveryWayOfSummingPotentials) {
             s.weights = c.weights;
             s.depth = std::min(s.depth, 4);
             SCOPED_TRACE(Describe(s));
-            Engine fast;
+            SearchEngine fast;
             fast.Weights = s.weights;
             SuggestMove(fast, s.board, s.colour, s.depth, s.width, s.fullWidth, s.depth);
             literal::Engine slow;
@@ -314,7 +314,7 @@ TEST(Differential, BenchPositions) {
             const int32_t depth = fullWidth ? 3 : kBenchDepth;
             Scenario s{b, colour, depth, kBenchWidth, fullWidth, DefaultWeights()};
             SCOPED_TRACE(std::string(p.name) + "\n" + Describe(s));
-            Engine fast;
+            SearchEngine fast;
             SuggestMove(fast, b, colour, depth, kBenchWidth, fullWidth, depth);
             literal::Engine slow;
             LiteralSuggest(slow, s);

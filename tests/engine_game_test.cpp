@@ -16,7 +16,8 @@ struct Played {
     int result = 0;
 };
 
-Played Play(Engine& engine, const EngineProfile& red, const EngineProfile& blue,
+Played Play(Engine& engine, PotentialWeights& weights, const EngineProfile& red,
+            const EngineProfile& blue,
             std::function<void(const Board&, Point, int32_t)> check = {}) {
     Played p;
     p.board(1, 1) = Red;  // any earlier position is cleared
@@ -25,7 +26,7 @@ Played Play(Engine& engine, const EngineProfile& red, const EngineProfile& blue,
         if (check) check(p.board, {c, r}, colour);
         p.moves.push_back({{c, r}, colour});
     };
-    p.result = PlayEngineGame(engine, p.board, red, blue, p.red, p.blue, 11, hooks);
+    p.result = PlayEngineGame(engine, weights, p.board, red, blue, p.red, p.blue, 11, hooks);
     return p;
 }
 
@@ -60,27 +61,27 @@ TEST(EngineGame, ProfilesWithoutSearchPlayTheirBestPotentialPoint) {
     const EngineProfile red = NoSearch({4, 7, 4, 0, 5, 4}, {2, 2, 3});
     const EngineProfile blue = NoSearch({1, 6, 3, 1, 2, 4}, {9, 4, 10});
     Engine engine;
-    engine.Line[1] = {5, 5, 7.0f};
-    engine.ProgressCount = 42;
-    const Played p = Play(engine, red, blue, [&](const Board& after, Point m, int32_t colour) {
-        Board before = after;
-        before(m.column, m.row) = Empty;
-        std::array<float, kPoints> pots{};
-        const ScoredMove best = BestPotentialPoint(before, colour == Red ? red : blue, pots);
-        EXPECT_EQ(m, (Point{best.column, best.row}));
-    });
+    PotentialWeights weights = DefaultWeights();
+    const Played p =
+        Play(engine, weights, red, blue, [&](const Board& after, Point m, int32_t colour) {
+            Board before = after;
+            before(m.column, m.row) = Empty;
+            std::array<float, kPoints> pots{};
+            const ScoredMove best = BestPotentialPoint(before, colour == Red ? red : blue, pots);
+            EXPECT_EQ(m, (Point{best.column, best.row}));
+        });
     ExpectProperEnd(p);
-    EXPECT_EQ(engine.Line[1], (ScoredMove{5, 5, 7.0f}));  // untouched without search
-    EXPECT_EQ(engine.ProgressCount, 42);
 }
 
 TEST(EngineGame, GamesEndDecidedOrFull) {
     Engine engine;
+    PotentialWeights weights = DefaultWeights();
     int full = 0;
     for (int32_t a = 0; a <= 4; ++a)
         for (int32_t b = 0; b <= 3; ++b) {
-            const Played p = Play(engine, NoSearch({a, 1 + b, a % 3, b, 2, 4 - b}, {2, 0, 2}),
-                                  NoSearch({b, 3, 1, a, 1 + a, b}, {9, 4, 10}));
+            const Played p =
+                Play(engine, weights, NoSearch({a, 1 + b, a % 3, b, 2, 4 - b}, {2, 0, 2}),
+                     NoSearch({b, 3, 1, a, 1 + a, b}, {9, 4, 10}));
             ExpectProperEnd(p);
             full += p.board.Pieces() == 64;
         }
@@ -91,12 +92,11 @@ TEST(EngineGame, EngineMoveEndsTheLineAtTheCommonDepth) {
     Engine engine;
     Board board;
     board(4, 4) = Blue;
-    const ScoredMove m = EngineMove(engine, board, Red, 4, 2, 2);
-    EXPECT_GE(m.column, 1);
-    EXPECT_EQ(engine.Line[1], m);
-    EXPECT_NE(engine.Line[2].column, -1);
-    EXPECT_EQ(engine.Line[3].column, -1);
-    EXPECT_EQ(engine.ProgressTotal, 2);
+    const SearchResult r = EngineMove(engine, DefaultWeights(), board, Red, 4, 2, 2);
+    EXPECT_GE(r.line[1].column, 1);
+    EXPECT_NE(r.line[2].column, -1);
+    EXPECT_EQ(r.line[3].column, -1);
+    EXPECT_EQ(r.rootMoves, 2);
 }
 
 TEST(EngineGame, PlayRoundInstallsItsProfilesAndLeavesTheLastOne) {
@@ -111,13 +111,14 @@ TEST(EngineGame, PlayRoundInstallsItsProfilesAndLeavesTheLastOne) {
     EngineProfile r = red, b = blue;
     r[1] = b[1] = 3;
     Engine engine;
-    const Played p = Play(engine, r, b);
+    PotentialWeights weights = DefaultWeights();
+    const Played p = Play(engine, weights, r, b);
     ExpectProperEnd(p);
     const bool full = p.board.Pieces() == 64 && p.blue == TotalScore(Blue, p.board) + 1000;
     const EngineProfile& last = full || p.moves.back().second == Blue ? b : r;
-    for (int i : {3, 4, 5, 6, 7, 8, 13, 14, 15}) EXPECT_EQ(engine.Weights[i], last[i]) << i;
-    EXPECT_EQ(engine.Weights[0], 1);
-    EXPECT_EQ(engine.Weights[1], 7);  // elements 0..2 are never installed
+    for (int i : {3, 4, 5, 6, 7, 8, 13, 14, 15}) EXPECT_EQ(weights[i], last[i]) << i;
+    EXPECT_EQ(weights[0], 1);
+    EXPECT_EQ(weights[1], 7);  // elements 0..2 are never installed
 }
 
 TEST(EngineGame, ClearPointsEmptiesTheBoard) {

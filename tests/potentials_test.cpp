@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "board_helpers.h"
-#include "engine/engine.h"
+#include "engine/search_engine.h"
 #include "oracle/literal_engine.h"
 
 namespace qv {
@@ -48,7 +48,7 @@ TEST(Potentials, EmptyBoardDefaults) {
         EXPECT_EQ(RankingPotential(empty, w, c.c, c.r, Red, 0).value, c.expected);
     }
 
-    Engine engine;
+    SearchEngine engine;
     const ScoredMove best = engine.BestPotentialPoint(empty);
     EXPECT_EQ(best, (ScoredMove{1, 4, 71958528.0f}));
     EXPECT_EQ(engine.PointPotentials[PointIndex(1, 1)], 33030144.0f);
@@ -57,7 +57,7 @@ TEST(Potentials, EmptyBoardDefaults) {
 TEST(Potentials, FullBoardHasNoBestPointAndAllOnes) {
     Board full;
     for (int i = 0; i < kPoints; ++i) full[i] = i % 3 == 0 ? Red : Blue;
-    Engine engine;
+    SearchEngine engine;
     engine.PointPotentials.fill(7.0f);
     EXPECT_EQ(engine.BestPotentialPoint(full), (ScoredMove{0, 0, -1.0f}));
     for (float p : engine.PointPotentials) EXPECT_EQ(p, 1.0f);
@@ -180,7 +180,7 @@ TEST(Potentials, FiniteOnlyWhenEveryTermAndSumIs) {
 }
 
 TEST(RankCandidates, EmptyBoardOrder) {
-    Engine engine;
+    SearchEngine engine;
     const CandidateList list = engine.RankCandidates(Board{}, Red, 0.0f);
     const std::vector<Point> order = ListOrder(list);
     ASSERT_EQ(order.size(), 64u);
@@ -200,7 +200,7 @@ TEST(RankCandidates, DecisiveModeListsOnlyDecisivePointsByGain) {
     // unit square and the side-2 square around it (4 + 9).
     Board b = With({{1, 1}, {2, 1}, {1, 2}, {5, 5}, {6, 5}, {5, 6}, {4, 4}, {6, 4}, {4, 6}}, Red);
     b(8, 8) = Blue;
-    Engine engine;
+    SearchEngine engine;
     const CandidateList list = engine.RankCandidates(b, Red, 142.0f);
     const std::vector<Point> order = ListOrder(list);
     ASSERT_FALSE(order.empty());

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "board_helpers.h"
-#include "engine/engine.h"
+#include "engine/search_engine.h"
 #include "engine/evaluate.h"
 #include "engine/suggest.h"
 #include "model/scoring.h"
@@ -38,7 +38,7 @@ const Mode kModes[] = {{"full width", true, 0}, {"width 3", false, 3}, {"width 1
 TEST(Search, DepthOneTriesEveryPointAndKeepsTheBest) {
     const Board b = With({{1, 1}, {2, 1}, {1, 2}}, Red);
     for (const Mode& mode : kModes) {
-        Engine engine;
+        SearchEngine engine;
         const Suggestion s = SuggestMove(engine, b, Red, 1, mode.width, mode.fullWidth, 1);
         SCOPED_TRACE(mode.name);
         EXPECT_EQ(engine.PositionsEvaluated, 61);
@@ -53,7 +53,7 @@ TEST(Search, DepthOneTriesEveryPointAndKeepsTheBest) {
 TEST(Search, FullBoardTriesNothing) {
     for (const Mode& mode : kModes) {
         for (int32_t depth : {1, 3, 11}) {
-            Engine engine;
+            SearchEngine engine;
             const Suggestion s =
                 SuggestMove(engine, FullBoard(), Blue, depth, 3, mode.fullWidth, depth);
             SCOPED_TRACE(std::string(mode.name) + " depth " + std::to_string(depth));
@@ -88,7 +88,7 @@ TEST(Search, MoveThatFillsTheBoardIsALeaf) {
                                             static_cast<float>(TotalScore(Blue, one)));
     ASSERT_LT(std::abs(expected), 1000.0f) << "the test wants an undecided position";
     for (const Mode& mode : kModes) {
-        Engine engine;
+        SearchEngine engine;
         const Suggestion s = SuggestMove(engine, one, Red, 6, 3, mode.fullWidth, 6);
         SCOPED_TRACE(mode.name);
         EXPECT_EQ(engine.PositionsEvaluated, 1);
@@ -102,7 +102,7 @@ TEST(Search, MoveThatFillsTheBoardIsALeaf) {
     two(1, 1) = Empty;
     two(8, 8) = Empty;
     for (const Mode& mode : kModes) {
-        Engine engine;
+        SearchEngine engine;
         SuggestMove(engine, two, Blue, 5, 3, mode.fullWidth, 5);
         SCOPED_TRACE(mode.name);
         EXPECT_EQ(engine.ProgressCount, 2);
@@ -121,7 +121,7 @@ TEST(Search, DecidedRootMoveIsNotSearchedDeeper) {
     b = With({{1, 8}, {2, 8}, {3, 6}, {8, 8}}, Blue, b);
     ASSERT_LT(TotalScore(Red, b), 150);
     for (const Mode& mode : kModes) {
-        Engine engine;
+        SearchEngine engine;
         const Suggestion s = SuggestMove(engine, b, Red, 4, 3, mode.fullWidth, 4);
         SCOPED_TRACE(mode.name);
         EXPECT_EQ(engine.Line[1].column, 1);
@@ -134,7 +134,7 @@ TEST(Search, DecidedRootMoveIsNotSearchedDeeper) {
 
 TEST(Search, WidthLimitsInnerNodesOnly) {
     // Empty board, width 3: the root tries exactly the first three ranked points.
-    Engine engine;
+    SearchEngine engine;
     std::vector<int32_t> seen;
     engine.OnRootMove = [&] { seen.push_back(engine.ProgressCount); };
     SuggestMove(engine, Board{}, Red, 2, 3, false, 2);
@@ -145,7 +145,7 @@ TEST(Search, WidthLimitsInnerNodesOnly) {
                 (first.column == 8 && first.row == 4));
 
     // Width beyond the empty points: each is tried once; progress stays below 100.
-    Engine wide;
+    SearchEngine wide;
     SuggestMove(wide, AllBut({{1, 1}, {2, 2}, {3, 3}, {4, 4}}), Blue, 3, 10, false, 3);
     EXPECT_EQ(wide.ProgressCount, 4);
     EXPECT_EQ(wide.ProgressPosition, 40);
@@ -153,7 +153,7 @@ TEST(Search, WidthLimitsInnerNodesOnly) {
 
 TEST(Search, CancelEndsTheRootAfterTheMoveInProgress) {
     for (const Mode& mode : kModes) {
-        Engine engine;
+        SearchEngine engine;
         engine.OnRootMove = [&] { engine.CancelRequested = true; };
         SuggestMove(engine, Board{}, Blue, 3, 3, mode.fullWidth, 3);
         SCOPED_TRACE(mode.name);
@@ -164,7 +164,7 @@ TEST(Search, CancelEndsTheRootAfterTheMoveInProgress) {
 }
 
 TEST(Search, LineEndsAtTheCommonDepth) {
-    Engine engine;
+    SearchEngine engine;
     SuggestMove(engine, Board{}, Red, 6, 1, false, 3);
     for (int i = 1; i <= 3; ++i) EXPECT_GT(engine.Line[i].column, 0) << i;
     EXPECT_EQ(engine.Line[4].column, -1);
@@ -175,7 +175,7 @@ TEST(Search, AbortFromThePollEndsADeepSearchAtOnce) {
     const Mode modes[] = {{"full width", true, 0}, {"width 8", false, 8}};
     for (const Mode& mode : modes) {
         SCOPED_TRACE(mode.name);
-        Engine engine;
+        SearchEngine engine;
         int32_t polls = 0;
         engine.OnPoll = [&] {
             if (++polls == 3) engine.AbortRequested = true;
@@ -199,7 +199,7 @@ TEST(Search, DepthsTheLineCannotHoldAreRefused) {
         for (const Mode& mode : kModes) {
             SCOPED_TRACE(std::string(mode.name) + " " + std::to_string(c.remaining) + "/" +
                          std::to_string(c.total));
-            Engine engine;
+            SearchEngine engine;
             if (mode.fullWidth)
                 EXPECT_THROW(engine.SearchFullWidth(Board{}, Red, c.remaining, c.total, -65000,
                                                     65000, 0, 0, engine.Line),
@@ -210,7 +210,7 @@ TEST(Search, DepthsTheLineCannotHoldAreRefused) {
                              std::invalid_argument);
             EXPECT_EQ(engine.PositionsEvaluated, 0);
         }
-    Engine engine;
+    SearchEngine engine;
     EXPECT_THROW(SuggestMove(engine, Board{}, Blue, 16, 1, false, 11), std::invalid_argument);
     EXPECT_NO_THROW(SuggestMove(engine, Board{}, Blue, 15, 1, false, 11));
     EXPECT_GT(engine.Line[11].column, 0);
@@ -221,15 +221,15 @@ TEST(Search, PositionCountPassesTwoToTheThirtyFirst) {
     const Board b = With({{4, 5}, {6, 3}}, Blue, With({{4, 4}, {5, 5}, {3, 6}}, Red));
     for (const Mode& mode : kModes) {
         SCOPED_TRACE(mode.name);
-        const auto search = [&](Engine& e) {
+        const auto search = [&](SearchEngine& e) {
             if (mode.fullWidth)
                 e.SearchFullWidth(b, Red, 4, 4, -65000, 65000, 0, 0, e.Line);
             else
                 e.SearchWidthLimited(b, Red, 4, mode.width, 4, -65000, 65000, 0, 0, e.Line);
         };
-        Engine fresh;
+        SearchEngine fresh;
         search(fresh);
-        Engine counted;
+        SearchEngine counted;
         const int64_t start = int64_t{INT32_MAX} - fresh.PositionsEvaluated / 2;
         counted.PositionsEvaluated = start;
         int32_t polls = 0;
@@ -251,10 +251,10 @@ TEST(Search, PollingChangesNothingTheSearchFinds) {
     };
     for (const Setting& setting : {Setting{5, 0, true}, Setting{13, 5, false}}) {
         SCOPED_TRACE(setting.depth);
-        Engine plain;
+        SearchEngine plain;
         const Suggestion s1 =
             SuggestMove(plain, b, Red, setting.depth, setting.width, setting.fullWidth, 16);
-        Engine polled;
+        SearchEngine polled;
         int32_t polls = 0;
         polled.OnPoll = [&] { ++polls; };
         const Suggestion s2 =

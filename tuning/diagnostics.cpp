@@ -40,10 +40,12 @@ std::pair<float, float> SquarePotentials(const Board& board, const PotentialWeig
     return SquarePotentialsWith(fast::ToBits(board), fast::PotentialTables(weights));
 }
 
-std::vector<std::string> RankedPotentialsListing(Engine& engine, const Board& board,
+std::vector<std::string> RankedPotentialsListing(Engine& engine, const PotentialWeights& weights,
+                                                 const Board& board,
                                                  std::string_view decimalSeparator) {
     const float score = static_cast<float>(TotalScore(Red, board));
-    const CandidateList list = engine.RankCandidates(board, Red, score);
+    std::array<float, kPoints> potentials;
+    const CandidateList list = engine.RankCandidates(board, weights, Red, score, potentials);
     std::vector<std::string> lines;
     ScoredMove at = list.head;
     for (int n = 1; at.column > 0 && n <= kPoints; ++n) {

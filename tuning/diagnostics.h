@@ -18,8 +18,8 @@ namespace qv {
 std::pair<float, float> SquarePotentials(const Board& board, const PotentialWeights& weights);
 
 // "Get Potentials": Red's candidates in ranking order, "1) A,5: 71958528".
-// Ranks with engine.Weights and overwrites engine.PointPotentials.
-std::vector<std::string> RankedPotentialsListing(Engine& engine, const Board& board,
+std::vector<std::string> RankedPotentialsListing(Engine& engine, const PotentialWeights& weights,
+                                                 const Board& board,
                                                  std::string_view decimalSeparator = ".");
 
 // "Get Red Potentials" / "Get Blue Potentials": per empty point, the balance

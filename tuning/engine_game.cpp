@@ -10,28 +10,25 @@ void ClearPoints(Board& board) {
     board.cells.fill(Empty);
 }
 
-ScoredMove EngineMove(Engine& engine, const Board& board, int32_t colour, int32_t depth,
-                      int32_t width, int32_t commonSearchDepth, const EngineGameHooks& hooks) {
-    const Board copy = board;
-    engine.ProgressTotal = width;
-    for (int i = 1; i <= 15; ++i) engine.Line[i].column = -1;
-    engine.ProgressPosition = 0;
-    engine.ProgressCount = 0;
+SearchResult EngineMove(Engine& engine, const PotentialWeights& weights, const Board& board,
+                        int32_t colour, int32_t depth, int32_t width, int32_t commonSearchDepth,
+                        const EngineGameHooks& hooks) {
+    SearchRequest request;
+    request.position = board;
+    request.colour = colour;
+    request.depth = depth;
+    request.width = width;
+    request.weights = weights;
+    request.lineEnd = commonSearchDepth;
     if (hooks.searchStarting) hooks.searchStarting();
-    engine.PositionsEvaluated = 0;
-    const int32_t opponent = (colour % 2) + 1;
-    const float own = static_cast<float>(TotalScore(colour, copy));
-    const float other = static_cast<float>(TotalScore(opponent, copy));
-    engine.SearchWidthLimited(copy, colour, depth, width, depth, -kWindow, kWindow, other, own,
-                              engine.Line);
-    engine.Line[commonSearchDepth + 1].column = -1;
+    SearchResult result = engine.Search(request, hooks.rootMove);
     if (hooks.searchFinished) hooks.searchFinished();
-    return engine.Line[1];
+    return result;
 }
 
-int PlayEngineGame(Engine& engine, Board& board, const EngineProfile& first,
-                   const EngineProfile& second, float& redScore, float& blueScore,
-                   int32_t commonSearchDepth, const EngineGameHooks& hooks) {
+int PlayEngineGame(Engine& engine, PotentialWeights& weights, Board& board,
+                   const EngineProfile& first, const EngineProfile& second, float& redScore,
+                   float& blueScore, int32_t commonSearchDepth, const EngineGameHooks& hooks) {
     const EngineProfile profiles[3] = {{}, first, second};  // indexed by colour
     ClearPoints(board);
     int32_t previous = Red;
@@ -43,12 +40,18 @@ int PlayEngineGame(Engine& engine, Board& board, const EngineProfile& first,
 
         const int32_t mover = Opponent(previous);
         const EngineProfile& profile = profiles[mover];
-        for (int i : {3, 4, 5, 6, 7, 8, 13, 14, 15}) engine.Weights[i] = profile[i];
+        for (int i : kPlayingWeights) weights[i] = profile[i];
 
-        const ScoredMove move =
-            profile[0] == 1
-                ? EngineMove(engine, board, mover, profile[1], profile[2], commonSearchDepth, hooks)
-                : BestPotentialPoint(board, profile, engine.PointPotentials);
+        ScoredMove move;
+        if (profile[kSearchFlag] == 1) {
+            move = EngineMove(engine, weights, board, mover, profile[kDepth], profile[kWidth],
+                              commonSearchDepth, hooks)
+                       .line[1];
+            if (engine.AbortRequested()) break;
+        } else {
+            std::array<float, kPoints> potentials;
+            move = BestPotentialPoint(board, profile, potentials);
+        }
         if (move.column < 1 || move.column > 8) {
             (mover == Blue ? blueScore : redScore) += 1000.0f;
             break;
@@ -64,7 +67,7 @@ std::pair<EngineProfile, EngineProfile> PlayRoundProfiles(const PotentialWeights
     EngineProfile red = live, blue = live;
     const int32_t redGenes[] = {9, 3, 4, 7, 4, 0, 5, 4, 2, 2, 3};
     const int32_t blueGenes[] = {9, 3, 1, 6, 3, 1, 2, 4, 9, 4, 10};
-    const int elements[] = {1, 2, 3, 4, 5, 6, 7, 8, 13, 14, 15};
+    const int elements[] = {kDepth, kWidth, 3, 4, 5, 6, 7, 8, 13, 14, 15};
     for (int i = 0; i < 11; ++i) {
         red[elements[i]] = redGenes[i];
         blue[elements[i]] = blueGenes[i];

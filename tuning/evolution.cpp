@@ -9,8 +9,6 @@
 namespace qv {
 namespace {
 
-enum : int { kWins = 9, kLosses = 10, kIdentity = 11, kWonLast = 12 };
-
 std::string Format(const char* fmt, auto... args) {
     char buf[256];
     const int n = std::snprintf(buf, sizeof buf, fmt, args...);
@@ -23,7 +21,7 @@ void Clamp(EngineProfile& p, int gene, int32_t lo, int32_t hi) {
 }
 
 void LimitWidth(EngineProfile& p) {
-    if (p[1] * p[2] > 50) p[2] = 50 / p[1];
+    if (p[kDepth] * p[kWidth] > 50) p[kWidth] = 50 / p[kDepth];
 }
 
 }  // namespace
@@ -36,9 +34,9 @@ uint32_t TimeOfDaySeed() {
 
 EngineProfile CreateIndividual(EvolutionRandom& rnd, int32_t identity) {
     EngineProfile p{};
-    p[0] = 1;
-    p[1] = 5;
-    p[2] = 3;
+    p[kSearchFlag] = 1;
+    p[kDepth] = 5;
+    p[kWidth] = 3;
     LimitWidth(p);
     p[3] = rnd.Random(11);
     p[4] = rnd.Random(10) + 1;
@@ -76,8 +74,8 @@ EngineProfile MakeChild(EvolutionRandom& rnd, const EngineProfile& first,
     child[kLosses] = 0;
     child[kIdentity] = identity;
     for (int gene : {13, 14, 15, 3, 4, 5, 6, 7, 8}) child[gene] += rnd.Random(3) - 1;
-    Clamp(child, 1, 1, 11);
-    Clamp(child, 2, 1, 10);
+    Clamp(child, kDepth, 1, 11);
+    Clamp(child, kWidth, 1, 10);
     LimitWidth(child);
     Clamp(child, 13, 2, 7);
     Clamp(child, 14, 0, 3);
@@ -152,7 +150,7 @@ bool RunEvolution(uint32_t seed, int rounds, TraceFile& trace, const EvolutionHo
         RearrangeLadder(pop);
         trace.Line("");
         for (int k = 1; k <= kPopulation; ++k) {
-            if (pop[k][kWins] - pop[k][kLosses] > -2) continue;
+            if (!ProfileView(pop[k]).Eliminated()) continue;
             trace.Line(EliminationLine(pop[k]));
             const int a = rnd.Random(5) + 1;
             const int b = rnd.Random(5) + 1;

@@ -5,14 +5,10 @@
 #include <functional>
 #include <string>
 
+#include "tuning/engine_profile.h"
 #include "tuning/evolution_random.h"
 
 namespace qv {
-
-// A complete computer player: element 0 search flag, 1 depth, 2 width,
-// 3..8 potential weights, 13..15 ranking thresholds. The evolution keeps its
-// bookkeeping in 9..12 (wins, losses, identity, won-last-game flag).
-using EngineProfile = std::array<int32_t, 16>;
 
 constexpr int kPopulation = 20;
 constexpr int kGamesPerRound = kPopulation / 2;

@@ -5,9 +5,10 @@ namespace {
 
 constexpr int kPlayingGenes[12] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 13, 14, 15};
 
-// An individual is eliminated once its losses exceed its wins by two.
-bool MaySurvive(const EngineProfile& p, bool won) {
-    return (p[9] + (won ? 1 : 0)) - (p[10] + (won ? 0 : 1)) > -2;
+// Whether the individual stays in the population after a game it won or lost.
+bool MaySurvive(EngineProfile p, bool won) {
+    ++p[won ? kWins : kLosses];
+    return !ProfileView(p).Eliminated();
 }
 
 }  // namespace

@@ -13,16 +13,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolButton>
 #include <exception>
 
-#include "engine/suggest.h"
+#include "engine/report.h"
 #include "model/savedgame.h"
 #include "model/scoring.h"
-#include "tuning/diagnostics.h"
-#include "tuning/evolution.h"
-#include "tuning/trace.h"
 #include "ui/BevelPanel.h"
 #include "ui/BoardView.h"
 #include "ui/Dialogs.h"
@@ -68,24 +64,6 @@ QToolButton* GlyphButton(QWidget* parent, QRect geometry, const QIcon& icon, con
     return b;
 }
 
-const TSettings& DefaultSettings() {
-    static const TSettings defaults;
-    return defaults;
-}
-
-// Runs its action when the scope is left, also through an exception.
-template <typename F>
-class AtExit {
-  public:
-    explicit AtExit(F f) : f_(std::move(f)) {}
-    ~AtExit() { f_(); }
-    AtExit(const AtExit&) = delete;
-    AtExit& operator=(const AtExit&) = delete;
-
-  private:
-    F f_;
-};
-
 std::string ThousandsSeparator() {
     return QLocale::system().groupSeparator().toStdString();
 }
@@ -104,6 +82,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     BuildStatusBar();
     BuildFileDialogs();
     FormCreate();
+    ConnectController();
 
     // The client area is laid out by hand; the menu bar's height depends on
     // the platform, so the board area gets its designed 178 x 177 whatever it is.
@@ -118,11 +97,33 @@ void TForm1::SetWindows(TForm2* form2, TStatsForm* stats, TTestForm* test) {
     Form2 = form2;
     StatsForm = stats;
     TestForm = test;
+    Controller.SetSettings(Form2 ? Form2->CurrentSettings : nullptr);
 }
 
 const TSettings& TForm1::Settings() const {
-    if (Form2 && Form2->CurrentSettings) return *Form2->CurrentSettings;
-    return DefaultSettings();
+    return Controller.Settings();
+}
+
+void TForm1::ConnectController() {
+    connect(&Controller, &GameController::boardChanged, this, &TForm1::RepaintMain);
+    connect(&Controller, &GameController::turnChanged, this, &TForm1::RepaintStatusBar);
+    connect(&Controller, &GameController::workStarted, this, &TForm1::WorkStarted);
+    connect(&Controller, &GameController::workEnded, this, &TForm1::WorkEnded);
+    connect(&Controller, &GameController::progressChanged, pbrThink, &QProgressBar::setValue);
+    connect(&Controller, &GameController::suggestionFinished, this, &TForm1::SuggestionFinished);
+    connect(&Controller, &GameController::fullWidthSwitched, this, [this] {
+        if (Form2 && Form2->CurrentSettings) Form2->DisplaySettings(*Form2->CurrentSettings);
+    });
+    connect(&Controller, &GameController::evolutionGameStarting, this,
+            [this](int round, int redId, int blueId) {
+                Label2->setText(QString::asprintf("%d: %d vs. %d", round, redId, blueId));
+            });
+    connect(&Controller, &GameController::evolutionHalted, this, [this] {
+        Dialogs().MessageBox(this, QMessageBox::NoIcon, kApplicationTitle,
+                             QStringLiteral("Evolution halted"));
+    });
+    connect(&Controller, &GameController::workFailed, this,
+            [](const QString& message) { ReportError(message); });
 }
 
 void TForm1::BuildControls() {
@@ -264,17 +265,8 @@ void TForm1::FormCreate() {
     const BoardGeometry g = CreationGeometry(pbBoard->width(), pbBoard->height());
     CellSize = g.CellSize;
     PieceDiameter = g.PieceDiameter;
-    Game = qv::Game{};
-    Engine.Line[1].column = -1;
-    Engine.Weights = DefaultWeights();
-    DragPoint = Point{0, 0};
-    Engine.OnRootMove = [this] {
-        pbrThink->setValue(Engine.ProgressPosition);
-        QCoreApplication::processEvents();
-    };
-    // A deep search can spend hours inside one root move; the window keeps
-    // answering in between, so it repaints and can still be closed.
-    Engine.OnPoll = [] { QCoreApplication::processEvents(); };
+    // The controller starts with the empty game, no predicted line and the
+    // default weights.
     UpdateTurnName();
 }
 
@@ -305,24 +297,19 @@ void TForm1::FormResize() {
     update();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
-    // The window must outlive any search still on the stack: the work is asked
-    // to stop, and the window closes once it has returned.
-    Engine.CancelRequested = true;
-    if (suggesting_ || tuning_) {
-        // Cancel would still finish the root move in progress; closing stops now.
-        Engine.AbortRequested = true;
-        closePending_ = true;
-        event->ignore();
-        return;
-    }
-    QMainWindow::closeEvent(event);
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The captions and the move count follow the board from the first time
+    // it is on screen.
+    UpdateBoardDependents();
 }
 
-void TForm1::LongWorkEnded() {
-    if (!closePending_ || suggesting_ || tuning_) return;
-    closePending_ = false;
-    QTimer::singleShot(0, this, [this] { close(); });
+void TForm1::closeEvent(QCloseEvent* event) {
+    // Whatever runs stops at once; nothing it would still report is shown.
+    closing_ = true;
+    Controller.Shutdown();
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    QMainWindow::closeEvent(event);
 }
 
 void TForm1::SetCommandsEnabled(bool enabled) {
@@ -334,19 +321,43 @@ void TForm1::SetCommandsEnabled(bool enabled) {
         a->setEnabled(enabled);
 }
 
-void TForm1::BeginTuning() {
-    tuning_ = true;
+void TForm1::WorkStarted(LongWork work) {
+    pbrThink->setValue(0);
+    if (work == LongWork::Suggestion) {
+        // Only the suggestion buttons and the other long work wait for it.
+        bbRed->setEnabled(false);
+        bbBlue->setEnabled(false);
+        PlayRound1->setEnabled(false);
+        RunGeneticAlgorithm1->setEnabled(false);
+        return;
+    }
     SetCommandsEnabled(false);
-    // The game clears the board; a Shift preview piece must not be taken off it later.
-    DragPoint = Point{0, 0};
+    QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
-void TForm1::EndTuning() {
-    tuning_ = false;
-    SetCommandsEnabled(true);
+void TForm1::WorkEnded(LongWork work) {
+    if (work == LongWork::Suggestion) {
+        bbRed->setEnabled(true);
+        bbBlue->setEnabled(true);
+        PlayRound1->setEnabled(true);
+        RunGeneticAlgorithm1->setEnabled(true);
+    } else {
+        SetCommandsEnabled(true);
+    }
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    // Back to the side to move's button, which lost the focus when disabled.
     RepaintStatusBar();
-    LongWorkEnded();
+}
+
+void TForm1::SuggestionFinished() {
+    const SearchResult& s = Controller.LastSearch();
+    if (StatsForm) {
+        StatsForm->SetScore(QString::fromStdString(s.caption));
+        StatsForm->SetAIStats(
+            QString::fromStdString(StatsCaption(static_cast<int64_t>(s.elapsedMs), s.positions,
+                                                ThousandsSeparator(), DecimalSeparator())));
+    }
+    if (Settings().Sound) QApplication::beep();
 }
 
 // ---- painting ----
@@ -362,9 +373,9 @@ void TForm1::RepaintStatusBar() {
 }
 
 bool TForm1::RedToMove() const {
-    // The preview piece is counted by the board paint but is not a move.
-    const int32_t pieces = Game.MoveCount - (DragPoint == Point{0, 0} ? 0 : 1);
-    return pieces % 2 != 0;
+    // The preview piece is counted with the pieces but is not a move.
+    const int32_t pieces = Game.MoveCount - (Controller.PreviewPoint() == Point{0, 0} ? 0 : 1);
+    return ColourOfMove(pieces + 1) == Red;
 }
 
 void TForm1::UpdateTurnName() {
@@ -385,8 +396,7 @@ void TForm1::SetStatusText(int panel, const QString& text) {
 
 void TForm1::pbBoardPaint(QPainter& canvas) {
     canvas.setFont(font());
-    DrawBoard(canvas, Game.board, Engine.Line, Settings(), Geometry());
-    UpdateBoardDependents();
+    DrawBoard(canvas, Game.board, Controller.Line(), Settings(), Geometry());
 }
 
 void TForm1::UpdateBoardDependents() {
@@ -397,7 +407,6 @@ void TForm1::UpdateBoardDependents() {
     const ButtonColours colours = ButtonTextColours(b);
     SetTextColour(bbRed, colours.red);
     SetTextColour(bbBlue, colours.blue);
-    Game.RecountMoves();
     SetStatusText(1, QString::number(Game.MoveCount));
 }
 
@@ -420,33 +429,15 @@ void TForm1::DrawTurnPanel(QPainter& canvas, const QRect& rect) {
 // ---- mouse ----
 
 void TForm1::pbBoardMouseDown(Qt::MouseButton button, bool shift, int x, int y) {
-    // An engine game owns the board while it plays.
-    if (CellSize <= 0 || tuning_) return;
+    if (CellSize <= 0) return;
     const int32_t c = HitTest(x, CellSize), r = HitTest(y, CellSize);
     if (!OnBoard(c, r)) return;
-
-    if (shift && Game.board(c, r) == Empty && DragPoint == Point{0, 0}) {
-        if (button == Qt::LeftButton || button == Qt::RightButton) {
-            Game.board(c, r) = button == Qt::LeftButton ? Blue : Red;
-            DragPoint = {c, r};
-            RepaintMain();
-            return;
-        }
-    }
-    if (button == Qt::RightButton) return;
-
-    if (SetupMode1->isChecked()) {
-        Game.board(c, r) = (Game.board(c, r) + 1) % 3;
-        RepaintMain();
-        RepaintStatusBar();
+    if (shift && Game.board(c, r) == Empty && Controller.PreviewPoint() == Point{0, 0} &&
+        (button == Qt::LeftButton || button == Qt::RightButton)) {
+        Controller.StartPreview(c, r, button == Qt::LeftButton ? Blue : Red);
         return;
     }
-    if (Game.board(c, r) == Empty)
-        Game.PlaceMove(c, r);
-    else
-        Game.RemoveLastMoveAt(c, r);
-    RepaintMain();
-    RepaintStatusBar();
+    if (button != Qt::RightButton) Controller.BoardClick(c, r);
 }
 
 void TForm1::pbBoardMouseMove(Qt::MouseButtons buttons, bool shift, int x, int y) {
@@ -455,108 +446,53 @@ void TForm1::pbBoardMouseMove(Qt::MouseButtons buttons, bool shift, int x, int y
     if (!OnBoard(c, r) || Point{c, r} == HoverPoint) return;
     SetStatusText(0, QString::fromStdString(PointName(c, r)));
     HoverPoint = {c, r};
-
-    if (!shift || Game.board(c, r) != Empty || DragPoint == Point{0, 0}) return;
-    int32_t piece;
+    if (!shift) return;
     if (buttons.testFlag(Qt::LeftButton))
-        piece = Blue;
+        Controller.MovePreview(c, r, Blue);
     else if (buttons.testFlag(Qt::RightButton))
-        piece = Red;
-    else
-        return;
-    Game.board(c, r) = piece;
-    Game.board(DragPoint.column, DragPoint.row) = Empty;
-    DragPoint = {c, r};
-    RepaintMain();
+        Controller.MovePreview(c, r, Red);
 }
 
 void TForm1::pbBoardMouseUp(Qt::MouseButton, int, int) {
-    if (DragPoint == Point{0, 0}) return;
-    Game.board(DragPoint.column, DragPoint.row) = Empty;
-    DragPoint = {0, 0};
-    RepaintMain();
+    Controller.EndPreview();
 }
 
 // ---- buttons ----
 
 void TForm1::Blue1Click() {
-    if (suggesting_ || tuning_) return;
+    if (Controller.Work() != LongWork::None) return;
     if (StatsForm) StatsForm->SetScoreColour(ColourRgb(Blue));
-    SuggestMove(Game.board, Blue, SearchParameters(Settings(), Blue));
+    Controller.Suggest(Blue);
 }
 
 void TForm1::Red1Click() {
-    if (suggesting_ || tuning_) return;
+    if (Controller.Work() != LongWork::None) return;
     if (StatsForm) StatsForm->SetScoreColour(ColourRgb(Red));
-    SuggestMove(Game.board, Red, SearchParameters(Settings(), Red));
-}
-
-void TForm1::SuggestMove(const Board& position, int32_t colour, const SearchChoice& choice) {
-    if (suggesting_ || tuning_) return;
-    suggesting_ = true;
-    Engine.AbortRequested = false;
-    bbRed->setEnabled(false);
-    bbBlue->setEnabled(false);
-    PlayRound1->setEnabled(false);
-    RunGeneticAlgorithm1->setEnabled(false);
-    AtExit done([this] {
-        suggesting_ = false;
-        bbRed->setEnabled(true);
-        bbBlue->setEnabled(true);
-        PlayRound1->setEnabled(true);
-        RunGeneticAlgorithm1->setEnabled(true);
-        // Back to the side to move's button, which lost the focus when disabled.
-        RepaintStatusBar();
-        LongWorkEnded();
-    });
-    pbrThink->setValue(0);
-
-    const Suggestion s = qv::SuggestMove(Engine, position, colour, choice.depth, choice.width,
-                                         choice.fullWidth, Settings().SearchDepth);
-    RepaintMain();
-    if (StatsForm) StatsForm->SetScore(QString::fromStdString(s.caption));
-    if (ShouldSwitchToFullWidth(s.value, choice.fullWidth, s.boardWasFull) && Form2 &&
-        Form2->CurrentSettings) {
-        Form2->CurrentSettings->FullWidthSearch = true;
-        Form2->CurrentSettings->SearchDepth = 5;
-        Form2->DisplaySettings(*Form2->CurrentSettings);
-    }
-    if (StatsForm)
-        StatsForm->SetAIStats(QString::fromStdString(
-            StatsCaption(static_cast<int64_t>(s.elapsedMs), Engine.PositionsEvaluated,
-                         ThousandsSeparator(), DecimalSeparator())));
-    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-    if (Settings().Sound) QApplication::beep();
+    Controller.Suggest(Red);
 }
 
 void TForm1::sbBackClick() {
-    if (tuning_ || !Game.TakeBackMove()) return;
-    RepaintMain();
-    RepaintStatusBar();
+    Controller.TakeBack();
 }
 
 void TForm1::sbForwardClick() {
-    if (tuning_ || !Game.RedoMove()) return;
-    RepaintMain();
-    RepaintStatusBar();
+    Controller.Redo();
 }
 
 void TForm1::sbCancelClick() {
-    Engine.CancelRequested = true;
+    Controller.Cancel();
 }
 
 // ---- menu ----
 
 void TForm1::ClearBoard1Click() {
-    if (tuning_) return;
+    if (Controller.Tuning()) return;
     // Halves of the sums, not the window's centre: the box has always opened there.
     const QRect frame = frameGeometry();
     const QPoint at((frame.left() + frame.width()) / 2, (frame.top() + frame.height()) / 2);
     if (!Dialogs().Confirm(this, QStringLiteral("Confirm"), QStringLiteral("Are you sure"), at))
         return;
-    Game.ClearGame();
-    RepaintMain();
-    RepaintStatusBar();
+    Controller.NewGame();
 }
 
 void TForm1::SaveGame1Click() {
@@ -572,7 +508,7 @@ void TForm1::SaveGame1Click() {
 }
 
 void TForm1::LoadGame1Click() {
-    if (tuning_) return;
+    if (Controller.Tuning()) return;
     odGameOpen->selectNameFilter(odGameOpen->nameFilters().front());
     const std::optional<QString> name = Dialogs().RunFileDialog(*odGameOpen);
     if (!name) return;
@@ -581,13 +517,10 @@ void TForm1::LoadGame1Click() {
         // The whole file is checked before the game is touched.
         const std::vector<Point> moves =
             LoadGameFile(QFile::encodeName(CurrentFileName).toStdString());
-        ApplyGame(Game, moves);
+        Controller.LoadMoves(moves);
     } catch (const std::exception& e) {
         ReportError(QString::fromStdString(e.what()));
-        return;
     }
-    RepaintMain();
-    RepaintStatusBar();
 }
 
 void TForm1::Settings1Click() {
@@ -606,6 +539,7 @@ void TForm1::ShowStatistics1Click() {
 }
 
 void TForm1::Toggle() {
+    Controller.SetSetupMode(SetupMode1->isChecked());
     RepaintMain();
 }
 
@@ -621,84 +555,28 @@ void TForm1::ShowListing(const std::vector<std::string>& lines) {
 }
 
 void TForm1::GetPotentials1Click() {
-    if (tuning_) return;
-    ShowListing(RankedPotentialsListing(Engine, Game.board, DecimalSeparator()));
+    if (Controller.Tuning()) return;
+    ShowListing(Controller.RankedListing(DecimalSeparator()));
 }
 
 void TForm1::GetBluePotentials1Click() {
-    if (tuning_) return;
-    ShowListing(ColourPotentialsListing(Game.board, Engine.Weights, Blue, DecimalSeparator()));
+    if (Controller.Tuning()) return;
+    ShowListing(Controller.ColourListing(Blue, DecimalSeparator()));
 }
 
 void TForm1::GetRedPotentials1Click() {
-    if (tuning_) return;
-    ShowListing(ColourPotentialsListing(Game.board, Engine.Weights, Red, DecimalSeparator()));
+    if (Controller.Tuning()) return;
+    ShowListing(Controller.ColourListing(Red, DecimalSeparator()));
 }
 
 // ---- engine games and the evolution ----
 
-EngineGameHooks TForm1::GameHooks() {
-    EngineGameHooks hooks;
-    hooks.searchStarting = [this] {
-        pbrThink->setValue(0);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    };
-    hooks.searchFinished = [] { QApplication::restoreOverrideCursor(); };
-    hooks.moved = [this](int32_t, int32_t, int32_t) {
-        RepaintMain();
-        RepaintStatusBar();
-    };
-    return hooks;
-}
-
 void TForm1::PlayRound1Click() {
-    if (suggesting_ || tuning_) return;
-    Engine.CancelRequested = false;
-    Engine.AbortRequested = false;
-    auto [red, blue] = PlayRoundProfiles(Engine.Weights);
-    red[1] = blue[1] = PlayRoundDepth;
-    red[2] = blue[2] = PlayRoundWidth;
-    BeginTuning();
-    AtExit done([this] { EndTuning(); });
-    float redScore = 0, blueScore = 0;
-    PlayEngineGame(Engine, Game.board, red, blue, redScore, blueScore, Settings().SearchDepth,
-                   GameHooks());
-    RepaintMain();
+    Controller.PlayRound();
 }
 
 void TForm1::RunGeneticAlgorithm1Click() {
-    if (suggesting_ || tuning_) return;
-    Engine.CancelRequested = false;
-    Engine.AbortRequested = false;
-    BeginTuning();
-    AtExit done([this] { EndTuning(); });
-    try {
-        TraceFile trace(TracePath.empty() ? DefaultTracePath() : TracePath);
-        EvolutionHooks hooks;
-        hooks.gameStarting = [this](int round, int, int32_t redId, int32_t blueId) {
-            Label2->setText(QString::asprintf("%d: %d vs. %d", round, redId, blueId));
-        };
-        hooks.playGame = [this](const EngineProfile& red, const EngineProfile& blue) {
-            float redScore = 0, blueScore = 0;
-            return PlayEngineGame(Engine, Game.board, red, blue, redScore, blueScore,
-                                  Settings().SearchDepth, GameHooks());
-        };
-        hooks.gameFinished = [this] {
-            RepaintMain();
-            QCoreApplication::processEvents();
-        };
-        hooks.cancelRequested = [this] { return Engine.CancelRequested; };
-        hooks.halted = [this] {
-            // Closing the window stops the run too; then nobody is left to read the box.
-            if (!closePending_)
-                Dialogs().MessageBox(this, QMessageBox::NoIcon, kApplicationTitle,
-                                     QStringLiteral("Evolution halted"));
-        };
-        RunEvolution(EvolutionSeed ? *EvolutionSeed : TimeOfDaySeed(), EvolutionRounds, trace,
-                     hooks);
-    } catch (const std::exception& e) {
-        ReportError(QString::fromLocal8Bit(e.what()));
-    }
+    Controller.RunEvolution();
 }
 
 }  // namespace qv::ui

@@ -6,11 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
 #include "model/game.h"
 #include "model/settings.h"
-#include "tuning/engine_game.h"
 #include "ui/BoardDrawing.h"
+#include "ui/GameController.h"
 
 class QAction;
 class QFileDialog;
@@ -29,8 +28,9 @@ class TStatsForm;
 class TTestForm;
 class TTurnPanel;
 
-// The main window. It owns the game and the computer player's state for the
-// whole run; the other windows are reached through the pointers below.
+// The main window: a view of the game controller it owns. Its handlers
+// forward to the controller, and its paint draws what the controller holds;
+// the other windows are reached through the pointers below.
 class TForm1 : public QMainWindow {
     Q_OBJECT
   public:
@@ -40,28 +40,17 @@ class TForm1 : public QMainWindow {
     // Set once all four windows exist.
     void SetWindows(TForm2* form2, TStatsForm* stats, TTestForm* test);
 
-    qv::Game Game;
-    qv::Engine Engine;
+    GameController Controller;
+    // The controller's game, for reading.
+    const qv::Game& Game = Controller.Game();
     int32_t CellSize = 0;
     int32_t PieceDiameter = 0;
-    Point DragPoint;   // the point holding the Shift preview piece, or (0, 0)
     Point HoverPoint;  // the point last written to status panel 0
     QString CurrentFileName;
 
     TForm2* Form2 = nullptr;
     TStatsForm* StatsForm = nullptr;
     TTestForm* TestForm = nullptr;
-
-    // What "Play Round" and "Run Genetic Algorithm" run; tests shorten them.
-    int32_t PlayRoundDepth = 9;
-    int32_t PlayRoundWidth = 3;
-    int EvolutionRounds = 100;
-    std::optional<uint32_t> EvolutionSeed;  // the UTC time of day when empty
-    std::string TracePath;                  // DefaultTracePath() when empty
-
-    // Long work on the stack: a suggestion, or an engine game / evolution run.
-    bool Suggesting() const { return suggesting_; }
-    bool Tuning() const { return tuning_; }
 
     // The settings dialog's record; the defaults until the dialog exists.
     const TSettings& Settings() const;
@@ -136,6 +125,7 @@ class TForm1 : public QMainWindow {
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void BuildControls();
@@ -147,23 +137,18 @@ class TForm1 : public QMainWindow {
     // Captions, text colours, the recount and the piece count panel.
     void UpdateBoardDependents();
     void SetStatusText(int panel, const QString& text);
+    void ConnectController();
     // The side to move of the real position, a Shift preview piece not counted.
     bool RedToMove() const;
     void UpdateTurnName();
-    void SuggestMove(const Board& position, int32_t colour, const SearchChoice& choice);
-    // The hourglass around each engine search and a repaint after every piece.
-    EngineGameHooks GameHooks();
     // Commands that would change the live board or start other long work.
     void SetCommandsEnabled(bool enabled);
-    void BeginTuning();
-    void EndTuning();
-    // A close asked for during long work is carried out once the work returned.
-    void LongWorkEnded();
+    void WorkStarted(LongWork work);
+    void WorkEnded(LongWork work);
+    void SuggestionFinished();
     void ShowListing(const std::vector<std::string>& lines);
 
-    bool suggesting_ = false;
-    bool tuning_ = false;
-    bool closePending_ = false;
+    bool closing_ = false;
 
     QLabel* statusPanels_[4] = {};
     QWidget* client_ = nullptr;

@@ -61,8 +61,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(f.StatusText(3), QString());
         QCOMPARE(TurnColour(f), kBlueRgb);
         QCOMPARE(f.focusWidget(), f.bbBlue);
-        QCOMPARE(f.Engine.Line[1].column, -1);
-        QCOMPARE(f.DragPoint, (Point{0, 0}));
+        QCOMPARE(f.Controller.Line()[1].column, -1);
+        QCOMPARE(f.Controller.PreviewPoint(), (Point{0, 0}));
         QVERIFY(!f.SetupMode1->isChecked());
         // Empty points are black dots.
         QCOMPARE(PixelAt(f.pbBoard, PixelOf(f, 4, 4)), QColor(0, 0, 0));
@@ -200,7 +200,9 @@ class MainWindowTest : public QObject {
                  QPoint((frame.left() + frame.width()) / 2, (frame.top() + frame.height()) / 2));
         QCOMPARE(Take(f), before);
 
-        f.Engine.Line[1] = {4, 4, 7.0f};
+        PredictedLine shown = f.Controller.Line();
+        shown[1] = {4, 4, 7.0f};
+        f.Controller.SetLine(shown);
         p.dialogs.confirmAnswer = true;
         f.ClearBoard1->trigger();
         QCOMPARE(f.Game.board, Board{});
@@ -210,7 +212,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(TurnColour(f), kBlueRgb);
         f.sbForward->click();  // the history went too
         QCOMPARE(f.Game.MoveCount, 0);
-        QCOMPARE(f.Engine.Line[1].column, 4);  // the last suggestion stays
+        QCOMPARE(f.Controller.Line()[1].column, 4);  // the last suggestion stays
     }
 
     void setupModeCycles() {
@@ -282,7 +284,7 @@ class MainWindowTest : public QObject {
 
         Press(f, PixelOf(f, 2, 2), b, Qt::ShiftModifier);
         QCOMPARE(f.Game.board(2, 2), piece);
-        QCOMPARE(f.DragPoint, (Point{2, 2}));
+        QCOMPARE(f.Controller.PreviewPoint(), (Point{2, 2}));
         QCOMPARE(own->text(), QStringLiteral("4 (0)"));
         QCOMPARE(f.StatusText(1), QStringLiteral("4"));
 
@@ -294,14 +296,14 @@ class MainWindowTest : public QObject {
         Move(f, PixelOf(f, 1, 1), b, Qt::ShiftModifier);
         Move(f, PixelOf(f, 7, 7), b, Qt::NoModifier);
         QCOMPARE(f.Game.board(6, 6), piece);
-        QCOMPARE(f.DragPoint, (Point{6, 6}));
+        QCOMPARE(f.Controller.PreviewPoint(), (Point{6, 6}));
         // ... and the turn panel keeps the real side to move, even when redrawn.
         f.RepaintStatusBar();
         QCOMPARE(f.focusWidget(), focusBefore);
         QCOMPARE(TurnColour(f), kRedRgb);  // three pieces before the preview
 
         Release(f, PixelOf(f, 7, 7), b);
-        QCOMPARE(f.DragPoint, (Point{0, 0}));
+        QCOMPARE(f.Controller.PreviewPoint(), (Point{0, 0}));
         QCOMPARE(Take(f), before);
         QCOMPARE(f.focusWidget(), focusBefore);
     }
@@ -361,9 +363,10 @@ class MainWindowTest : public QObject {
         TForm1& f = p.main;
         const QPoint ringLeft(2 * 22, 3 * 22 + 6);  // leftmost pixel of the ring at (3, 4)
         QCOMPARE(PixelAt(f.pbBoard, ringLeft), QColor(0, 0, 0));
-        f.Engine.Line[1] = {3, 4, 10.0f};
-        f.Engine.Line[2] = {5, 5, 10.0f};
-        f.Engine.Line[3].column = -1;
+        PredictedLine line;
+        line[1] = {3, 4, 10.0f};
+        line[2] = {5, 5, 10.0f};
+        f.Controller.SetLine(line);
         f.RepaintMain();
         QCOMPARE(PixelAt(f.pbBoard, ringLeft), kYellow);
         // Only the first move is marked unless the move order is shown.
@@ -392,10 +395,12 @@ class MainWindowTest : public QObject {
         TForm1& f = p.main;
         f.bbRed->click();
         QCOMPARE(p.w.StatsForm->lblScore->palette().color(QPalette::WindowText), kRedRgb);
+        WaitForWork(f);
         f.bbBlue->click();
         QCOMPARE(p.w.StatsForm->lblScore->palette().color(QPalette::WindowText), kBlueRgb);
+        WaitForWork(f);
         f.sbCancel->click();
-        QVERIFY(f.Engine.CancelRequested);
+        QVERIFY(f.Controller.CancelRequested());
     }
 
     void secondaryWindowsOnlyHide() {

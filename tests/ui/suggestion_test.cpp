@@ -8,7 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-#include <functional>
 
 #include "engine/suggest.h"
 #include "ui/Settings.h"
@@ -36,16 +35,6 @@ Board FullBoard() {
     Board b;
     for (int i = 0; i < kPoints; ++i) b.cells[i] = i % 2 == 0 ? Blue : Red;
     return b;
-}
-
-// Runs `onFirst` at the first root move of the next search, then the window's own handling.
-void AtFirstRootMove(TForm1& f, std::function<void()> onFirst) {
-    auto original = f.Engine.OnRootMove;
-    auto calls = std::make_shared<int>(0);
-    f.Engine.OnRootMove = [original, calls, onFirst] {
-        if ((*calls)++ == 0) onFirst();
-        original();
-    };
 }
 
 QRegularExpression StatsPattern() {
@@ -104,8 +93,9 @@ class SuggestionTest : public QObject {
         s.SearchDepth = depth;
         s.SearchWidth = 3;
         p.w.Form2->DisplaySettings(s);
-        f.Game.board = board;
+        f.Controller.Game().board = board;
         (colour == Red ? f.bbRed : f.bbBlue)->click();
+        WaitForWork(f);
 
         TStatsForm& stats = *p.w.StatsForm;
         QCOMPARE(stats.lblScore->text(), caption);
@@ -113,7 +103,7 @@ class SuggestionTest : public QObject {
                  colour == Red ? kRedRgb : kBlueRgb);
         const QRegularExpressionMatch m = StatsPattern().match(stats.lblAIStats->text());
         QVERIFY2(m.hasMatch(), qPrintable(stats.lblAIStats->text()));
-        QCOMPARE(m.captured(1).toInt(), f.Engine.PositionsEvaluated);
+        QCOMPARE(m.captured(1).toLongLong(), f.Controller.LastSearch().positions);
 
         QCOMPARE(s.FullWidthSearch, fullWidth || switches);
         QCOMPARE(s.SearchDepth, switches ? 5 : depth);
@@ -137,10 +127,11 @@ class SuggestionTest : public QObject {
     void suggestedMoveIsTheWinningCorner() {
         Program p;
         TForm1& f = p.main;
-        f.Game.board = RedBlockOpenCorner();
+        f.Controller.Game().board = RedBlockOpenCorner();
         f.bbRed->click();
-        QCOMPARE(f.Engine.Line[1].column, 1);
-        QCOMPARE(f.Engine.Line[1].row, 1);
+        WaitForWork(f);
+        QCOMPARE(f.Controller.Line()[1].column, 1);
+        QCOMPARE(f.Controller.Line()[1].row, 1);
     }
 
     void lineEndsAtTheCommonDepth() {
@@ -153,87 +144,84 @@ class SuggestionTest : public QObject {
         s.RedFullWidthSearch = false;
         s.SearchDepth = 2;
         f.bbRed->click();
-        QVERIFY(f.Engine.Line[1].column >= 1 && f.Engine.Line[2].column >= 1);
-        QCOMPARE(f.Engine.Line[3].column, -1);
+        WaitForWork(f);
+        QVERIFY(f.Controller.Line()[1].column >= 1 && f.Controller.Line()[2].column >= 1);
+        QCOMPARE(f.Controller.Line()[3].column, -1);
         QCOMPARE(p.w.StatsForm->lblScore->text().endsWith(QStringLiteral(" in 4 moves")), true);
     }
 
-    // Cancel pressed at once: the first root move still completes and is reported.
-    // Meanwhile only the suggestion buttons are off, board clicks still work,
-    // and no engine game or evolution starts.
+    // Cancel pressed during the first root move: that move still completes and
+    // is reported. Meanwhile only the suggestion buttons are off, board clicks
+    // still work, and no engine game or evolution starts.
     void cancelAfterTheFirstRootMove() {
         Program p;
         TForm1& f = p.main;
         QTemporaryDir dir;
-        f.TracePath = (dir.path() + QStringLiteral("/TRACE.TXT")).toStdString();
+        f.Controller.TracePath = (dir.path() + QStringLiteral("/TRACE.TXT")).toStdString();
         TSettings& s = *p.w.Form2->CurrentSettings;
         s.FullWidthSearch = true;
         s.SearchDepth = 4;
-        bool buttonsOff = false, cancelOn = false, startedOther = true;
-        Board afterClick;
-        AtFirstRootMove(f, [&] {
-            f.sbCancel->click();
-            buttonsOff = !f.bbRed->isEnabled() && !f.bbBlue->isEnabled();
-            cancelOn = f.sbCancel->isEnabled();
-            Click(f, 8, 8);
-            afterClick = f.Game.board;
-            f.PlayRound1Click();
-            f.RunGeneticAlgorithm1Click();
-            startedOther = f.Game.board != afterClick || QFile::exists(dir.path() + "/TRACE.TXT");
-        });
+        FirstRootMoveGate gate(f);
         f.bbBlue->click();
-        QVERIFY(buttonsOff);
-        QVERIFY(cancelOn);
+        QVERIFY(gate.Wait());
+        f.sbCancel->click();
+        QVERIFY(!f.bbRed->isEnabled() && !f.bbBlue->isEnabled());
+        QVERIFY(f.sbCancel->isEnabled());
+        Click(f, 8, 8);
+        const Board afterClick = f.Game.board;
         QCOMPARE(afterClick(8, 8), int32_t(Blue));
-        QVERIFY(!startedOther);
-        QCOMPARE(f.Engine.ProgressCount, 1);
-        QVERIFY(f.Engine.Line[1].column >= 1 && f.Engine.Line[1].column <= 8);
+        f.PlayRound1Click();
+        f.RunGeneticAlgorithm1Click();
+        QVERIFY(f.Game.board == afterClick && !QFile::exists(dir.path() + "/TRACE.TXT"));
+        QCOMPARE(f.Controller.Work(), LongWork::Suggestion);
+        gate.Release();
+        WaitForWork(f);
+        QCOMPARE(f.Controller.LastSearch().rootMoves, 1);
+        QVERIFY(f.Controller.Line()[1].column >= 1 && f.Controller.Line()[1].column <= 8);
         QVERIFY(!p.w.StatsForm->lblScore->text().isEmpty());
         QVERIFY(StatsPattern().match(p.w.StatsForm->lblAIStats->text()).hasMatch());
         QVERIFY(f.bbRed->isEnabled() && f.bbBlue->isEnabled());
         QVERIFY(f.PlayRound1->isEnabled() && f.RunGeneticAlgorithm1->isEnabled());
         // A new suggestion clears the flag again.
         f.bbRed->click();
-        QVERIFY(f.Engine.ProgressCount > 1);
+        WaitForWork(f);
+        QVERIFY(f.Controller.LastSearch().rootMoves > 1);
     }
 
-    void closingDuringASuggestion() {
+    // The window never waits for the engine: it answers while a search runs
+    // and the search can never hold up closing.
+    void closingDuringASearch_data() {
+        QTest::addColumn<int>("depth");
+        QTest::newRow("after the first root move") << 4;
+        QTest::newRow("inside the first root move") << 12;
+    }
+
+    void closingDuringASearch() {
+        QFETCH(int, depth);
         QApplication::setQuitOnLastWindowClosed(false);
         Program p;
         TForm1& f = p.main;
         TSettings& s = *p.w.Form2->CurrentSettings;
         s.FullWidthSearch = true;
-        s.SearchDepth = 4;
-        bool closedAtOnce = true;
-        AtFirstRootMove(f, [&] { closedAtOnce = f.close(); });
+        s.SearchDepth = depth;
+        FirstRootMoveGate gate(f);
         f.bbRed->click();
-        QVERIFY(!closedAtOnce);
-        QCOMPARE(f.Engine.ProgressCount, 1);
-        QTRY_VERIFY(!f.isVisible());
-        QApplication::setQuitOnLastWindowClosed(true);
-    }
-
-    // A deep full-width search stays inside its first root move for a very long
-    // time; the window still answers and closing stops the search at once.
-    void closingInsideTheFirstRootMove() {
-        QApplication::setQuitOnLastWindowClosed(false);
-        Program p;
-        TForm1& f = p.main;
-        TSettings& s = *p.w.Form2->CurrentSettings;
-        s.FullWidthSearch = true;
-        s.SearchDepth = 12;
-        auto original = f.Engine.OnPoll;
-        int polls = 0;
-        f.Engine.OnPoll = [&] {
-            if (++polls == 2) f.close();
-            original();
-        };
+        if (depth < 12) {
+            QVERIFY(gate.Wait());
+            gate.Release();
+        } else {
+            QTest::qWait(100);
+            // Still searching, and the window answers.
+            QCOMPARE(f.Controller.Work(), LongWork::Suggestion);
+            Click(f, 8, 8);
+            QCOMPARE(f.Game.board(8, 8), int32_t(Blue));
+        }
         QElapsedTimer timer;
         timer.start();
-        f.bbBlue->click();
-        QVERIFY(timer.elapsed() < 5000);
-        QCOMPARE(f.Engine.ProgressCount, 0);
-        QTRY_VERIFY(!f.isVisible());
+        QVERIFY(f.close());
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(!f.isVisible());
+        QVERIFY(p.dialogs.boxes.empty());
         QApplication::setQuitOnLastWindowClosed(true);
     }
 };

@@ -1,11 +1,12 @@
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-#include <functional>
+#include <atomic>
 
 #include "engine/evaluate.h"
 #include "model/scoring.h"
@@ -21,22 +22,15 @@ using namespace qv::ui::testing;
 
 namespace {
 
-void AtFirstRootMove(TForm1& f, std::function<void()> onFirst) {
-    auto original = f.Engine.OnRootMove;
-    auto calls = std::make_shared<int>(0);
-    f.Engine.OnRootMove = [original, calls, onFirst] {
-        if ((*calls)++ == 0) onFirst();
-        original();
-    };
-}
-
-// Short games, so the suite stays quick.
+// Short games shown without a pause, so the suite stays quick.
 void Shorten(TForm1& f, const QTemporaryDir& dir) {
-    f.PlayRoundDepth = 2;
-    f.PlayRoundWidth = 2;
-    f.EvolutionRounds = 1;
-    f.EvolutionSeed = 7;
-    f.TracePath = (dir.path() + QStringLiteral("/TRACE.TXT")).toStdString();
+    GameController& c = f.Controller;
+    c.PlayRoundDepth = 2;
+    c.PlayRoundWidth = 2;
+    c.EvolutionRounds = 1;
+    c.EvolutionSeed = 7;
+    c.TracePath = (dir.path() + QStringLiteral("/TRACE.TXT")).toStdString();
+    c.MovePaceMs = 0;
 }
 
 QByteArray ReadAll(const std::string& path) {
@@ -79,14 +73,11 @@ class TuningUiTest : public QObject {
         Click(f, 3, 3);
         Click(f, 4, 4);
         const auto history = f.Game.MoveHistory;
-        f.Engine.CancelRequested = true;  // cleared by the command
-        int rootMoves = 0;
-        auto original = f.Engine.OnRootMove;
-        f.Engine.OnRootMove = [&] {
-            ++rootMoves;
-            original();
-        };
+        f.sbCancel->click();  // cleared by the command
+        std::atomic<int> rootMoves = 0;
+        f.Controller.WorkerRootMoveHook = [&](const SearchProgress&) { ++rootMoves; };
         f.PlayRound1->trigger();
+        WaitForWork(f);
 
         const Board& b = f.Game.board;
         QVERIFY(Decided(b) || b.Pieces() == 64);
@@ -100,10 +91,11 @@ class TuningUiTest : public QObject {
         const auto [red, blue] = PlayRoundProfiles(DefaultWeights());
         const bool blueLast = !Decided(b) || b.Pieces() % 2 == 1;
         const EngineProfile& last = blueLast ? blue : red;
-        for (int i : {3, 4, 5, 6, 7, 8, 13, 14, 15}) QCOMPARE(f.Engine.Weights[i], last[i]);
-        for (int i : {0, 1, 2, 9, 10, 11, 12}) QCOMPARE(f.Engine.Weights[i], DefaultWeights()[i]);
+        for (int i : {3, 4, 5, 6, 7, 8, 13, 14, 15}) QCOMPARE(f.Controller.Weights()[i], last[i]);
+        for (int i : {0, 1, 2, 9, 10, 11, 12})
+            QCOMPARE(f.Controller.Weights()[i], DefaultWeights()[i]);
         QVERIFY(CommandsEnabled(f));
-        QVERIFY(!f.Tuning());
+        QVERIFY(!f.Controller.Tuning());
     }
 
     // While a game plays, nothing else may change the board or start long work.
@@ -112,28 +104,27 @@ class TuningUiTest : public QObject {
         TForm1& f = p.main;
         QTemporaryDir dir;
         Shorten(f, dir);
-        bool disabled = false, cancelOn = false, unchanged = false;
-        AtFirstRootMove(f, [&] {
-            disabled = CommandsDisabled(f);
-            cancelOn = f.sbCancel->isEnabled();
-            const Board before = f.Game.board;
-            Click(f, 8, 8);
-            f.sbBackClick();
-            f.sbForwardClick();
-            f.ClearBoard1Click();
-            f.LoadGame1Click();
-            f.Red1Click();
-            f.Blue1Click();
-            f.GetRedPotentials1Click();
-            f.PlayRound1Click();
-            f.RunGeneticAlgorithm1Click();
-            unchanged = f.Game.board == before && p.dialogs.confirms == 0 &&
-                        !p.w.TestForm->isVisible() && !QFile::exists(dir.path() + "/TRACE.TXT");
-        });
+        FirstRootMoveGate gate(f);
         f.PlayRound1->trigger();
-        QVERIFY(disabled);
-        QVERIFY(cancelOn);
-        QVERIFY(unchanged);
+        QVERIFY(gate.Wait());
+        QVERIFY(CommandsDisabled(f));
+        QVERIFY(f.sbCancel->isEnabled());
+        const Board before = f.Game.board;
+        Click(f, 8, 8);
+        f.sbBackClick();
+        f.sbForwardClick();
+        f.ClearBoard1Click();
+        f.LoadGame1Click();
+        f.Red1Click();
+        f.Blue1Click();
+        f.GetRedPotentials1Click();
+        f.PlayRound1Click();
+        f.RunGeneticAlgorithm1Click();
+        QVERIFY(f.Game.board == before && p.dialogs.confirms == 0 && !p.w.TestForm->isVisible() &&
+                !QFile::exists(dir.path() + "/TRACE.TXT"));
+        QCOMPARE(f.Controller.Work(), LongWork::EngineGame);
+        gate.Release();
+        WaitForWork(f);
         QVERIFY(CommandsEnabled(f));
     }
 
@@ -142,10 +133,12 @@ class TuningUiTest : public QObject {
         TForm1& f = p.main;
         QTemporaryDir dir;
         Shorten(f, dir);
-        QString firstCaption;
-        AtFirstRootMove(f, [&] { firstCaption = f.Label2->text(); });
+        FirstRootMoveGate gate(f);
         f.RunGeneticAlgorithm1->trigger();
-        QCOMPARE(firstCaption, QStringLiteral("1: 1 vs. 2"));
+        QVERIFY(gate.Wait());
+        QTRY_COMPARE(f.Label2->text(), QStringLiteral("1: 1 vs. 2"));
+        gate.Release();
+        WaitForWork(f);
         QCOMPARE(f.Label2->text(), QStringLiteral("1: 19 vs. 20"));
         QVERIFY(p.dialogs.boxes.empty());
         QVERIFY(CommandsEnabled(f));
@@ -155,16 +148,17 @@ class TuningUiTest : public QObject {
             (dir.path() + QStringLiteral("/headless.txt")).toStdString();
         {
             Engine engine;
+            PotentialWeights weights = DefaultWeights();
             Board board;
             TraceFile trace(headlessPath);
             EvolutionHooks hooks;
             hooks.playGame = [&](const EngineProfile& red, const EngineProfile& blue) {
                 float rs = 0, bs = 0;
-                return PlayEngineGame(engine, board, red, blue, rs, bs, 3);
+                return PlayEngineGame(engine, weights, board, red, blue, rs, bs, 3);
             };
             QVERIFY(RunEvolution(7, 1, trace, hooks));
         }
-        const QByteArray trace = ReadAll(f.TracePath);
+        const QByteArray trace = ReadAll(f.Controller.TracePath);
         QVERIFY(trace.startsWith("Begin\r\n\r\nRound: 1\r\n"));
         QVERIFY(trace.endsWith("(0-1)\r\nEnd\r\n"));
         QCOMPARE(trace, ReadAll(headlessPath));
@@ -175,10 +169,14 @@ class TuningUiTest : public QObject {
         TForm1& f = p.main;
         QTemporaryDir dir;
         Shorten(f, dir);
-        f.EvolutionRounds = 100;
-        AtFirstRootMove(f, [&] { f.sbCancel->click(); });
+        f.Controller.EvolutionRounds = 100;
+        FirstRootMoveGate gate(f);
         f.RunGeneticAlgorithm1->trigger();
-        QCOMPARE(ReadAll(f.TracePath), QByteArray("Begin\r\n\r\nRound: 1\r\nEnd\r\n"));
+        QVERIFY(gate.Wait());
+        f.sbCancel->click();
+        gate.Release();
+        WaitForWork(f);
+        QCOMPARE(ReadAll(f.Controller.TracePath), QByteArray("Begin\r\n\r\nRound: 1\r\nEnd\r\n"));
         QCOMPARE(p.dialogs.boxes.size(), size_t{1});
         QCOMPARE(p.dialogs.boxes[0].icon, QMessageBox::NoIcon);
         QCOMPARE(p.dialogs.boxes[0].text, QStringLiteral("Evolution halted"));
@@ -191,13 +189,14 @@ class TuningUiTest : public QObject {
         TForm1& f = p.main;
         QTemporaryDir dir;
         Shorten(f, dir);
-        f.TracePath = (dir.path() + QStringLiteral("/missing/TRACE.TXT")).toStdString();
+        f.Controller.TracePath = (dir.path() + QStringLiteral("/missing/TRACE.TXT")).toStdString();
         f.RunGeneticAlgorithm1->trigger();
+        WaitForWork(f);
         QCOMPARE(p.dialogs.boxes.size(), size_t{1});
         QCOMPARE(p.dialogs.boxes[0].icon, QMessageBox::Critical);
         QVERIFY(p.dialogs.boxes[0].text.endsWith(QLatin1Char('.')));
         QVERIFY(CommandsEnabled(f));
-        QVERIFY(!f.Tuning());
+        QVERIFY(!f.Controller.Tuning());
     }
 
     void closingDuringLongWork_data() {
@@ -213,15 +212,20 @@ class TuningUiTest : public QObject {
         TForm1& f = p.main;
         QTemporaryDir dir;
         Shorten(f, dir);
-        bool closedAtOnce = true;
-        AtFirstRootMove(f, [&] { closedAtOnce = f.close(); });
+        FirstRootMoveGate gate(f);
         (command == 0 ? f.PlayRound1 : f.RunGeneticAlgorithm1)->trigger();
-        QVERIFY(!closedAtOnce);
-        QVERIFY(!f.Tuning());
+        QVERIFY(gate.Wait());
+        gate.Release();
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(f.close());
+        QVERIFY(timer.elapsed() < 1000);
+        QVERIFY(!f.isVisible());
+        QTest::qWait(20);
         QVERIFY(p.dialogs.boxes.empty());
-        QTRY_VERIFY(!f.isVisible());
         if (command == 1)
-            QCOMPARE(ReadAll(f.TracePath), QByteArray("Begin\r\n\r\nRound: 1\r\nEnd\r\n"));
+            QCOMPARE(ReadAll(f.Controller.TracePath),
+                     QByteArray("Begin\r\n\r\nRound: 1\r\nEnd\r\n"));
         QApplication::setQuitOnLastWindowClosed(true);
     }
 

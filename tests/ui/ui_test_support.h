@@ -4,7 +4,10 @@
 #include <QFileDialog>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTest>
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -96,6 +99,41 @@ inline void Click(TForm1& f, int column, int row, Qt::MouseButton b = Qt::LeftBu
     Press(f, at, b);
     Release(f, at, b);
 }
+
+// Lets the window take in what the long work in progress reports until it ends.
+inline void WaitForWork(TForm1& f, int timeoutMs = 60000) {
+    QTRY_VERIFY_WITH_TIMEOUT(f.Controller.Work() == LongWork::None, timeoutMs);
+}
+
+// Holds the engine's worker at the first root move of the next long work
+// until released, so a test can act at a known point of it.
+class FirstRootMoveGate {
+  public:
+    explicit FirstRootMoveGate(TForm1& f) {
+        auto state = state_;
+        f.Controller.WorkerRootMoveHook = [state](const SearchProgress&) {
+            if (state->calls++ != 0) return;
+            state->reached.release();
+            // Never held for good, even by a failing test.
+            state->release.tryAcquire(1, 30000);
+        };
+    }
+    ~FirstRootMoveGate() { Release(); }
+    // On the window's thread: waits until the worker is held.
+    bool Wait() { return state_->reached.tryAcquire(1, 30000); }
+    void Release() {
+        if (!released_) state_->release.release();
+        released_ = true;
+    }
+
+  private:
+    struct State {
+        std::atomic<int> calls = 0;
+        QSemaphore reached, release;
+    };
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+    bool released_ = false;
+};
 
 inline QColor TextColour(const QPushButton* b) {
     return b->palette().color(QPalette::ButtonText);

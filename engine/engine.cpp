@@ -1,0 +1,74 @@
+#include "engine/engine.h"
+
+#include "engine/search_engine.h"
+#include "engine/suggest.h"
+
+namespace qv {
+
+Engine::Engine() : impl_(std::make_unique<SearchEngine>()) {}
+
+Engine::~Engine() = default;
+
+SearchResult Engine::Search(const SearchRequest& request,
+                            const std::function<void(const SearchProgress&)>& onRootMove) {
+    SearchEngine& e = *impl_;
+    e.Weights = request.weights;
+    if (onRootMove)
+        e.OnRootMove = [&e, &onRootMove] { onRootMove({e.ProgressCount, e.ProgressPosition}); };
+    else
+        e.OnRootMove = nullptr;
+    const Suggestion s =
+        SuggestMove(e, request.position, request.colour, request.depth, request.width,
+                    request.fullWidth, request.lineEnd > 0 ? request.lineEnd : request.depth,
+                    /*keepCancel=*/true);
+    e.OnRootMove = nullptr;
+
+    SearchResult r;
+    r.line = e.Line;
+    r.value = s.value;
+    r.boardWasFull = s.boardWasFull;
+    r.cancelled = e.CancelRequested;
+    r.caption = s.caption;
+    r.positions = e.PositionsEvaluated;
+    r.rootMoves = e.ProgressCount;
+    r.elapsedMs = s.elapsedMs;
+    r.pointPotentials = e.PointPotentials;
+    return r;
+}
+
+void Engine::Cancel() {
+    impl_->CancelRequested = true;
+}
+
+void Engine::Abort() {
+    impl_->CancelRequested = true;
+    impl_->AbortRequested = true;
+}
+
+void Engine::ClearCancel() {
+    impl_->CancelRequested = false;
+}
+
+void Engine::ClearStop() {
+    impl_->CancelRequested = false;
+    impl_->AbortRequested = false;
+}
+
+bool Engine::CancelRequested() const {
+    return impl_->CancelRequested;
+}
+
+bool Engine::AbortRequested() const {
+    return impl_->AbortRequested;
+}
+
+CandidateList Engine::RankCandidates(const Board& board, const PotentialWeights& weights,
+                                     int32_t colour, float ownScore,
+                                     std::array<float, kPoints>& potentials) {
+    impl_->Weights = weights;
+    CandidateList list = impl_->RankCandidates(board, colour, ownScore);
+    potentials = impl_->PointPotentials;
+    return list;
+}
+
+}  // namespace qv

@@ -1,0 +1,330 @@
+#include "ui/GameController.h"
+
+#include <exception>
+
+#include "engine/report.h"
+#include "model/savedgame.h"
+#include "model/scoring.h"
+#include "tuning/diagnostics.h"
+#include "tuning/engine_game.h"
+#include "tuning/evolution.h"
+#include "tuning/trace.h"
+
+namespace qv::ui {
+
+namespace {
+
+const TSettings& DefaultSettings() {
+    static const TSettings defaults;
+    return defaults;
+}
+
+}  // namespace
+
+GameController::GameController(QObject* parent) : QObject(parent), runner_(this) {
+    line_[1].column = -1;
+    paceTimer_.setSingleShot(true);
+    connect(&paceTimer_, &QTimer::timeout, this, &GameController::ShowQueuedMove);
+}
+
+GameController::~GameController() {
+    runner_.Shutdown(-1);
+}
+
+const TSettings& GameController::Settings() const {
+    return settings_ ? *settings_ : DefaultSettings();
+}
+
+void GameController::Changed(bool turn) {
+    // The move count follows the pieces on the board, setup pieces and the
+    // preview piece included.
+    game_.RecountMoves();
+    emit boardChanged();
+    if (turn) emit turnChanged();
+}
+
+// ---- the board ----
+
+void GameController::BoardClick(int32_t column, int32_t row) {
+    if (Tuning() || !OnBoard(column, row)) return;
+    if (setupMode_) {
+        game_.board(column, row) = (game_.board(column, row) + 1) % 3;
+    } else if (game_.board(column, row) == Empty) {
+        game_.PlaceMove(column, row);
+    } else {
+        game_.RemoveLastMoveAt(column, row);
+    }
+    Changed(true);
+}
+
+void GameController::StartPreview(int32_t column, int32_t row, int32_t colour) {
+    if (Tuning() || !OnBoard(column, row) || game_.board(column, row) != Empty ||
+        !(dragPoint_ == Point{0, 0}))
+        return;
+    game_.board(column, row) = colour;
+    dragPoint_ = {column, row};
+    Changed(false);
+}
+
+void GameController::MovePreview(int32_t column, int32_t row, int32_t colour) {
+    if (dragPoint_ == Point{0, 0} || !OnBoard(column, row) || game_.board(column, row) != Empty)
+        return;
+    game_.board(column, row) = colour;
+    game_.board(dragPoint_.column, dragPoint_.row) = Empty;
+    dragPoint_ = {column, row};
+    Changed(false);
+}
+
+void GameController::EndPreview() {
+    if (dragPoint_ == Point{0, 0}) return;
+    game_.board(dragPoint_.column, dragPoint_.row) = Empty;
+    dragPoint_ = {0, 0};
+    Changed(false);
+}
+
+bool GameController::TakeBack() {
+    if (Tuning() || !game_.TakeBackMove()) return false;
+    Changed(true);
+    return true;
+}
+
+bool GameController::Redo() {
+    if (Tuning() || !game_.RedoMove()) return false;
+    Changed(true);
+    return true;
+}
+
+void GameController::NewGame() {
+    if (Tuning()) return;
+    game_.ClearGame();
+    Changed(true);
+}
+
+void GameController::LoadMoves(const std::vector<Point>& moves) {
+    if (Tuning()) return;
+    ApplyGame(game_, moves);
+    Changed(true);
+}
+
+// ---- long work ----
+
+void GameController::Begin(LongWork work) {
+    work_ = work;
+    if (Tuning()) {
+        // The game clears the board; a preview piece must not be taken off it later.
+        dragPoint_ = {0, 0};
+    }
+    emit workStarted(work);
+}
+
+void GameController::End() {
+    const LongWork work = work_;
+    if (work == LongWork::None) return;
+    work_ = LongWork::None;
+    paceTimer_.stop();
+    queuedMoves_.clear();
+    emit workEnded(work);
+}
+
+void GameController::PostJob(std::function<void()> job) {
+    runner_.Post([this, job = std::move(job)] {
+        try {
+            job();
+        } catch (const std::exception& e) {
+            const QString message = QString::fromLocal8Bit(e.what());
+            runner_.Deliver([this, message] {
+                emit workFailed(message);
+                End();
+            });
+        }
+    });
+}
+
+void GameController::ReportProgress(const SearchProgress& p) {
+    if (WorkerRootMoveHook) WorkerRootMoveHook(p);
+    runner_.Deliver([this, percent = p.percent] { emit progressChanged(percent); });
+}
+
+void GameController::Suggest(int32_t colour) {
+    if (work_ != LongWork::None) return;
+    lastChoice_ = SearchParameters(Settings(), colour);
+    SearchRequest request;
+    request.position = game_.board;
+    request.colour = colour;
+    request.depth = lastChoice_.depth;
+    request.width = lastChoice_.width;
+    request.fullWidth = lastChoice_.fullWidth;
+    request.weights = weights_;
+    request.lineEnd = Settings().SearchDepth;
+    // The new search clears the line and the stop flags.
+    for (int i = 1; i <= 15; ++i) line_[i].column = -1;
+    runner_.SearchEngine().ClearStop();
+    Begin(LongWork::Suggestion);
+    emit progressChanged(0);
+    PostJob([this, request] {
+        const SearchResult result = runner_.SearchEngine().Search(
+            request, [this](const SearchProgress& p) { ReportProgress(p); });
+        runner_.Deliver([this, result] { FinishSuggestion(result); });
+    });
+}
+
+void GameController::FinishSuggestion(const SearchResult& result) {
+    lastSearch_ = result;
+    line_ = result.line;
+    emit boardChanged();
+    if (ShouldSwitchToFullWidth(result.value, lastChoice_.fullWidth, result.boardWasFull) &&
+        settings_) {
+        settings_->FullWidthSearch = true;
+        settings_->SearchDepth = 5;
+        emit fullWidthSwitched();
+    }
+    emit suggestionFinished();
+    End();
+}
+
+void GameController::PlayRound() {
+    if (work_ != LongWork::None) return;
+    runner_.SearchEngine().ClearStop();
+    auto [red, blue] = PlayRoundProfiles(weights_);
+    red[kDepth] = blue[kDepth] = PlayRoundDepth;
+    red[kWidth] = blue[kWidth] = PlayRoundWidth;
+    Begin(LongWork::EngineGame);
+    paced_ = MovePaceMs > 0;
+    gamePlayed_ = false;
+    queuedMoves_.clear();
+    // The game starts from the cleared board.
+    game_.board = Board{};
+    Changed(true);
+    const int32_t common = Settings().SearchDepth;
+    PostJob([this, red, blue, common, weights = weights_]() mutable {
+        EngineGameHooks hooks;
+        hooks.searchStarting = [this] { runner_.Deliver([this] { emit progressChanged(0); }); };
+        hooks.rootMove = [this](const SearchProgress& p) { ReportProgress(p); };
+        hooks.moved = [this](int32_t c, int32_t r, int32_t colour) {
+            runner_.Deliver([this, c, r, colour] { QueueEngineMove(c, r, colour); });
+        };
+        Board board;
+        float redScore = 0, blueScore = 0;
+        PlayEngineGame(runner_.SearchEngine(), weights, board, red, blue, redScore, blueScore,
+                       common, hooks);
+        runner_.Deliver([this, weights] {
+            weights_ = weights;
+            gamePlayed_ = true;
+            EndEngineGameWhenShown();
+        });
+    });
+}
+
+void GameController::QueueEngineMove(int32_t column, int32_t row, int32_t colour) {
+    queuedMoves_.push_back({column, row, colour});
+    if (!paceTimer_.isActive()) ShowQueuedMove();
+}
+
+void GameController::ShowQueuedMove() {
+    while (!queuedMoves_.empty()) {
+        const auto [c, r, colour] = queuedMoves_.front();
+        queuedMoves_.pop_front();
+        game_.board(c, r) = colour;
+        Changed(true);
+        if (paced_) {
+            paceTimer_.start(MovePaceMs);
+            return;
+        }
+    }
+    EndEngineGameWhenShown();
+}
+
+void GameController::EndEngineGameWhenShown() {
+    if (work_ != LongWork::EngineGame || !gamePlayed_ || !queuedMoves_.empty() ||
+        paceTimer_.isActive())
+        return;
+    emit boardChanged();
+    End();
+}
+
+void GameController::PublishBoard(const Board& board) {
+    {
+        std::lock_guard lock(boardMutex_);
+        publishedBoard_ = board;
+    }
+    if (boardPosted_.exchange(true)) return;
+    runner_.Deliver([this] {
+        boardPosted_ = false;
+        {
+            std::lock_guard lock(boardMutex_);
+            game_.board = publishedBoard_;
+        }
+        Changed(true);
+    });
+}
+
+void GameController::RunEvolution() {
+    if (work_ != LongWork::None) return;
+    runner_.SearchEngine().ClearStop();
+    Begin(LongWork::Evolution);
+    const uint32_t seed = EvolutionSeed ? *EvolutionSeed : TimeOfDaySeed();
+    const std::string path = TracePath.empty() ? DefaultTracePath() : TracePath;
+    const int rounds = EvolutionRounds;
+    const int32_t common = Settings().SearchDepth;
+    PostJob([this, seed, path, rounds, common, weights = weights_]() mutable {
+        Engine& engine = runner_.SearchEngine();
+        Board board;
+        try {
+            TraceFile trace(path);
+            EvolutionHooks hooks;
+            hooks.gameStarting = [this](int round, int, int32_t redId, int32_t blueId) {
+                runner_.Deliver([this, round, redId, blueId] {
+                    emit evolutionGameStarting(round, redId, blueId);
+                });
+            };
+            EngineGameHooks gameHooks;
+            gameHooks.searchStarting = [this] {
+                runner_.Deliver([this] { emit progressChanged(0); });
+            };
+            gameHooks.rootMove = [this](const SearchProgress& p) { ReportProgress(p); };
+            gameHooks.moved = [this, &board](int32_t, int32_t, int32_t) { PublishBoard(board); };
+            hooks.playGame = [&](const EngineProfile& red, const EngineProfile& blue) {
+                float redScore = 0, blueScore = 0;
+                return PlayEngineGame(engine, weights, board, red, blue, redScore, blueScore,
+                                      common, gameHooks);
+            };
+            hooks.gameFinished = [this, &board] { PublishBoard(board); };
+            hooks.cancelRequested = [&engine] { return engine.CancelRequested(); };
+            hooks.halted = [this] { runner_.Deliver([this] { emit evolutionHalted(); }); };
+            qv::RunEvolution(seed, rounds, trace, hooks);
+        } catch (const std::exception& e) {
+            const QString message = QString::fromLocal8Bit(e.what());
+            runner_.Deliver([this, message] { emit workFailed(message); });
+        }
+        runner_.Deliver([this, weights] {
+            weights_ = weights;
+            End();
+        });
+    });
+}
+
+void GameController::Cancel() {
+    runner_.Cancel();
+    if (work_ == LongWork::EngineGame && paced_) {
+        // The rest of the game is shown as soon as it is played.
+        paced_ = false;
+        paceTimer_.stop();
+        ShowQueuedMove();
+    }
+}
+
+void GameController::Shutdown() {
+    paceTimer_.stop();
+    runner_.Shutdown(500);
+}
+
+std::vector<std::string> GameController::RankedListing(std::string_view decimalSeparator) {
+    return RankedPotentialsListing(listingEngine_, weights_, game_.board, decimalSeparator);
+}
+
+std::vector<std::string> GameController::ColourListing(int32_t colour,
+                                                       std::string_view decimalSeparator) {
+    return ColourPotentialsListing(game_.board, weights_, colour, decimalSeparator);
+}
+
+}  // namespace qv::ui

@@ -1,0 +1,162 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/engine.h"
+#include "model/game.h"
+#include "model/settings.h"
+#include "ui/EngineRunner.h"
+
+namespace qv::ui {
+
+// The kinds of long work; at most one runs at a time.
+enum class LongWork { None, Suggestion, EngineGame, Evolution };
+
+// The live game and everything done to it: moves and take-backs, setup edits
+// and the Shift preview, suggestions, engine games and the evolution. Long
+// work runs on the engine runner's thread; what it finds comes back here, on
+// the window's thread, and is announced by the signals below. The windows
+// only forward commands here and draw what this holds.
+class GameController : public QObject {
+    Q_OBJECT
+  public:
+    explicit GameController(QObject* parent = nullptr);
+    ~GameController() override;
+
+    // The settings dialog's record, read by every command and changed only by
+    // the switch to full width. The defaults until it is set.
+    void SetSettings(TSettings* settings) { settings_ = settings; }
+    const TSettings& Settings() const;
+
+    // Mutable for the tests that set up positions; the windows only read it.
+    qv::Game& Game() { return game_; }
+    const qv::Game& Game() const { return game_; }
+    // The predicted line the board shows; a finished suggestion sets it.
+    const PredictedLine& Line() const { return line_; }
+    void SetLine(const PredictedLine& line) { line_ = line; }
+    // The potential weights suggestions use: the defaults, or those of the
+    // last engine-game player to move.
+    const PotentialWeights& Weights() const { return weights_; }
+    // The last finished suggestion.
+    const SearchResult& LastSearch() const { return lastSearch_; }
+
+    LongWork Work() const { return work_; }
+    bool Suggesting() const { return work_ == LongWork::Suggestion; }
+    // An engine game or the evolution: the board belongs to it.
+    bool Tuning() const { return work_ == LongWork::EngineGame || work_ == LongWork::Evolution; }
+
+    // What "Play Round" and "Run Genetic Algorithm" run; tests shorten them.
+    int32_t PlayRoundDepth = 9;
+    int32_t PlayRoundWidth = 3;
+    int EvolutionRounds = 100;
+    std::optional<uint32_t> EvolutionSeed;  // the UTC time of day when empty
+    std::string TracePath;                  // DefaultTracePath() when empty
+    // How long each move of "Play Round" stays on the board before the next.
+    int MovePaceMs = 150;
+    // Runs on the worker thread after each root move of any search; tests use
+    // it to act at a known point of the work.
+    std::function<void(const SearchProgress&)> WorkerRootMoveHook;
+
+    // ---- the board ----
+    void SetSetupMode(bool on) { setupMode_ = on; }
+    bool SetupMode() const { return setupMode_; }
+    // A left click on the point: in setup mode its content cycles, otherwise
+    // a move on an empty point or a take-back of the last move. Ignored while
+    // an engine game owns the board.
+    void BoardClick(int32_t column, int32_t row);
+    // The Shift preview piece: shown, dragged and taken off again. It is on
+    // the board but is not a move.
+    void StartPreview(int32_t column, int32_t row, int32_t colour);
+    void MovePreview(int32_t column, int32_t row, int32_t colour);
+    void EndPreview();
+    Point PreviewPoint() const { return dragPoint_; }
+    bool TakeBack();
+    bool Redo();
+    void NewGame();
+    void LoadMoves(const std::vector<Point>& moves);
+
+    // ---- long work ----
+    void Suggest(int32_t colour);
+    void PlayRound();
+    void RunEvolution();
+    // A suggestion ends after the root move in progress; an engine game plays
+    // its remaining moves fast and shows them at once; the evolution halts
+    // after the game in progress.
+    void Cancel();
+    bool CancelRequested() { return runner_.SearchEngine().CancelRequested(); }
+    // Stops everything at once and waits (briefly) for the worker: the
+    // window is closing.
+    void Shutdown();
+
+    // The diagnostics listings; quick, so they run here.
+    std::vector<std::string> RankedListing(std::string_view decimalSeparator);
+    std::vector<std::string> ColourListing(int32_t colour, std::string_view decimalSeparator);
+
+  signals:
+    // The pieces (and so the captions and the move count) changed.
+    void boardChanged();
+    // The side to move may have changed.
+    void turnChanged();
+    void workStarted(qv::ui::LongWork work);
+    void workEnded(qv::ui::LongWork work);
+    // After each root move of the search in progress: the progress bar's 0..100.
+    void progressChanged(int percent);
+    // LastSearch() holds the result; boardChanged has shown its line.
+    void suggestionFinished();
+    // The common settings switched to full width at depth 5.
+    void fullWidthSwitched();
+    void evolutionGameStarting(int round, int redId, int blueId);
+    void evolutionHalted();
+    void workFailed(const QString& message);
+
+  private:
+    void Changed(bool turn);
+    void Begin(LongWork work);
+    void End();
+    // Runs the job on the worker; a failure is reported and ends the work.
+    void PostJob(std::function<void()> job);
+    void ReportProgress(const SearchProgress& p);
+    void FinishSuggestion(const SearchResult& result);
+    // Engine-game moves, shown one by one at the pace.
+    void QueueEngineMove(int32_t column, int32_t row, int32_t colour);
+    void ShowQueuedMove();
+    void EndEngineGameWhenShown();
+    // The evolution's board: the latest one wins, so a quick run is never
+    // held back by the window.
+    void PublishBoard(const Board& board);
+
+    qv::Game game_;
+    TSettings* settings_ = nullptr;
+    PotentialWeights weights_ = DefaultWeights();
+    PredictedLine line_{};
+    SearchResult lastSearch_;
+    SearchChoice lastChoice_{};
+    LongWork work_ = LongWork::None;
+    bool setupMode_ = false;
+    Point dragPoint_;
+
+    std::deque<std::array<int32_t, 3>> queuedMoves_;
+    QTimer paceTimer_;
+    bool paced_ = true;
+    bool gamePlayed_ = false;
+
+    std::mutex boardMutex_;
+    Board publishedBoard_;
+    std::atomic<bool> boardPosted_ = false;
+
+    qv::Engine listingEngine_;
+    EngineRunner runner_;
+};
+
+}  // namespace qv::ui
