@@ -31,9 +31,9 @@ void SetValueLabel(QLabel* label, int value) {
     label->adjustSize();
 }
 
-QCheckBox* CheckBox(QWidget* parent, int y, const QString& text) {
+QCheckBox* CheckBox(QWidget* parent, int y, const QString& text, int x = 9) {
     auto* cb = new QCheckBox(text, parent);
-    cb->move(9, y);
+    cb->move(x, y);
     cb->adjustSize();
     return cb;
 }
@@ -89,6 +89,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     cbShowPossible = CheckBox(tsInterface, 31, QStringLiteral("Show Possible Squares"));
     cbYourMoveOrd = CheckBox(tsInterface, 68, QStringLiteral("Show Predicted Move Order"));
     cbSound = CheckBox(tsInterface, 104, QStringLiteral("Sound"));
+    cbShowLastMove = CheckBox(tsInterface, 104, QStringLiteral("Show Last Move"), 140);
 
     OK = new QPushButton(QStringLiteral("OK"), this);
     OK->setGeometry(55, 185, 75, 25);
@@ -152,6 +153,7 @@ void TForm2::DisplaySettings(const TSettings& s) {
     cbShowSquares->setChecked(s.ShowSquares);
     cbShowPossible->setChecked(s.ShowPossibleSquares);
     cbSound->setChecked(s.Sound);
+    cbShowLastMove->setChecked(s.ShowLastMove);
 }
 
 void TForm2::StoreSettings(TSettings& s) const {
@@ -169,6 +171,7 @@ void TForm2::StoreSettings(TSettings& s) const {
     s.ShowSquares = cbShowSquares->isChecked();
     s.ShowPossibleSquares = cbShowPossible->isChecked();
     s.Sound = cbSound->isChecked();
+    s.ShowLastMove = cbShowLastMove->isChecked();
 }
 
 void TForm2::ShowSeparatePages(bool separate) {

@@ -80,6 +80,7 @@ class TForm2 : public QDialog {
     QCheckBox* cbShowPossible;
     QCheckBox* cbYourMoveOrd;
     QCheckBox* cbSound;
+    QCheckBox* cbShowLastMove;
 
   public slots:
     void OKClick();
