@@ -19,6 +19,7 @@ void TSettings::SetDefaults() {
     ShowPredictedMoveOrder = false;
     ShowSquares = false;
     ShowPossibleSquares = true;
+    ShowLastMove = true;
 }
 
 SearchChoice SearchParameters(const TSettings& s, int32_t colour) {

@@ -6,7 +6,7 @@ namespace qv {
 
 // Every choice of the settings dialog. Never stored between runs.
 class TSettings {
-public:
+  public:
     int32_t SearchDepth;
     int32_t SearchWidth;
     bool FullWidthSearch;
@@ -21,6 +21,8 @@ public:
     bool ShowPredictedMoveOrder;
     bool ShowSquares;
     bool ShowPossibleSquares;
+    // Beyond the dialog's classic choices.
+    bool ShowLastMove;
 
     TSettings() { SetDefaults(); }
     void SetDefaults();

@@ -135,8 +135,14 @@ void DrawPossibleSquares(QPainter& p, const Board& board, const BoardGeometry& g
         DrawSquareOutline(p, s, g, Qt::DotLine);
 }
 
+QRect LastMoveMark(int32_t column, int32_t row, const BoardGeometry& g) {
+    const QRect piece = PieceRect(column, row, g);
+    const int size = std::max(4, g.PieceDiameter / 3);
+    return QRect(piece.center() - QPoint(size / 2, size / 2), QSize(size, size));
+}
+
 void DrawBoard(QPainter& p, const Board& board, const PredictedLine& line,
-               const TSettings& settings, const BoardGeometry& g) {
+               const TSettings& settings, const BoardGeometry& g, Point lastMove) {
     if (g.CellSize <= 0) return;
     p.setRenderHint(QPainter::Antialiasing, false);
     // Outlines of completed squares go first, so the points cover their corners.
@@ -148,6 +154,13 @@ void DrawBoard(QPainter& p, const Board& board, const PredictedLine& line,
             p.setBrush(ColourRgb(board(c, r)));
             p.drawEllipse(PieceRect(c, r, g));
         }
+
+    if (settings.ShowLastMove && OnBoard(lastMove.column, lastMove.row) &&
+        board(lastMove.column, lastMove.row) != Empty) {
+        p.setPen(QPen(kBlack, 1, Qt::SolidLine));
+        p.setBrush(QColor(255, 255, 255));
+        p.drawEllipse(LastMoveMark(lastMove.column, lastMove.row, g));
+    }
 
     if (line[1].column != -1) {
         p.setBrush(Qt::NoBrush);

@@ -65,8 +65,13 @@ void DrawSquareOutline(QPainter& p, const SquareOutline& s, const BoardGeometry&
                        Qt::PenStyle style);
 void DrawCompletedSquares(QPainter& p, const Board& board, const BoardGeometry& g);
 void DrawPossibleSquares(QPainter& p, const Board& board, const BoardGeometry& g);
-// Points, pieces, square outlines and the predicted line, in that order.
+// Points, pieces, square outlines, the last move's mark (at lastMove, when
+// shown and on a piece) and the predicted line, in that order.
 void DrawBoard(QPainter& p, const Board& board, const PredictedLine& line,
-               const TSettings& settings, const BoardGeometry& g);
+               const TSettings& settings, const BoardGeometry& g, Point lastMove = {});
+
+// The mark on the last move's piece: a white dot with a black rim in the
+// piece's middle, plain on red and on blue and apart from the yellow ring.
+QRect LastMoveMark(int32_t column, int32_t row, const BoardGeometry& g);
 
 }  // namespace qv::ui

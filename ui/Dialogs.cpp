@@ -28,6 +28,15 @@ void TDialogs::MessageBox(QWidget* parent, QMessageBox::Icon icon, const QString
     box.exec();
 }
 
+void TDialogs::Notice(QWidget* parent, const QString& caption, const QString& text) {
+    auto* box = new QMessageBox(QMessageBox::Information, caption, text, QMessageBox::Ok, parent);
+    box->setModal(false);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    // Below the window, so the final position stays in sight.
+    if (parent) box->move(parent->window()->frameGeometry().bottomLeft() + QPoint(0, 8));
+    box->show();
+}
+
 namespace {
 TDialogs gRealDialogs;
 TDialogs* gInstalled = nullptr;

@@ -26,6 +26,8 @@ class TDialogs {
     // A message box with OK only.
     virtual void MessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                             const QString& text);
+    // A notice that does not wait for an answer: the window goes on working.
+    virtual void Notice(QWidget* parent, const QString& caption, const QString& text);
 };
 
 // The dialogs in use; the real ones unless a test installed others.

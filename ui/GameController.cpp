@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "engine/evaluate.h"
 #include "engine/report.h"
 #include "model/savedgame.h"
 #include "model/scoring.h"
@@ -25,6 +26,9 @@ GameController::GameController(QObject* parent) : QObject(parent), runner_(this)
     line_[1].column = -1;
     paceTimer_.setSingleShot(true);
     connect(&paceTimer_, &QTimer::timeout, this, &GameController::ShowQueuedMove);
+    computerTimer_.setSingleShot(true);
+    connect(&computerTimer_, &QTimer::timeout, this, &GameController::PlayComputerMove);
+    sinceMove_.start();
 }
 
 GameController::~GameController() {
@@ -46,20 +50,50 @@ void GameController::Changed(bool turn) {
 // ---- the board ----
 
 void GameController::BoardClick(int32_t column, int32_t row) {
-    if (Tuning() || !OnBoard(column, row)) return;
+    if (Tuning() || ComputerThinking() || !OnBoard(column, row)) return;
     if (setupMode_) {
         game_.board(column, row) = (game_.board(column, row) + 1) % 3;
-    } else if (game_.board(column, row) == Empty) {
-        game_.PlaceMove(column, row);
-    } else {
-        game_.RemoveLastMoveAt(column, row);
+        Changed(true);
+        return;
     }
-    Changed(true);
+    if (game_.board(column, row) == Empty) {
+        const bool ended = GameOver();
+        game_.PlaceMove(column, row);
+        Changed(true);
+        Moved(ended);
+    } else {
+        if (game_.RemoveLastMoveAt(column, row) && OneComputerColour())
+            while (computerPlays_[SideToMove(game_.board)] && game_.TakeBackMove()) {
+            }
+        Changed(true);
+    }
+    MaybeComputerMove();
+}
+
+void GameController::Moved(bool endedBefore) {
+    sinceMove_.restart();
+    if (endedBefore || !GameOver()) return;
+    const int32_t red = TotalScore(Red, game_.board), blue = TotalScore(Blue, game_.board);
+    QString text;
+    if (red == blue)
+        text = QStringLiteral("Draw %1 to %2.").arg(red).arg(blue);
+    else if (red > blue)
+        text = QStringLiteral("Red wins %1 to %2.").arg(red).arg(blue);
+    else
+        text = QStringLiteral("Blue wins %1 to %2.").arg(blue).arg(red);
+    emit gameEnded(text);
+}
+
+bool GameController::GameOver() const {
+    if (game_.board.CountOf(Empty) == 0) return true;
+    const float v = EvaluatePosition(1, static_cast<float>(TotalScore(Red, game_.board)),
+                                     static_cast<float>(TotalScore(Blue, game_.board)));
+    return v >= kDecided || v <= -kDecided;
 }
 
 void GameController::StartPreview(int32_t column, int32_t row, int32_t colour) {
-    if (Tuning() || !OnBoard(column, row) || game_.board(column, row) != Empty ||
-        !(dragPoint_ == Point{0, 0}))
+    if (Tuning() || ComputerThinking() || !OnBoard(column, row) ||
+        game_.board(column, row) != Empty || !(dragPoint_ == Point{0, 0}))
         return;
     game_.board(column, row) = colour;
     dragPoint_ = {column, row};
@@ -83,27 +117,87 @@ void GameController::EndPreview() {
 }
 
 bool GameController::TakeBack() {
-    if (Tuning() || !game_.TakeBackMove()) return false;
+    if (Tuning() || ComputerThinking() || !game_.TakeBackMove()) return false;
+    if (OneComputerColour())
+        while (computerPlays_[SideToMove(game_.board)] && game_.TakeBackMove()) {
+        }
     Changed(true);
+    MaybeComputerMove();
     return true;
 }
 
 bool GameController::Redo() {
-    if (Tuning() || !game_.RedoMove()) return false;
+    if (Tuning() || ComputerThinking() || !game_.RedoMove()) return false;
+    if (OneComputerColour())
+        while (computerPlays_[SideToMove(game_.board)] && game_.RedoMove()) {
+        }
     Changed(true);
+    MaybeComputerMove();
     return true;
 }
 
 void GameController::NewGame() {
-    if (Tuning()) return;
+    if (Tuning() || ComputerThinking()) return;
     game_.ClearGame();
     Changed(true);
+    MaybeComputerMove();
 }
 
 void GameController::LoadMoves(const std::vector<Point>& moves) {
-    if (Tuning()) return;
+    if (Tuning() || ComputerThinking()) return;
     ApplyGame(game_, moves);
     Changed(true);
+    MaybeComputerMove();
+}
+
+void GameController::SetSetupMode(bool on) {
+    setupMode_ = on;
+    MaybeComputerMove();
+}
+
+// ---- the computer's colours ----
+
+void GameController::SetComputerPlays(int32_t colour, bool on) {
+    if (colour != Red && colour != Blue) return;
+    computerPlays_[colour] = on;
+    emit computerPlaysChanged();
+    MaybeComputerMove();
+}
+
+void GameController::MaybeComputerMove() {
+    if (work_ != LongWork::None || setupMode_ || !(dragPoint_ == Point{0, 0})) return;
+    const int32_t colour = SideToMove(game_.board);
+    if (!computerPlays_[colour] || GameOver()) return;
+    StartSuggestion(colour, LongWork::ComputerMove);
+}
+
+void GameController::PlayComputerMove() {
+    if (work_ != LongWork::ComputerMove) return;
+    const ScoredMove& m = lastSearch_.line[1];
+    if (!computerCancelled_ && OnBoard(m.column, m.row) && game_.board(m.column, m.row) == Empty) {
+        const bool ended = GameOver();
+        game_.PlaceMove(m.column, m.row);
+        Changed(true);
+        Moved(ended);
+    }
+    End();
+}
+
+bool GameController::CanPlaySuggestedMove() const {
+    const ScoredMove& m = lastSearch_.line[1];
+    return work_ == LongWork::None && OnBoard(m.column, m.row) &&
+           game_.board(m.column, m.row) == Empty && suggestedColour_ == SideToMove(game_.board) &&
+           suggestedFor_ == game_.board;
+}
+
+void GameController::PlaySuggestedMove() {
+    if (!CanPlaySuggestedMove()) return;
+    const ScoredMove& m = lastSearch_.line[1];
+    const bool ended = GameOver();
+    game_.PlaceMove(m.column, m.row);
+    Changed(true);
+    Moved(ended);
+    MaybeComputerMove();
 }
 
 // ---- long work ----
@@ -122,8 +216,10 @@ void GameController::End() {
     if (work == LongWork::None) return;
     work_ = LongWork::None;
     paceTimer_.stop();
+    computerTimer_.stop();
     queuedMoves_.clear();
     emit workEnded(work);
+    MaybeComputerMove();
 }
 
 void GameController::PostJob(std::function<void()> job) {
@@ -147,6 +243,10 @@ void GameController::ReportProgress(const SearchProgress& p) {
 
 void GameController::Suggest(int32_t colour) {
     if (work_ != LongWork::None) return;
+    StartSuggestion(colour, LongWork::Suggestion);
+}
+
+void GameController::StartSuggestion(int32_t colour, LongWork work) {
     lastChoice_ = SearchParameters(Settings(), colour);
     SearchRequest request;
     request.position = game_.board;
@@ -159,12 +259,18 @@ void GameController::Suggest(int32_t colour) {
     // The new search clears the line and the stop flags.
     for (int i = 1; i <= 15; ++i) line_[i].column = -1;
     runner_.SearchEngine().ClearStop();
-    Begin(LongWork::Suggestion);
+    computerCancelled_ = false;
+    emit suggestionStarted(colour);
+    Begin(work);
     emit progressChanged(0);
     PostJob([this, request] {
         const SearchResult result = runner_.SearchEngine().Search(
             request, [this](const SearchProgress& p) { ReportProgress(p); });
-        runner_.Deliver([this, result] { FinishSuggestion(result); });
+        runner_.Deliver([this, result, request] {
+            suggestedFor_ = request.position;
+            suggestedColour_ = request.colour;
+            FinishSuggestion(result);
+        });
     });
 }
 
@@ -179,6 +285,12 @@ void GameController::FinishSuggestion(const SearchResult& result) {
         emit fullWidthSwitched();
     }
     emit suggestionFinished();
+    if (work_ == LongWork::ComputerMove && !computerCancelled_ && !result.cancelled) {
+        // The person sees their own piece before the reply.
+        const qint64 wait = ComputerPaceMs - sinceMove_.elapsed();
+        computerTimer_.start(static_cast<int>(wait > 0 ? wait : 0));
+        return;
+    }
     End();
 }
 
@@ -305,6 +417,15 @@ void GameController::RunEvolution() {
 
 void GameController::Cancel() {
     runner_.Cancel();
+    if (work_ == LongWork::ComputerMove) {
+        // The person takes over: the move is not played, and the computer
+        // plays neither colour until asked again.
+        computerCancelled_ = true;
+        computerPlays_[Red] = computerPlays_[Blue] = false;
+        emit computerPlaysChanged();
+        if (computerTimer_.isActive()) End();
+        return;
+    }
     if (work_ == LongWork::EngineGame && paced_) {
         // The rest of the game is shown as soon as it is played.
         paced_ = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -20,8 +21,9 @@
 
 namespace qv::ui {
 
-// The kinds of long work; at most one runs at a time.
-enum class LongWork { None, Suggestion, EngineGame, Evolution };
+// The kinds of long work; at most one runs at a time. ComputerMove is the
+// computer's search for the colour it plays, and the pause before its move.
+enum class LongWork { None, Suggestion, ComputerMove, EngineGame, Evolution };
 
 // The live game and everything done to it: moves and take-backs, setup edits
 // and the Shift preview, suggestions, engine games and the evolution. Long
@@ -53,6 +55,8 @@ class GameController : public QObject {
 
     LongWork Work() const { return work_; }
     bool Suggesting() const { return work_ == LongWork::Suggestion; }
+    // The computer is finding (or about to play) its move: the position is its.
+    bool ComputerThinking() const { return work_ == LongWork::ComputerMove; }
     // An engine game or the evolution: the board belongs to it.
     bool Tuning() const { return work_ == LongWork::EngineGame || work_ == LongWork::Evolution; }
 
@@ -64,12 +68,14 @@ class GameController : public QObject {
     std::string TracePath;                  // DefaultTracePath() when empty
     // How long each move of "Play Round" stays on the board before the next.
     int MovePaceMs = 150;
+    // The computer's move appears no sooner than this after the move before.
+    int ComputerPaceMs = 250;
     // Runs on the worker thread after each root move of any search; tests use
     // it to act at a known point of the work.
     std::function<void(const SearchProgress&)> WorkerRootMoveHook;
 
     // ---- the board ----
-    void SetSetupMode(bool on) { setupMode_ = on; }
+    void SetSetupMode(bool on);
     bool SetupMode() const { return setupMode_; }
     // A left click on the point: in setup mode its content cycles, otherwise
     // a move on an empty point or a take-back of the last move. Ignored while
@@ -81,10 +87,25 @@ class GameController : public QObject {
     void MovePreview(int32_t column, int32_t row, int32_t colour);
     void EndPreview();
     Point PreviewPoint() const { return dragPoint_; }
+    // With one colour played by the computer, take-backs and redos go on
+    // until the person is to move: normally the computer's reply and the
+    // person's move.
     bool TakeBack();
     bool Redo();
     void NewGame();
     void LoadMoves(const std::vector<Point>& moves);
+
+    // ---- the computer's colours ----
+    // Whenever the side to move is a colour the computer plays, nothing else
+    // runs, setup mode is off and the position is neither decided nor full,
+    // the computer searches as that colour's suggestion does and plays entry
+    // 1 of the line.
+    void SetComputerPlays(int32_t colour, bool on);
+    bool ComputerPlays(int32_t colour) const { return computerPlays_[colour]; }
+    // Entry 1 of the last suggestion's line, when it was searched for this
+    // very position and its side to move.
+    bool CanPlaySuggestedMove() const;
+    void PlaySuggestedMove();
 
     // ---- long work ----
     void Suggest(int32_t colour);
@@ -109,6 +130,13 @@ class GameController : public QObject {
     // The side to move may have changed.
     void turnChanged();
     void workStarted(qv::ui::LongWork work);
+    // A suggestion for the colour begins, asked for or the computer's own.
+    void suggestionStarted(int colour);
+    // The "Computer Plays" choices changed (Cancel takes both back).
+    void computerPlaysChanged();
+    // A move reached a decided position or filled the board: who won, and by
+    // what scores ("Blue wins 163 to 140.").
+    void gameEnded(const QString& text);
     void workEnded(qv::ui::LongWork work);
     // After each root move of the search in progress: the progress bar's 0..100.
     void progressChanged(int percent);
@@ -122,6 +150,13 @@ class GameController : public QObject {
 
   private:
     void Changed(bool turn);
+    // A move entered the history: announces the end of the game, if it came.
+    void Moved(bool endedBefore);
+    bool GameOver() const;
+    void StartSuggestion(int32_t colour, LongWork work);
+    void MaybeComputerMove();
+    void PlayComputerMove();
+    bool OneComputerColour() const { return computerPlays_[Red] != computerPlays_[Blue]; }
     void Begin(LongWork work);
     void End();
     // Runs the job on the worker; a failure is reported and ends the work.
@@ -144,6 +179,13 @@ class GameController : public QObject {
     SearchChoice lastChoice_{};
     LongWork work_ = LongWork::None;
     bool setupMode_ = false;
+    bool computerPlays_[3] = {false, false, false};  // by colour
+    // The position and colour of the last finished suggestion.
+    Board suggestedFor_;
+    int32_t suggestedColour_ = 0;
+    QElapsedTimer sinceMove_;  // since the last move entered the history
+    QTimer computerTimer_;
+    bool computerCancelled_ = false;
     Point dragPoint_;
 
     std::deque<std::array<int32_t, 3>> queuedMoves_;

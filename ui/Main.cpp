@@ -124,6 +124,13 @@ void TForm1::ConnectController() {
     });
     connect(&Controller, &GameController::workFailed, this,
             [](const QString& message) { ReportError(message); });
+    connect(&Controller, &GameController::suggestionStarted, this, [this](int colour) {
+        if (StatsForm) StatsForm->SetScoreColour(ColourRgb(colour));
+    });
+    connect(&Controller, &GameController::computerPlaysChanged, this, &TForm1::UpdateGameMenu);
+    connect(&Controller, &GameController::boardChanged, this, &TForm1::UpdateGameMenu);
+    connect(&Controller, &GameController::gameEnded, this,
+            [this](const QString& text) { Dialogs().Notice(this, kApplicationTitle, text); });
 }
 
 void TForm1::BuildControls() {
@@ -202,6 +209,16 @@ void TForm1::BuildMenu() {
         item(options, QStringLiteral("Show Statistics"), &TForm1::ShowStatistics1Click);
     SetupMode1 = item(options, QStringLiteral("Setup Mode"), &TForm1::Toggle);
     SetupMode1->setCheckable(true);
+    QMenu* game = bar->addMenu(QStringLiteral("Game"));
+    ComputerPlaysBlue1 =
+        item(game, QStringLiteral("Computer Plays Blue"), &TForm1::ComputerPlaysBlue1Click);
+    ComputerPlaysBlue1->setCheckable(true);
+    ComputerPlaysRed1 =
+        item(game, QStringLiteral("Computer Plays Red"), &TForm1::ComputerPlaysRed1Click);
+    ComputerPlaysRed1->setCheckable(true);
+    PlaySuggestedMove1 =
+        item(game, QStringLiteral("Play Suggested Move"), &TForm1::PlaySuggestedMove1Click);
+    PlaySuggestedMove1->setEnabled(false);
     QMenu* temp = bar->addMenu(QStringLiteral("Temp"));
     GetPotentials1 = item(temp, QStringLiteral("Get Potentials"), &TForm1::GetPotentials1Click);
     GetBluePotentials1 =
@@ -211,6 +228,30 @@ void TForm1::BuildMenu() {
     PlayRound1 = item(temp, QStringLiteral("Play Round"), &TForm1::PlayRound1Click);
     RunGeneticAlgorithm1 =
         item(temp, QStringLiteral("Run Genetic Algorithm"), &TForm1::RunGeneticAlgorithm1Click);
+
+    // The shortcuts desktop programs have; the buttons keep their own keys.
+    ClearBoard1->setShortcut(QKeySequence::New);
+    LoadGame1->setShortcut(QKeySequence::Open);
+    SaveGame1->setShortcut(QKeySequence::Save);
+    Settings1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    PlaySuggestedMove1->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    Undo1 = new QAction(QStringLiteral("Undo 1 move"), this);
+    Undo1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    Redo1 = new QAction(QStringLiteral("Redo 1 Move"), this);
+    Redo1->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    for (QAction* a : {Undo1, Redo1}) {
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+    }
+    // Through the buttons, so a disabled button's key does nothing either.
+    connect(Undo1, &QAction::triggered, this, [this] {
+        if (sbBack->isEnabled()) sbBack->click();
+    });
+    connect(Redo1, &QAction::triggered, this, [this] {
+        if (sbForward->isEnabled()) sbForward->click();
+    });
 }
 
 void TForm1::BuildStatusBar() {
@@ -323,12 +364,19 @@ void TForm1::SetCommandsEnabled(bool enabled) {
 
 void TForm1::WorkStarted(LongWork work) {
     pbrThink->setValue(0);
-    if (work == LongWork::Suggestion) {
+    UpdateGameMenu();
+    if (work == LongWork::Suggestion || work == LongWork::ComputerMove) {
         // Only the suggestion buttons and the other long work wait for it.
         bbRed->setEnabled(false);
         bbBlue->setEnabled(false);
         PlayRound1->setEnabled(false);
         RunGeneticAlgorithm1->setEnabled(false);
+        // The computer's position is its own until it has moved.
+        if (work == LongWork::ComputerMove)
+            for (QWidget* w : {static_cast<QWidget*>(sbBack), static_cast<QWidget*>(sbForward)})
+                w->setEnabled(false);
+        for (QAction* a : {ClearBoard1, LoadGame1, SetupMode1})
+            a->setEnabled(work != LongWork::ComputerMove);
         return;
     }
     SetCommandsEnabled(false);
@@ -336,11 +384,15 @@ void TForm1::WorkStarted(LongWork work) {
 }
 
 void TForm1::WorkEnded(LongWork work) {
-    if (work == LongWork::Suggestion) {
+    UpdateGameMenu();
+    if (work == LongWork::Suggestion || work == LongWork::ComputerMove) {
         bbRed->setEnabled(true);
         bbBlue->setEnabled(true);
         PlayRound1->setEnabled(true);
         RunGeneticAlgorithm1->setEnabled(true);
+        for (QWidget* w : {static_cast<QWidget*>(sbBack), static_cast<QWidget*>(sbForward)})
+            w->setEnabled(true);
+        for (QAction* a : {ClearBoard1, LoadGame1, SetupMode1}) a->setEnabled(true);
     } else {
         SetCommandsEnabled(true);
     }
@@ -396,7 +448,9 @@ void TForm1::SetStatusText(int panel, const QString& text) {
 
 void TForm1::pbBoardPaint(QPainter& canvas) {
     canvas.setFont(font());
-    DrawBoard(canvas, Game.board, Controller.Line(), Settings(), Geometry());
+    const Point last =
+        Game.MoveCount >= 1 && Game.MoveCount <= 64 ? Game.MoveHistory[Game.MoveCount] : Point{};
+    DrawBoard(canvas, Game.board, Controller.Line(), Settings(), Geometry(), last);
 }
 
 void TForm1::UpdateBoardDependents() {
@@ -459,15 +513,12 @@ void TForm1::pbBoardMouseUp(Qt::MouseButton, int, int) {
 
 // ---- buttons ----
 
+// The statistics text takes the colour's RGB as the suggestion starts.
 void TForm1::Blue1Click() {
-    if (Controller.Work() != LongWork::None) return;
-    if (StatsForm) StatsForm->SetScoreColour(ColourRgb(Blue));
     Controller.Suggest(Blue);
 }
 
 void TForm1::Red1Click() {
-    if (Controller.Work() != LongWork::None) return;
-    if (StatsForm) StatsForm->SetScoreColour(ColourRgb(Red));
     Controller.Suggest(Red);
 }
 
@@ -577,6 +628,26 @@ void TForm1::PlayRound1Click() {
 
 void TForm1::RunGeneticAlgorithm1Click() {
     Controller.RunEvolution();
+}
+
+// ---- playing against the computer ----
+
+void TForm1::ComputerPlaysBlue1Click() {
+    Controller.SetComputerPlays(Blue, ComputerPlaysBlue1->isChecked());
+}
+
+void TForm1::ComputerPlaysRed1Click() {
+    Controller.SetComputerPlays(Red, ComputerPlaysRed1->isChecked());
+}
+
+void TForm1::PlaySuggestedMove1Click() {
+    Controller.PlaySuggestedMove();
+}
+
+void TForm1::UpdateGameMenu() {
+    ComputerPlaysBlue1->setChecked(Controller.ComputerPlays(Blue));
+    ComputerPlaysRed1->setChecked(Controller.ComputerPlays(Red));
+    PlaySuggestedMove1->setEnabled(Controller.CanPlaySuggestedMove());
 }
 
 }  // namespace qv::ui

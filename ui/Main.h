@@ -89,6 +89,12 @@ class TForm1 : public QMainWindow {
     QAction* GetRedPotentials1;
     QAction* PlayRound1;
     QAction* RunGeneticAlgorithm1;
+    QAction* ComputerPlaysBlue1;
+    QAction* ComputerPlaysRed1;
+    QAction* PlaySuggestedMove1;
+    // Keyboard only: the buttons' own commands.
+    QAction* Undo1;
+    QAction* Redo1;
 
     QFileDialog* sdGameSave;
     QFileDialog* odGameOpen;
@@ -106,6 +112,9 @@ class TForm1 : public QMainWindow {
     void GetRedPotentials1Click();
     void PlayRound1Click();
     void RunGeneticAlgorithm1Click();
+    void ComputerPlaysBlue1Click();
+    void ComputerPlaysRed1Click();
+    void PlaySuggestedMove1Click();
 
     void Blue1Click();
     void Red1Click();
@@ -146,6 +155,8 @@ class TForm1 : public QMainWindow {
     void WorkStarted(LongWork work);
     void WorkEnded(LongWork work);
     void SuggestionFinished();
+    // "Play Suggested Move" and the "Computer Plays" check marks follow the controller.
+    void UpdateGameMenu();
     void ShowListing(const std::vector<std::string>& lines);
 
     bool closing_ = false;

@@ -26,40 +26,31 @@ QSlider* TrackBar(QWidget* parent, QRect geometry, int maximum, const QString& n
     return tb;
 }
 
-QLabel* Label(QWidget* parent, QPoint at, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->move(at);
-    l->adjustSize();
-    return l;
-}
-
 void SetValueLabel(QLabel* label, int value) {
     label->setText(QString::number(value));
     label->adjustSize();
 }
 
-QCheckBox* CheckBox(QWidget* parent, int y, const QString& text) {
+QCheckBox* CheckBox(QWidget* parent, int y, const QString& text, int x = 9) {
     auto* cb = new QCheckBox(text, parent);
-    cb->move(9, y);
+    cb->move(x, y);
     cb->adjustSize();
     return cb;
 }
 
 }  // namespace
 
-TSearchPage TForm2::BuildSearchPage(QWidget* page, int depthX, int radioY) {
-    TSearchPage s;
+void TForm2::BuildSearchPage(TSearchPage& s, QWidget* page, int depthX, int radioY) {
     s.page = page;
-    Label(page, {6, 1}, QStringLiteral("Search Depth:"));
-    s.depthLabel = Label(page, {77, 2}, QString());
+    PlacedLabel(page, {6, 1}, QStringLiteral("Search Depth:"));
+    s.depthLabel = PlacedLabel(page, {77, 2}, QString());
     s.depth = TrackBar(page, QRect(depthX, 16, 216, 37), 15, QStringLiteral("Search Depth"));
     s.fullWidth = new QRadioButton(QStringLiteral("Full Width Search"), page);
     s.fullWidth->setGeometry(6, radioY, 113, 17);
     s.limitedWidth = new QRadioButton(QStringLiteral("Search Width:"), page);
     s.limitedWidth->setGeometry(6, radioY + 19, 89, 17);
-    s.widthLabel = Label(page, {95, 77}, QString());
+    s.widthLabel = PlacedLabel(page, {95, 77}, QString());
     s.width = TrackBar(page, QRect(22, 94, 216, 34), 64, QStringLiteral("Search Width"));
-    return s;
 }
 
 TForm2::TForm2(QWidget* parent) : QDialog(parent) {
@@ -90,34 +81,15 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     for (int i = 0; i < pcSettings->count(); ++i)
         pcSettings->widget(i)->setAccessibleName(pcSettings->tabText(i));
 
-    const TSearchPage common = BuildSearchPage(tsAI, 22, 57);
-    tbYourAI = common.depth;
-    lYourAI = common.depthLabel;
-    rbFullSearch = common.fullWidth;
-    rbSearchWidth = common.limitedWidth;
-    tbSearchWidth = common.width;
-    lSearchWidth = common.widthLabel;
-
-    const TSearchPage blue = BuildSearchPage(tsBlueAI, 22, 56);
-    tbBlueAIDepth = blue.depth;
-    lBlueAIDepth = blue.depthLabel;
-    rbBlueFullSearch = blue.fullWidth;
-    rbBlueAIWidth = blue.limitedWidth;
-    tbBlueAIWidth = blue.width;
-    lBlueAIWidth = blue.widthLabel;
-
-    const TSearchPage red = BuildSearchPage(tsRedAI, 21, 57);
-    tbRedAIDepth = red.depth;
-    lRedAIDepth = red.depthLabel;
-    rbRedFullSearch = red.fullWidth;
-    rbRedAIWidth = red.limitedWidth;
-    tbRedAIWidth = red.width;
-    lRedAIWidth = red.widthLabel;
+    BuildSearchPage(yourAI_, tsAI, 22, 57);
+    BuildSearchPage(blueAI_, tsBlueAI, 22, 56);
+    BuildSearchPage(redAI_, tsRedAI, 21, 57);
 
     cbShowSquares = CheckBox(tsInterface, 7, QStringLiteral("Show Squares"));
     cbShowPossible = CheckBox(tsInterface, 31, QStringLiteral("Show Possible Squares"));
     cbYourMoveOrd = CheckBox(tsInterface, 68, QStringLiteral("Show Predicted Move Order"));
     cbSound = CheckBox(tsInterface, 104, QStringLiteral("Sound"));
+    cbShowLastMove = CheckBox(tsInterface, 104, QStringLiteral("Show Last Move"), 140);
 
     OK = new QPushButton(QStringLiteral("OK"), this);
     OK->setGeometry(55, 185, 75, 25);
@@ -181,6 +153,7 @@ void TForm2::DisplaySettings(const TSettings& s) {
     cbShowSquares->setChecked(s.ShowSquares);
     cbShowPossible->setChecked(s.ShowPossibleSquares);
     cbSound->setChecked(s.Sound);
+    cbShowLastMove->setChecked(s.ShowLastMove);
 }
 
 void TForm2::StoreSettings(TSettings& s) const {
@@ -198,6 +171,7 @@ void TForm2::StoreSettings(TSettings& s) const {
     s.ShowSquares = cbShowSquares->isChecked();
     s.ShowPossibleSquares = cbShowPossible->isChecked();
     s.Sound = cbSound->isChecked();
+    s.ShowLastMove = cbShowLastMove->isChecked();
 }
 
 void TForm2::ShowSeparatePages(bool separate) {

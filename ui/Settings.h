@@ -30,6 +30,9 @@ struct TSearchPage {
 // program reads; the record changes only on OK and Apply.
 class TForm2 : public QDialog {
     Q_OBJECT
+    // The three pages of search values; the named controls below are these.
+    TSearchPage yourAI_, blueAI_, redAI_;
+
   public:
     explicit TForm2(QWidget* parent = nullptr);
     ~TForm2() override;
@@ -52,31 +55,32 @@ class TForm2 : public QDialog {
     QPushButton* Cancel;
     QPushButton* bApply;
 
-    QSlider* tbYourAI;
-    QLabel* lYourAI;
-    QRadioButton* rbFullSearch;
-    QRadioButton* rbSearchWidth;
-    QSlider* tbSearchWidth;
-    QLabel* lSearchWidth;
+    QSlider*& tbYourAI = yourAI_.depth;
+    QLabel*& lYourAI = yourAI_.depthLabel;
+    QRadioButton*& rbFullSearch = yourAI_.fullWidth;
+    QRadioButton*& rbSearchWidth = yourAI_.limitedWidth;
+    QSlider*& tbSearchWidth = yourAI_.width;
+    QLabel*& lSearchWidth = yourAI_.widthLabel;
 
-    QSlider* tbBlueAIDepth;
-    QLabel* lBlueAIDepth;
-    QRadioButton* rbBlueFullSearch;
-    QRadioButton* rbBlueAIWidth;
-    QSlider* tbBlueAIWidth;
-    QLabel* lBlueAIWidth;
+    QSlider*& tbBlueAIDepth = blueAI_.depth;
+    QLabel*& lBlueAIDepth = blueAI_.depthLabel;
+    QRadioButton*& rbBlueFullSearch = blueAI_.fullWidth;
+    QRadioButton*& rbBlueAIWidth = blueAI_.limitedWidth;
+    QSlider*& tbBlueAIWidth = blueAI_.width;
+    QLabel*& lBlueAIWidth = blueAI_.widthLabel;
 
-    QSlider* tbRedAIDepth;
-    QLabel* lRedAIDepth;
-    QRadioButton* rbRedFullSearch;
-    QRadioButton* rbRedAIWidth;
-    QSlider* tbRedAIWidth;
-    QLabel* lRedAIWidth;
+    QSlider*& tbRedAIDepth = redAI_.depth;
+    QLabel*& lRedAIDepth = redAI_.depthLabel;
+    QRadioButton*& rbRedFullSearch = redAI_.fullWidth;
+    QRadioButton*& rbRedAIWidth = redAI_.limitedWidth;
+    QSlider*& tbRedAIWidth = redAI_.width;
+    QLabel*& lRedAIWidth = redAI_.widthLabel;
 
     QCheckBox* cbShowSquares;
     QCheckBox* cbShowPossible;
     QCheckBox* cbYourMoveOrd;
     QCheckBox* cbSound;
+    QCheckBox* cbShowLastMove;
 
   public slots:
     void OKClick();
@@ -98,7 +102,7 @@ class TForm2 : public QDialog {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    TSearchPage BuildSearchPage(QWidget* page, int depthX, int radioY);
+    void BuildSearchPage(TSearchPage& s, QWidget* page, int depthX, int radioY);
     std::unique_ptr<TSettings> settings_;
 };
 

@@ -6,15 +6,6 @@
 
 namespace qv::ui {
 
-namespace {
-QLabel* Label(QWidget* parent, QPoint at, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->move(at);
-    l->adjustSize();
-    return l;
-}
-}  // namespace
-
 TStatsForm::TStatsForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Quadrivane Stats"));
     setFont(WindowFont());
@@ -24,10 +15,10 @@ TStatsForm::TStatsForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     // Two pixels right of the designed 85: in a face with Arial's widths the
     // colon of "Projected Score:" reaches x = 86, where the outcome's first
     // character would lie under it.
-    lblScore = Label(this, {87, 3}, QString());
-    Label3 = Label(this, {5, 3}, QStringLiteral("Projected Score:"));
-    Label4 = Label(this, {5, 20}, QStringLiteral("AI Stats:"));
-    lblAIStats = Label(this, {53, 20}, QString());
+    lblScore = PlacedLabel(this, {87, 3}, QString());
+    Label3 = PlacedLabel(this, {5, 3}, QStringLiteral("Projected Score:"));
+    Label4 = PlacedLabel(this, {5, 20}, QStringLiteral("AI Stats:"));
+    lblAIStats = PlacedLabel(this, {53, 20}, QString());
     // FormCreate: visible from the start, next to the main window.
     show();
 }

@@ -1,5 +1,6 @@
 #include "ui/WindowGeometry.h"
 
+#include <QLabel>
 #include <QWidget>
 
 namespace qv::ui {
@@ -20,6 +21,13 @@ QFont WindowFont() {
     QFont f(QStringLiteral("MS Sans Serif"), 8);
     f.setStyleHint(QFont::SansSerif);
     return f;
+}
+
+QLabel* PlacedLabel(QWidget* parent, QPoint at, const QString& text) {
+    auto* l = new QLabel(text, parent);
+    l->move(at);
+    l->adjustSize();
+    return l;
 }
 
 void PlaceWindow(QWidget* window, int left, int top, int outerWidth, int outerHeight) {

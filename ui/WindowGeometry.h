@@ -2,6 +2,9 @@
 
 #include <QFont>
 
+class QLabel;
+class QPoint;
+class QString;
 class QWidget;
 
 namespace qv::ui {
@@ -14,5 +17,8 @@ QFont WindowFont();
 constexpr int kFrameWidth = 8;
 constexpr int kFrameHeight = 27;
 void PlaceWindow(QWidget* window, int left, int top, int outerWidth, int outerHeight);
+
+// A label at its designed top-left corner, as wide as its text.
+QLabel* PlacedLabel(QWidget* parent, QPoint at, const QString& text);
 
 }  // namespace qv::ui

@@ -84,18 +84,28 @@ class MainWindowTest : public QObject {
         QStringList seen;
         for (QAction* top : f.menuBar()->actions()) {
             QStringList items;
-            for (QAction* a : top->menu()->actions()) {
-                items << a->text();
-                QVERIFY(a->shortcut().isEmpty());
-            }
+            for (QAction* a : top->menu()->actions()) items << a->text();
             seen << top->text() + ": " + items.join(", ");
         }
         QCOMPARE(seen,
                  (QStringList{"File: New, Save, Load",
                               "Options: Settings..., Show Statistics, Setup Mode",
+                              "Game: Computer Plays Blue, Computer Plays Red, Play Suggested Move",
                               "Temp: Get Potentials, Get Blue Potentials, Get Red Potentials, "
                               "Play Round, Run Genetic Algorithm"}));
         QVERIFY(f.SetupMode1->isCheckable());
+        // The shortcuts of desktop programs.
+        const std::pair<QAction*, QString> keys[] = {{f.ClearBoard1, "Ctrl+N"},
+                                                     {f.LoadGame1, "Ctrl+O"},
+                                                     {f.SaveGame1, "Ctrl+S"},
+                                                     {f.Settings1, "Ctrl+,"},
+                                                     {f.Undo1, "Ctrl+Z"},
+                                                     {f.Redo1, "Ctrl+Shift+Z"},
+                                                     {f.PlaySuggestedMove1, "Ctrl+Return"}};
+        for (const auto& [action, key] : keys)
+            QCOMPARE(action->shortcut().toString(QKeySequence::PortableText), key);
+        QCOMPARE(f.Redo1->shortcuts().value(1).toString(QKeySequence::PortableText),
+                 QStringLiteral("Ctrl+Y"));
         QCOMPARE(f.bbBlue->toolTip(), QStringLiteral("Suggest Move for Blue"));
         QCOMPARE(f.bbRed->toolTip(), QStringLiteral("Suggest Move for Red"));
         QCOMPARE(f.sbBack->toolTip(), QStringLiteral("Undo 1 move"));
@@ -128,8 +138,19 @@ class MainWindowTest : public QObject {
             QCOMPARE(TurnColour(f), s.turn);
             QCOMPARE(f.focusWidget(), s.turn == kRedRgb ? f.bbRed : f.bbBlue);
         }
-        // Pieces take their colour on the board as drawn.
+        // Pieces take their colour on the board as drawn; the last move's
+        // piece carries a white mark in its middle, and only while it is the last.
         Click(f, 3, 4);
+        const QPoint beside = PixelOf(f, 3, 4) - QPoint(4, 0);
+        QCOMPARE(PixelAt(f.pbBoard, beside), kBlueRgb);
+        QCOMPARE(PixelAt(f.pbBoard, PixelOf(f, 3, 4)), QColor(255, 255, 255));
+        Click(f, 5, 5);
+        QCOMPARE(PixelAt(f.pbBoard, PixelOf(f, 3, 4)), kBlueRgb);
+        QCOMPARE(PixelAt(f.pbBoard, PixelOf(f, 5, 5)), QColor(255, 255, 255));
+        f.sbBack->click();
+        QCOMPARE(PixelAt(f.pbBoard, PixelOf(f, 3, 4)), QColor(255, 255, 255));
+        p.w.Form2->CurrentSettings->ShowLastMove = false;
+        f.RepaintMain();
         QCOMPARE(PixelAt(f.pbBoard, PixelOf(f, 3, 4)), kBlueRgb);
         // The right button never plays.
         Click(f, 6, 6, Qt::RightButton);

@@ -53,6 +53,8 @@ class FakeDialogs : public TDialogs {
         QString caption, text;
     };
     std::vector<Box> boxes;
+    QStringList notices;
+    void Notice(QWidget*, const QString&, const QString& text) override { notices << text; }
     void MessageBox(QWidget*, QMessageBox::Icon icon, const QString& caption,
                     const QString& text) override {
         boxes.push_back({icon, caption, text});
