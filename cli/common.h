@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "engine/engine.h"
 #include "engine/types.h"
 #include "model/board.h"
 
@@ -61,6 +62,10 @@ PotentialWeights ParseProfile(const std::string& text, const std::string& option
 
 const char* ColourName(int32_t colour);
 
+// What `suggest` prints for a search: the request's settings, the line, the
+// value, the caption and the counters.
+nlohmann::ordered_json SuggestionJson(const SearchRequest& request, const SearchResult& result);
+
 // One line, with ", " and ": " between the parts.
 std::string JsonLine(const nlohmann::ordered_json& value);
 
@@ -81,5 +86,6 @@ void AddPotentialsCommand(CLI::App& app);
 void AddPlayCommands(CLI::App& app);
 void AddEvolveCommand(CLI::App& app);
 void AddBenchCommand(CLI::App& app);
+void AddAnalyseCommand(CLI::App& app);
 
 }  // namespace qv::cli

@@ -24,8 +24,25 @@ struct EvolveOptions {
     std::optional<uint32_t> seed;
     int32_t rounds = 100;
     std::string trace;
+    std::string summary;
     int32_t jobs = 1;
 };
+
+// One JSON line a round: the genes' means and ranges, the top of the ladder.
+std::string SummaryLine(const RoundSummary& s) {
+    nlohmann::ordered_json genes = nlohmann::ordered_json::array();
+    for (const GeneRange& g : s.genes)
+        genes.push_back({{"gene", g.gene}, {"mean", g.mean}, {"min", g.min}, {"max", g.max}});
+    const ProfileView top(s.top);
+    nlohmann::ordered_json out;
+    out["round"] = s.round;
+    out["genes"] = genes;
+    out["top"] = {{"identity", top.Identity()},
+                  {"wins", top.Wins()},
+                  {"losses", top.Losses()},
+                  {"profile", s.top}};
+    return JsonLine(out);
+}
 
 int PlayOne(const EngineProfile& red, const EngineProfile& blue) {
     Engine engine;
@@ -87,6 +104,17 @@ void Run(const EvolveOptions& o) {
     // An interrupt halts the run as Cancel does: the trace ends with "End".
     hooks.cancelRequested = Interrupted;
     TraceFile trace(path);
+    std::optional<TraceFile> summary;
+    if (!o.summary.empty()) {
+        try {
+            summary.emplace(o.summary, "\n");
+        } catch (const GameError& e) {
+            throw UsageError("--summary " + o.summary + ": " + e.what());
+        }
+        hooks.roundSummary = [&summary](int round, const Population& population) {
+            summary->Line(SummaryLine(SummariseRound(round, population)));
+        };
+    }
     CatchInterrupts();
     const bool completed = RunEvolution(seed, o.rounds, trace, hooks);
     progress.Done(completed);
@@ -107,6 +135,9 @@ void AddEvolveCommand(CLI::App& app) {
     AddInteger(*command, "--rounds", o->rounds, 1, 1000000,
                "rounds of ten games, 1..1000000 (default 100)");
     AddText(*command, "--trace", o->trace, "trace file (default: " + DefaultTracePath() + ")");
+    AddText(*command, "--summary", o->summary,
+            "also write one JSON line a round: the genes' means and ranges, the top of the "
+            "ladder");
     AddInteger(*command, "--jobs", o->jobs, 1, 64,
                "threads playing the games of a round, 1..64 (default 1)");
     command->callback([o] {

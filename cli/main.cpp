@@ -25,6 +25,7 @@ int Run(int argc, char** argv) {
     qv::cli::AddEvolveCommand(app);
     app.set_version_flag("--version", "quadrivane-cli " QUADRIVANE_VERSION);
     qv::cli::AddBenchCommand(app);
+    qv::cli::AddAnalyseCommand(app);
 
     try {
         app.parse(argc, argv);

@@ -38,6 +38,12 @@ void Run(const SuggestOptions& o) {
         if (Interrupted()) engine.Cancel();
     });
 
+    std::cout << JsonLine(SuggestionJson(request, s)) << "\n";
+}
+
+}  // namespace
+
+nlohmann::ordered_json SuggestionJson(const SearchRequest& request, const SearchResult& s) {
     nlohmann::ordered_json line = nlohmann::ordered_json::array();
     for (int i = 1; i <= 16 && s.line[i].column != -1; ++i) {
         const ScoredMove& m = s.line[i];
@@ -47,10 +53,10 @@ void Run(const SuggestOptions& o) {
                         {"score", Whole(m.score)}});
     }
     nlohmann::ordered_json out;
-    out["colour"] = ColourName(colour);
-    out["depth"] = o.depth;
-    out["width"] = o.width;
-    out["full_width"] = o.fullWidth;
+    out["colour"] = ColourName(request.colour);
+    out["depth"] = request.depth;
+    out["width"] = request.width;
+    out["full_width"] = request.fullWidth;
     out["line"] = line;
     out["value"] = Whole(s.value);
     out["caption"] = s.caption;
@@ -58,10 +64,8 @@ void Run(const SuggestOptions& o) {
     out["root_moves"] = s.rootMoves;
     out["elapsed_ms"] = std::round(s.elapsedMs * 1000.0) / 1000.0;
     if (s.cancelled) out["cancelled"] = true;
-    std::cout << JsonLine(out) << "\n";
+    return out;
 }
-
-}  // namespace
 
 void AddSuggestCommand(CLI::App& app) {
     auto* command =

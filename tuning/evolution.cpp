@@ -101,6 +101,26 @@ std::string EliminationLine(const EngineProfile& p) {
                   p[kWins], p[kLosses]);
 }
 
+RoundSummary SummariseRound(int round, const Population& population) {
+    RoundSummary s;
+    s.round = round;
+    for (size_t i = 0; i < kPlayingWeights.size(); ++i) {
+        GeneRange& g = s.genes[i];
+        g.gene = kPlayingWeights[i];
+        g.min = g.max = population[1][g.gene];
+        int64_t sum = 0;
+        for (int k = 1; k <= kPopulation; ++k) {
+            const int32_t v = population[k][g.gene];
+            sum += v;
+            g.min = std::min(g.min, v);
+            g.max = std::max(g.max, v);
+        }
+        g.mean = static_cast<double>(sum) / kPopulation;
+    }
+    s.top = population[1];
+    return s;
+}
+
 bool RunEvolution(uint32_t seed, int rounds, TraceFile& trace, const EvolutionHooks& hooks) {
     trace.Line("Begin");
     int32_t nextIdentity = 1;
@@ -162,6 +182,7 @@ bool RunEvolution(uint32_t seed, int rounds, TraceFile& trace, const EvolutionHo
         }
         trace.Line("");
         for (int k = 1; k <= kPopulation; ++k) trace.Line(PopulationLine(round, k, pop[k]));
+        if (hooks.roundSummary) hooks.roundSummary(round, pop);
         if (hooks.roundFinished) hooks.roundFinished(round);
     }
     trace.Line("End");

@@ -40,9 +40,26 @@ struct EvolutionHooks {
     std::function<bool()> cancelRequested;
     std::function<void()> halted;  // shows "Evolution halted"
     std::function<void(int round)> roundFinished;
+    // After each round, the population as the trace lists it.
+    std::function<void(int round, const Population& population)> roundSummary;
 };
 
 class TraceFile;
+
+// A round's population in figures: per gene (3..8 and 13..15) the mean and
+// range, and the individual at the top of the ladder.
+struct GeneRange {
+    int gene = 0;
+    double mean = 0;
+    int32_t min = 0;
+    int32_t max = 0;
+};
+struct RoundSummary {
+    int round = 0;
+    std::array<GeneRange, 9> genes{};
+    EngineProfile top{};
+};
+RoundSummary SummariseRound(int round, const Population& population);
 
 // Runs the ladder evolution for the given number of rounds, writing the trace.
 // Returns false when it was halted.

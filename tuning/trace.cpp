@@ -10,7 +10,7 @@
 
 namespace qv {
 
-TraceFile::TraceFile(const std::string& path) {
+TraceFile::TraceFile(const std::string& path, std::string lineEnd) : lineEnd_(std::move(lineEnd)) {
     const int fd = OpenFile(path, O_WRONLY | O_CREAT | O_TRUNC);
     file_ = ::fdopen(fd, "wb");
     if (!file_) {
@@ -28,7 +28,8 @@ void TraceFile::Line(const std::string& text) {
     if (!file_) throw GameError(IoErrorText(103));  // file not open
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() ||
-        std::fwrite("\r\n", 1, 2, file_) != 2 || std::fflush(file_) != 0) {
+        std::fwrite(lineEnd_.data(), 1, lineEnd_.size(), file_) != lineEnd_.size() ||
+        std::fflush(file_) != 0) {
         const int err = errno ? errno : EIO;
         std::fclose(file_);
         file_ = nullptr;

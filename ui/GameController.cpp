@@ -374,6 +374,7 @@ void GameController::RunEvolution() {
     if (work_ != LongWork::None) return;
     runner_.SearchEngine().ClearStop();
     Begin(LongWork::Evolution);
+    emit evolutionStarted(EvolutionRounds);
     const uint32_t seed = EvolutionSeed ? *EvolutionSeed : TimeOfDaySeed();
     const std::string path = TracePath.empty() ? DefaultTracePath() : TracePath;
     const int rounds = EvolutionRounds;
@@ -384,10 +385,14 @@ void GameController::RunEvolution() {
         try {
             TraceFile trace(path);
             EvolutionHooks hooks;
-            hooks.gameStarting = [this](int round, int, int32_t redId, int32_t blueId) {
-                runner_.Deliver([this, round, redId, blueId] {
-                    emit evolutionGameStarting(round, redId, blueId);
+            hooks.gameStarting = [this](int round, int game, int32_t redId, int32_t blueId) {
+                runner_.Deliver([this, round, game, redId, blueId] {
+                    emit evolutionGameStarting(round, game, redId, blueId);
                 });
+            };
+            hooks.roundSummary = [this](int round, const Population& population) {
+                const RoundSummary summary = SummariseRound(round, population);
+                runner_.Deliver([this, summary] { emit evolutionRoundFinished(summary); });
             };
             EngineGameHooks gameHooks;
             gameHooks.searchStarting = [this] {
@@ -413,6 +418,50 @@ void GameController::RunEvolution() {
             End();
         });
     });
+}
+
+void GameController::AnalyseGame() {
+    if (work_ != LongWork::None) return;
+    std::vector<Point> moves;
+    for (int n = 1; n <= game_.MoveCount && n <= 64 && game_.MoveHistory[n].column != 0; ++n)
+        moves.push_back(game_.MoveHistory[n]);
+    analysed_ = moves;
+    AnalysisSettings settings;
+    settings.blue = SearchParameters(Settings(), Blue);
+    settings.red = SearchParameters(Settings(), Red);
+    settings.weights = weights_;
+    runner_.SearchEngine().ClearStop();
+    Begin(LongWork::Analysis);
+    emit analysisStarted(static_cast<int>(moves.size()));
+    PostJob([this, moves, settings] {
+        QElapsedTimer timer;
+        timer.start();
+        const auto positions = qv::AnalyseGame(
+            runner_.SearchEngine(), moves, settings, [this](const PositionAnalysis& p) {
+                runner_.Deliver([this, p] { emit analysisPosition(p); });
+            });
+        const bool complete = positions.size() == moves.size() + 1;
+        const double seconds = timer.elapsed() / 1000.0;
+        runner_.Deliver([this, complete, seconds] {
+            emit analysisFinished(complete, seconds);
+            End();
+        });
+    });
+}
+
+bool GameController::GoToMove(int32_t moves) {
+    if (Tuning() || ComputerThinking() || moves < 0 ||
+        moves > static_cast<int32_t>(analysed_.size()))
+        return false;
+    // Only while the history still holds the analysed game.
+    for (size_t i = 0; i < analysed_.size(); ++i)
+        if (!(game_.MoveHistory[i + 1] == analysed_[i])) return false;
+    while (game_.MoveCount > moves && game_.TakeBackMove()) {
+    }
+    while (game_.MoveCount < moves && game_.RedoMove()) {
+    }
+    Changed(true);
+    return game_.MoveCount == moves;
 }
 
 void GameController::Cancel() {

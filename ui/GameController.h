@@ -17,13 +17,15 @@
 #include "engine/engine.h"
 #include "model/game.h"
 #include "model/settings.h"
+#include "tuning/analysis.h"
+#include "tuning/evolution.h"
 #include "ui/EngineRunner.h"
 
 namespace qv::ui {
 
 // The kinds of long work; at most one runs at a time. ComputerMove is the
 // computer's search for the colour it plays, and the pause before its move.
-enum class LongWork { None, Suggestion, ComputerMove, EngineGame, Evolution };
+enum class LongWork { None, Suggestion, ComputerMove, Analysis, EngineGame, Evolution };
 
 // The live game and everything done to it: moves and take-backs, setup edits
 // and the Shift preview, suggestions, engine games and the evolution. Long
@@ -107,6 +109,15 @@ class GameController : public QObject {
     bool CanPlaySuggestedMove() const;
     void PlaySuggestedMove();
 
+    // ---- analysis ----
+    // Analyses the history's moves 1 to MoveCount, each position with its
+    // side to move's search settings; the positions arrive one by one.
+    void AnalyseGame();
+    // Takes the board through the history (take-backs or redos) to the
+    // position after this many moves of the analysed game; false when the
+    // history no longer holds that game.
+    bool GoToMove(int32_t moves);
+
     // ---- long work ----
     void Suggest(int32_t colour);
     void PlayRound();
@@ -144,7 +155,12 @@ class GameController : public QObject {
     void suggestionFinished();
     // The common settings switched to full width at depth 5.
     void fullWidthSwitched();
-    void evolutionGameStarting(int round, int redId, int blueId);
+    void evolutionStarted(int rounds);
+    void evolutionGameStarting(int round, int game, int redId, int blueId);
+    void evolutionRoundFinished(const qv::RoundSummary& summary);
+    void analysisStarted(int moves);
+    void analysisPosition(const qv::PositionAnalysis& position);
+    void analysisFinished(bool complete, double seconds);
     void evolutionHalted();
     void workFailed(const QString& message);
 
@@ -186,6 +202,7 @@ class GameController : public QObject {
     QElapsedTimer sinceMove_;  // since the last move entered the history
     QTimer computerTimer_;
     bool computerCancelled_ = false;
+    std::vector<Point> analysed_;  // the moves of the game last analysed
     Point dragPoint_;
 
     std::deque<std::array<int32_t, 3>> queuedMoves_;

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolButton>
 #include <exception>
@@ -19,10 +20,12 @@
 #include "engine/report.h"
 #include "model/savedgame.h"
 #include "model/scoring.h"
+#include "ui/AnalysisForm.h"
 #include "ui/BevelPanel.h"
 #include "ui/BoardView.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorReport.h"
+#include "ui/EvolutionForm.h"
 #include "ui/GlyphIcons.h"
 #include "ui/Settings.h"
 #include "ui/Stats.h"
@@ -104,6 +107,42 @@ const TSettings& TForm1::Settings() const {
     return Controller.Settings();
 }
 
+void TForm1::SetPictureWindows(TAnalysisForm* analysis, TEvolutionForm* evolution) {
+    AnalysisForm = analysis;
+    EvolutionForm = evolution;
+    if (analysis) {
+        connect(analysis, &TAnalysisForm::moveChosen, this,
+                [this](int moves) { Controller.GoToMove(moves); });
+        connect(analysis, &TAnalysisForm::cancelClicked, this, [this] {
+            if (Controller.Work() == LongWork::Analysis) Controller.Cancel();
+        });
+        connect(&Controller, &GameController::analysisStarted, analysis, &TAnalysisForm::Begin);
+        connect(&Controller, &GameController::analysisPosition, analysis,
+                &TAnalysisForm::AddPosition);
+        connect(&Controller, &GameController::analysisFinished, analysis, &TAnalysisForm::Finish);
+    }
+    if (evolution) {
+        connect(&Controller, &GameController::evolutionStarted, evolution,
+                [this, evolution](int rounds) {
+                    evolution->Begin(rounds);
+                    ShowBeside(evolution);
+                });
+        connect(
+            &Controller, &GameController::evolutionGameStarting, evolution,
+            [evolution](int round, int game, int, int) { evolution->GameStarting(round, game); });
+        connect(&Controller, &GameController::evolutionRoundFinished, evolution,
+                &TEvolutionForm::RoundFinished);
+        connect(&Controller, &GameController::evolutionHalted, evolution, &TEvolutionForm::Halted);
+        connect(&Controller, &GameController::workEnded, evolution, [this, evolution](LongWork w) {
+            if (w == LongWork::Evolution && !evolutionHalted_) evolution->Finished();
+        });
+        connect(&Controller, &GameController::evolutionStarted, this,
+                [this] { evolutionHalted_ = false; });
+        connect(&Controller, &GameController::evolutionHalted, this,
+                [this] { evolutionHalted_ = true; });
+    }
+}
+
 void TForm1::ConnectController() {
     connect(&Controller, &GameController::boardChanged, this, &TForm1::RepaintMain);
     connect(&Controller, &GameController::turnChanged, this, &TForm1::RepaintStatusBar);
@@ -115,7 +154,7 @@ void TForm1::ConnectController() {
         if (Form2 && Form2->CurrentSettings) Form2->DisplaySettings(*Form2->CurrentSettings);
     });
     connect(&Controller, &GameController::evolutionGameStarting, this,
-            [this](int round, int redId, int blueId) {
+            [this](int round, int, int redId, int blueId) {
                 Label2->setText(QString::asprintf("%d: %d vs. %d", round, redId, blueId));
             });
     connect(&Controller, &GameController::evolutionHalted, this, [this] {
@@ -219,6 +258,9 @@ void TForm1::BuildMenu() {
     PlaySuggestedMove1 =
         item(game, QStringLiteral("Play Suggested Move"), &TForm1::PlaySuggestedMove1Click);
     PlaySuggestedMove1->setEnabled(false);
+    game->addSeparator();
+    AnalyseGame1 = item(game, QStringLiteral("Analyse Game"), &TForm1::AnalyseGame1Click);
+    ShowAnalysis1 = item(game, QStringLiteral("Show Analysis"), &TForm1::ShowAnalysis1Click);
     QMenu* temp = bar->addMenu(QStringLiteral("Temp"));
     GetPotentials1 = item(temp, QStringLiteral("Get Potentials"), &TForm1::GetPotentials1Click);
     GetBluePotentials1 =
@@ -365,7 +407,8 @@ void TForm1::SetCommandsEnabled(bool enabled) {
 void TForm1::WorkStarted(LongWork work) {
     pbrThink->setValue(0);
     UpdateGameMenu();
-    if (work == LongWork::Suggestion || work == LongWork::ComputerMove) {
+    if (work == LongWork::Suggestion || work == LongWork::ComputerMove ||
+        work == LongWork::Analysis) {
         // Only the suggestion buttons and the other long work wait for it.
         bbRed->setEnabled(false);
         bbBlue->setEnabled(false);
@@ -385,7 +428,8 @@ void TForm1::WorkStarted(LongWork work) {
 
 void TForm1::WorkEnded(LongWork work) {
     UpdateGameMenu();
-    if (work == LongWork::Suggestion || work == LongWork::ComputerMove) {
+    if (work == LongWork::Suggestion || work == LongWork::ComputerMove ||
+        work == LongWork::Analysis) {
         bbRed->setEnabled(true);
         bbBlue->setEnabled(true);
         PlayRound1->setEnabled(true);
@@ -644,7 +688,36 @@ void TForm1::PlaySuggestedMove1Click() {
     Controller.PlaySuggestedMove();
 }
 
+void TForm1::AnalyseGame1Click() {
+    if (Controller.Work() != LongWork::None) return;
+    ShowAnalysis1Click();
+    Controller.AnalyseGame();
+}
+
+void TForm1::ShowAnalysis1Click() {
+    if (AnalysisForm) ShowBeside(AnalysisForm);
+}
+
+void TForm1::ShowBeside(QWidget* window) {
+    if (!window->property("placed").toBool()) {
+        window->setProperty("placed", true);
+        const QRect frame = frameGeometry();
+        QPoint at(frame.right() + 8, frame.top());
+        if (const QScreen* screen = this->screen()) {
+            const QRect room = screen->availableGeometry();
+            if (at.x() + window->width() > room.right())
+                at.setX(std::max(room.left(), frame.left() - 8 - window->frameGeometry().width()));
+            at.setY(std::clamp(at.y(), room.top(),
+                               std::max(room.top(), room.bottom() - window->height())));
+        }
+        window->move(at);
+    }
+    window->show();
+    window->raise();
+}
+
 void TForm1::UpdateGameMenu() {
+    AnalyseGame1->setEnabled(Controller.Work() == LongWork::None);
     ComputerPlaysBlue1->setChecked(Controller.ComputerPlays(Blue));
     ComputerPlaysRed1->setChecked(Controller.ComputerPlays(Red));
     PlaySuggestedMove1->setEnabled(Controller.CanPlaySuggestedMove());

@@ -23,6 +23,8 @@ namespace qv::ui {
 
 class TBevelPanel;
 class TBoardView;
+class TAnalysisForm;
+class TEvolutionForm;
 class TForm2;
 class TStatsForm;
 class TTestForm;
@@ -39,6 +41,7 @@ class TForm1 : public QMainWindow {
 
     // Set once all four windows exist.
     void SetWindows(TForm2* form2, TStatsForm* stats, TTestForm* test);
+    void SetPictureWindows(TAnalysisForm* analysis, TEvolutionForm* evolution);
 
     GameController Controller;
     // The controller's game, for reading.
@@ -51,6 +54,8 @@ class TForm1 : public QMainWindow {
     TForm2* Form2 = nullptr;
     TStatsForm* StatsForm = nullptr;
     TTestForm* TestForm = nullptr;
+    TAnalysisForm* AnalysisForm = nullptr;
+    TEvolutionForm* EvolutionForm = nullptr;
 
     // The settings dialog's record; the defaults until the dialog exists.
     const TSettings& Settings() const;
@@ -92,6 +97,8 @@ class TForm1 : public QMainWindow {
     QAction* ComputerPlaysBlue1;
     QAction* ComputerPlaysRed1;
     QAction* PlaySuggestedMove1;
+    QAction* AnalyseGame1;
+    QAction* ShowAnalysis1;
     // Keyboard only: the buttons' own commands.
     QAction* Undo1;
     QAction* Redo1;
@@ -115,6 +122,8 @@ class TForm1 : public QMainWindow {
     void ComputerPlaysBlue1Click();
     void ComputerPlaysRed1Click();
     void PlaySuggestedMove1Click();
+    void AnalyseGame1Click();
+    void ShowAnalysis1Click();
 
     void Blue1Click();
     void Red1Click();
@@ -157,9 +166,12 @@ class TForm1 : public QMainWindow {
     void SuggestionFinished();
     // "Play Suggested Move" and the "Computer Plays" check marks follow the controller.
     void UpdateGameMenu();
+    // Shows a picture window, beside this one the first time.
+    void ShowBeside(QWidget* window);
     void ShowListing(const std::vector<std::string>& lines);
 
     bool closing_ = false;
+    bool evolutionHalted_ = false;
 
     QLabel* statusPanels_[4] = {};
     QWidget* client_ = nullptr;

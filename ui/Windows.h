@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "ui/AnalysisForm.h"
+#include "ui/EvolutionForm.h"
 #include "ui/Main.h"
 #include "ui/Settings.h"
 #include "ui/Stats.h"
@@ -17,6 +19,9 @@ struct TWindows {
     std::unique_ptr<TForm2> Form2;
     std::unique_ptr<TStatsForm> StatsForm;
     std::unique_ptr<TTestForm> TestForm;
+    // Beyond the four: the pictures of an analysis and of the evolution.
+    std::unique_ptr<TAnalysisForm> AnalysisForm;
+    std::unique_ptr<TEvolutionForm> EvolutionForm;
 };
 
 TWindows CreateWindows();

@@ -181,7 +181,7 @@ TEST(Cli, BadInputExitsTwoWithAMessage) {
 }
 
 TEST(Cli, HelpOnEverySubcommand) {
-    for (const char* command : {"", "score", "suggest", "potentials"}) {
+    for (const char* command : {"", "score", "suggest", "potentials", "analyse"}) {
         const CliRun run = Cli(std::string(command) + " --help");
         EXPECT_EQ(run.code, 0) << command;
         EXPECT_NE(run.out.find("Usage"), std::string::npos) << command;
@@ -502,3 +502,61 @@ TEST(CliSignals, EvolveEndsItsTraceAsAHaltedRun) {
 }
 
 }  // namespace
+
+// Each position's "suggestion" is what suggest prints for that position and
+// its side to move; "played" says what led there and what it gave away.
+TEST(CliAnalyse, EveryPositionIsSuggestsOutput) {
+    const std::string dir = QUADRIVANE_CLI_TEST_DIR;
+    const std::string game = dir + "/analyse-" + std::to_string(getpid()) + ".qdv";
+    std::ofstream(game, std::ios::binary) << "D,4\r\nE,5\r\nC,3\r\n";
+    const nlohmann::json a = Json(Cli("analyse --depth 4 --game '" + game + "'"));
+    EXPECT_EQ(a["depth"], 4);
+    EXPECT_EQ(a["width"], 3);
+    ASSERT_EQ(a["positions"].size(), 4u);
+    const char* boards[] = {"", "D,4", "D,4\r\nE,5", "D,4\r\nE,5\r\nC,3"};
+    for (int k = 0; k < 4; ++k) {
+        const nlohmann::json& p = a["positions"][k];
+        EXPECT_EQ(p["moves"], k);
+        const std::string colour = k % 2 == 0 ? "blue" : "red";
+        EXPECT_EQ(p["to_move"], colour);
+        const std::string prefix = dir + "/prefix-" + std::to_string(getpid()) + ".qdv";
+        std::ofstream(prefix, std::ios::binary) << boards[k] << (k ? "\r\n" : "");
+        nlohmann::json s =
+            Json(Cli("suggest --depth 4 --colour " + colour + " --game '" + prefix + "'"));
+        nlohmann::json got = p["suggestion"];
+        s.erase("elapsed_ms");
+        got.erase("elapsed_ms");
+        EXPECT_EQ(got, s) << k;
+        if (k == 0) {
+            EXPECT_FALSE(p.contains("played"));
+        } else {
+            const int before = a["positions"][k - 1]["suggestion"]["value"];
+            EXPECT_EQ(p["played"]["loss"], before + static_cast<int>(s["value"]));
+            EXPECT_EQ(p["played"]["colour"], k % 2 == 1 ? "blue" : "red");
+        }
+        std::remove(prefix.c_str());
+    }
+    EXPECT_EQ(a["positions"][1]["played"]["point"], "D,4");
+    std::remove(game.c_str());
+}
+
+TEST(CliEvolve, SummaryHasALinePerRound) {
+    const std::string dir = QUADRIVANE_CLI_TEST_DIR;
+    const std::string trace = dir + "/strace-" + std::to_string(getpid()) + ".txt";
+    const std::string summary = dir + "/summary-" + std::to_string(getpid()) + ".jsonl";
+    const CliRun run =
+        Cli("evolve --seed 7 --rounds 2 --trace '" + trace + "' --summary '" + summary + "'");
+    ASSERT_EQ(run.code, 0) << run.err;
+    const std::vector<std::string> lines = Lines(Slurp(summary));
+    ASSERT_EQ(lines.size(), 2u);
+    const nlohmann::json second = nlohmann::json::parse(lines[1]);
+    EXPECT_EQ(second["round"], 2);
+    ASSERT_EQ(second["genes"].size(), 9u);
+    for (const auto& g : second["genes"]) {
+        EXPECT_LE(g["min"].get<double>(), g["mean"].get<double>());
+        EXPECT_LE(g["mean"].get<double>(), g["max"].get<double>());
+    }
+    EXPECT_EQ(second["top"]["profile"].size(), 16u);
+    std::remove(trace.c_str());
+    std::remove(summary.c_str());
+}

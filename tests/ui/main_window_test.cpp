@@ -90,7 +90,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(seen,
                  (QStringList{"File: New, Save, Load",
                               "Options: Settings..., Show Statistics, Setup Mode",
-                              "Game: Computer Plays Blue, Computer Plays Red, Play Suggested Move",
+                              "Game: Computer Plays Blue, Computer Plays Red, Play Suggested Move, , Analyse Game, "
+                              "Show Analysis",
                               "Temp: Get Potentials, Get Blue Potentials, Get Red Potentials, "
                               "Play Round, Run Genetic Algorithm"}));
         QVERIFY(f.SetupMode1->isCheckable());

@@ -1,0 +1,92 @@
+// analyse: every position of a saved game searched for its side to move, and
+// what each move gave away.
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "cli/common.h"
+#include "model/savedgame.h"
+#include "tuning/analysis.h"
+
+namespace qv::cli {
+namespace {
+
+struct AnalyseOptions {
+    std::string game;
+    int32_t depth = 11;
+    int32_t width = 3;
+    bool fullWidth = false;
+    std::string weights;
+};
+
+nlohmann::ordered_json PositionJson(const PositionAnalysis& p) {
+    nlohmann::ordered_json out;
+    out["moves"] = p.moves;
+    out["to_move"] = ColourName(p.toMove);
+    out["red"] = p.red;
+    out["blue"] = p.blue;
+    if (p.moves > 0) {
+        nlohmann::ordered_json played;
+        played["point"] = PointName(p.played.column, p.played.row);
+        played["column"] = p.played.column;
+        played["row"] = p.played.row;
+        played["colour"] = ColourName(p.playedColour);
+        played["loss"] = p.loss ? nlohmann::ordered_json(*p.loss) : nlohmann::ordered_json();
+        out["played"] = played;
+    }
+    out["suggestion"] = SuggestionJson(p.request, p.suggestion);
+    return out;
+}
+
+void Run(const AnalyseOptions& o) {
+    std::vector<Point> moves;
+    try {
+        moves = LoadGameFile(o.game);
+    } catch (const GameError& e) {
+        throw UsageError("--game " + o.game + ": " + e.what());
+    }
+    AnalysisSettings settings;
+    settings.blue = settings.red = SearchChoice{o.fullWidth, o.width, o.depth};
+    settings.weights = ParseWeights(o.weights);
+
+    Engine engine;
+    CatchInterrupts();
+    const bool tty = ::isatty(2) != 0;
+    const size_t total = moves.size() + 1;
+    const std::vector<PositionAnalysis> positions =
+        AnalyseGame(engine, moves, settings, [&](const PositionAnalysis& p) {
+            std::fprintf(stderr, "%sposition %d/%zu%s", tty ? "\r" : "", p.moves + 1, total,
+                         tty ? "   " : "\n");
+            std::fflush(stderr);
+            if (Interrupted()) engine.Cancel();
+        });
+    if (tty) std::fprintf(stderr, "\n");
+
+    nlohmann::ordered_json out;
+    out["depth"] = o.depth;
+    out["width"] = o.width;
+    out["full_width"] = o.fullWidth;
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const PositionAnalysis& p : positions) list.push_back(PositionJson(p));
+    out["positions"] = list;
+    if (positions.size() < total) out["cancelled"] = true;
+    std::cout << JsonLine(out) << "\n";
+}
+
+}  // namespace
+
+void AddAnalyseCommand(CLI::App& app) {
+    auto* command = app.add_subcommand(
+        "analyse", "search every position of a saved game for its side to move, as suggest does");
+    auto o = std::make_shared<AnalyseOptions>();
+    AddText(*command, "--game", o->game, "the saved game")->required();
+    AddInteger(*command, "--depth", o->depth, 1, 15, "search depth in plies, 1..15 (default 11)");
+    AddInteger(*command, "--width", o->width, 1, 64,
+               "candidates tried at inner nodes, 1..64 (default 3)");
+    command->add_flag("--full-width", o->fullWidth, "search every empty point at every node");
+    AddWeightsOption(*command, o->weights);
+    command->callback([o] { Run(*o); });
+}
+
+}  // namespace qv::cli

@@ -1,0 +1,107 @@
+#include "tuning/analysis.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/evaluate.h"
+#include "model/scoring.h"
+
+namespace qv {
+
+std::optional<int32_t> MoveLoss(float before, float after) {
+    if (IsDecided(before) || IsDecided(after)) return std::nullopt;
+    return static_cast<int32_t>(before + after);
+}
+
+bool IsDecided(float value) {
+    return std::fabs(value) >= kDecided;
+}
+
+float BlueSideValue(const PositionAnalysis& p) {
+    const float v = p.suggestion.value;
+    return p.toMove == Red ? -v : v;
+}
+
+std::vector<PositionAnalysis> AnalyseGame(
+    Engine& engine, const std::vector<Point>& moves, const AnalysisSettings& settings,
+    const std::function<void(const PositionAnalysis&)>& done) {
+    std::vector<PositionAnalysis> out;
+    Board board;
+    for (size_t k = 0; k <= moves.size(); ++k) {
+        PositionAnalysis p;
+        p.moves = static_cast<int32_t>(k);
+        if (k > 0) {
+            p.played = moves[k - 1];
+            p.playedColour = ColourOfMove(p.moves);
+            board(p.played.column, p.played.row) = p.playedColour;
+        }
+        p.toMove = ColourOfMove(p.moves + 1);
+        p.red = TotalScore(Red, board);
+        p.blue = TotalScore(Blue, board);
+        const SearchChoice& choice = settings.For(p.toMove);
+        p.request.position = board;
+        p.request.colour = p.toMove;
+        p.request.depth = choice.depth;
+        p.request.width = choice.width;
+        p.request.fullWidth = choice.fullWidth;
+        p.request.weights = settings.weights;
+        p.request.lineEnd = choice.depth;
+        p.suggestion = engine.Search(p.request);
+        // A search cut short is not this position's value.
+        if (engine.AbortRequested() || engine.CancelRequested()) break;
+        if (k > 0) p.loss = MoveLoss(out.back().suggestion.value, p.suggestion.value);
+        out.push_back(p);
+        if (done) done(out.back());
+    }
+    return out;
+}
+
+AnalysisChart ChartOf(const std::vector<PositionAnalysis>& positions) {
+    AnalysisChart c;
+    double low = -20, high = 20;
+    for (const PositionAnalysis& p : positions) {
+        const float v = BlueSideValue(p);
+        if (!IsDecided(v)) {
+            low = std::min(low, static_cast<double>(v));
+            high = std::max(high, static_cast<double>(v));
+        }
+        high = std::max(high, static_cast<double>(std::max(p.red, p.blue)));
+    }
+    // A little room, so the edge marks stand clear of the lines, and round
+    // numbers for the labels.
+    const double margin = (high - low) * 0.05;
+    for (double step : {5.0, 10.0, 20.0, 25.0, 50.0, 100.0, 200.0, 250.0, 500.0, 1000.0}) {
+        c.step = step;
+        if ((high - low + 2 * margin) / step <= 8) break;
+    }
+    c.low = std::floor((low - margin) / c.step) * c.step;
+    c.high = std::ceil((high + margin) / c.step) * c.step;
+    for (const PositionAnalysis& p : positions) {
+        const double x = p.moves;
+        const float v = BlueSideValue(p);
+        if (IsDecided(v))
+            c.value.push_back({x, v > 0 ? c.high : c.low, true});
+        else
+            c.value.push_back({x, v, false});
+        c.red.push_back({x, static_cast<double>(p.red), false});
+        c.blue.push_back({x, static_cast<double>(p.blue), false});
+    }
+    return c;
+}
+
+std::vector<Mistake> Mistakes(const std::vector<PositionAnalysis>& positions, int32_t threshold) {
+    std::vector<Mistake> out;
+    for (size_t k = 1; k < positions.size(); ++k) {
+        const PositionAnalysis& p = positions[k];
+        if (!p.loss || *p.loss < threshold) continue;
+        const ScoredMove& best = positions[k - 1].suggestion.line[1];
+        std::string text =
+            std::to_string(p.moves) + ". " + PointName(p.played.column, p.played.row) + " (" +
+            (p.playedColour == Red ? "Red" : "Blue") + ") gave away " + std::to_string(*p.loss);
+        if (OnBoard(best.column, best.row)) text += "; best " + PointName(best.column, best.row);
+        out.push_back({p.moves, text});
+    }
+    return out;
+}
+
+}  // namespace qv
