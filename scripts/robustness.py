@@ -16,7 +16,19 @@ import time
 
 from Xlib import X, display, protocol
 
-KNOWN = {"Quadrivane", "Quadrivane Stats", "Quadrivane Settings", "Testing Data"}
+# The program's own windows besides the main one; any other window (a box, a
+# file dialog, a notice) is a dialog to answer.
+KNOWN = {"Quadrivane Stats", "Quadrivane Settings", "Testing Data", "Quadrivane Analysis",
+         "Quadrivane Evolution"}
+
+
+def is_main(w):
+    # Boxes share the main window's caption; the main window is the tall one.
+    return w[1] == "Quadrivane" and w[5] > 200
+
+
+def dialogs_of(wins):
+    return [w for w in wins if not w[6] and not is_main(w) and w[1] not in KNOWN]
 
 
 def run(*args):
@@ -83,7 +95,7 @@ def main():
     rng = random.Random(seed)
     disp = ":%d" % (90 + os.getpid() % 9)
     home = tempfile.mkdtemp(prefix="qv-robust-")
-    xvfb = subprocess.Popen(["Xvfb", disp, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+    xvfb = subprocess.Popen(["Xvfb", disp, "-screen", "0", "1600x900x24", "-nolisten", "tcp"],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     env = dict(os.environ, DISPLAY=disp, HOME=home, QT_QPA_PLATFORM="xcb")
     os.environ["DISPLAY"] = disp
@@ -104,7 +116,7 @@ def main():
         proc = subprocess.Popen(wrapper + [program], env=env, stdout=log, stderr=log)
         main_win = None
         for _ in range(200):
-            main_win = next((w for w in scr.windows() if w[1] == "Quadrivane"), None)
+            main_win = next((w for w in scr.windows() if is_main(w)), None)
             if main_win:
                 break
             time.sleep(0.05)
@@ -119,8 +131,8 @@ def main():
                 print("the program died during the run, exit code %s" % proc.returncode)
                 return 1
             wins = scr.windows()
-            main_win = next((w for w in wins if w[1] == "Quadrivane" and w[4] > 150), main_win)
-            extra = [w for w in wins if w[1] not in KNOWN and not w[6]]
+            main_win = next((w for w in wins if is_main(w)), main_win)
+            extra = dialogs_of(wins)
             if extra:  # a dialog: answer it the way a hurried person would
                 w = extra[-1]
                 if rng.random() < 0.7:
@@ -133,8 +145,8 @@ def main():
             _, _, mx, my, mw, mh, _ = main_win
             r = rng.random()
             if r < 0.15:
-                # Menu bar: File, Options, Temp from the left.
-                title_x = mx + rng.choice([18, 62, 110])
+                # Menu bar: File, Options, Game, Temp from the left.
+                title_x = mx + rng.choice([18, 62, 110, 151])
                 click(title_x, my + 10)
                 time.sleep(0.25)
                 popups = [w for w in scr.windows() if w[6] and w[4] > 40]
@@ -163,13 +175,13 @@ def main():
         run("import", "-display", disp, "-window", "root", shot)
         # Answer what is still open, then close the main window.
         for _ in range(20):
-            extra = [w for w in scr.windows() if w[1] not in KNOWN and not w[6]]
+            extra = dialogs_of(scr.windows())
             if not extra:
                 break
             xdo("key", "--window", extra[-1][0].id, "Escape")
             time.sleep(0.2)
         for w in scr.windows():
-            if w[1] == "Quadrivane" and w[4] > 150:
+            if is_main(w):
                 scr.close(w[0])
         try:
             code = proc.wait(timeout=30)
