@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "engine/types.h"
@@ -23,6 +24,35 @@ inline float EvaluatePosition(int32_t Remaining, float Mover, float Other) {
     else if (Mover >= kWinningScore)
         Mover = Mover + static_cast<float>(bonus);
     return Mover - Other;
+}
+
+// The value only grows with the mover's score, so a horizon scan can compare
+// gains instead of values: this is the smallest whole gain g >= 1 with
+// EvaluatePosition(1, Mover + g, Other) >= beta, or kNoGain when none up to
+// kNoGain - 1 does. Mover, Other and beta are whole numbers, as every score
+// and value is.
+constexpr int32_t kNoGain = 1 << 20;
+inline int32_t MinGainReaching(float Mover, float Other, float beta) {
+    // With d the lead after the gain: the other's bonus at d <= -15, the
+    // mover's at d >= 15 once it has the winning score, d itself in between.
+    constexpr int64_t kLead = 15, kScore = 150, kBonus = 1000;
+    const auto mover = static_cast<int64_t>(Mover), other = static_cast<int64_t>(Other);
+    const auto want = static_cast<int64_t>(beta);
+    const int64_t lead = mover - other;
+    const auto atLeastOne = [](int64_t g) { return g < 1 ? int64_t{1} : g; };
+    // The mover's bonus holds for every g >= winFrom.
+    const int64_t winFrom = atLeastOne(std::max(kLead - lead, kScore - mover));
+    int64_t best = std::max(winFrom, want - kBonus - lead);
+    // The other's bonus holds for every g <= lossTo.
+    const bool otherWins = other >= kScore;
+    const int64_t lossTo = -kLead - lead;
+    if (otherWins) {
+        const int64_t g = atLeastOne(want + kBonus - lead);
+        if (g <= lossTo) best = std::min(best, g);
+    }
+    const int64_t plainFrom = std::max(atLeastOne(otherWins ? lossTo + 1 : 1), want - lead);
+    if (plainFrom < winFrom) best = std::min(best, plainFrom);
+    return best >= kNoGain ? kNoGain : static_cast<int32_t>(best);
 }
 
 }  // namespace qv

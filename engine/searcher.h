@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <iterator>
 #include <type_traits>
@@ -100,20 +101,63 @@ struct Searcher {
         }
     }
 
-    // What a node keeps of the board's sums to put back after each move.
+    // What a node keeps of the board's sums to put back after each move: only
+    // what the move and its reply change (the last move's changes are left
+    // for the node's caller to put back). Two plies above the horizon the
+    // reply only marks its moves, so a move changes no states and only its
+    // own colour's gains (and the kept sums only when the reply reads them);
+    // higher up, or without kept sums, everything may change.
     struct Copy {
-        fast::SearchBoard::Sums sums;
+        std::array<uint8_t, kSquareCount> state;
+        int32_t sum[kPoints];
+        int16_t gain[2][kPoints];
+        uint64_t gainers[2];
         int32_t good[kPoints];
+        bool saved = false;   // taken, before the node's first placed move
+        bool placed = false;  // the board holds a placed move's changes
+        bool sums = false;    // ... to the kept sums too
     };
-    template <bool Good>
-    void Save(Copy& copy) const {
-        copy.sums = board.sums;
+    template <fast::Kept K>
+    static constexpr bool Deep(int32_t remaining) {
+        return remaining > 3 || K == fast::Kept::kNone;
+    }
+    template <fast::Kept K, bool Good>
+    void Save(Copy& copy, int32_t colour, bool deep) const {
+        const fast::SearchBoard::Sums& s = board.sums;
+        copy.saved = true;
+        if constexpr (K != fast::Kept::kNone)
+            std::copy(std::begin(s.sum), std::end(s.sum), copy.sum);
+        if (deep) {
+            copy.state = s.state;
+            std::copy(&s.gain[0][0], &s.gain[0][0] + 2 * kPoints, &copy.gain[0][0]);
+            copy.gainers[0] = s.gainers[0];
+            copy.gainers[1] = s.gainers[1];
+        } else {
+            std::copy(std::begin(s.gain[colour - 1]), std::end(s.gain[colour - 1]),
+                      copy.gain[colour - 1]);
+            copy.gainers[colour - 1] = s.gainers[colour - 1];
+        }
         if constexpr (Good) std::copy(std::begin(board.good), std::end(board.good), copy.good);
     }
-    template <bool Good>
-    void Restore(const Copy& copy) {
-        board.sums = copy.sums;
+    // Puts back what the last placed move changed, if anything.
+    template <fast::Kept K, bool Good>
+    void Restore(Copy& copy, int32_t colour, bool deep) {
+        if (!copy.placed) return;
+        fast::SearchBoard::Sums& s = board.sums;
+        if constexpr (K != fast::Kept::kNone)
+            if (copy.sums) std::copy(std::begin(copy.sum), std::end(copy.sum), s.sum);
+        if (deep) {
+            s.state = copy.state;
+            std::copy(&copy.gain[0][0], &copy.gain[0][0] + 2 * kPoints, &s.gain[0][0]);
+            s.gainers[0] = copy.gainers[0];
+            s.gainers[1] = copy.gainers[1];
+        } else {
+            std::copy(std::begin(copy.gain[colour - 1]), std::end(copy.gain[colour - 1]),
+                      s.gain[colour - 1]);
+            s.gainers[colour - 1] = copy.gainers[colour - 1];
+        }
         if constexpr (Good) std::copy(std::begin(copy.good), std::end(copy.good), board.good);
+        copy.placed = copy.sums = false;
     }
 
     // Exactly one empty point: a move there fills the board.
@@ -140,10 +184,17 @@ struct Searcher {
     // reaches beta. The value only grows with the gain, so the zero-gain
     // points all share one value and only the points with a gain need a look.
     HorizonResult HorizonScan(int32_t colour, float other, float own, float beta, int hint) const {
+        const uint64_t empty = ~board.occupied;
+        return HorizonScanOf(colour, other, own, beta, hint,
+                             hint >= 0 ? empty & ~Bit(hint) : empty);
+    }
+
+    // The same with the points to scan after the hint given (the empty
+    // points less the hint's, and less any taken meanwhile).
+    HorizonResult HorizonScanOf(int32_t colour, float other, float own, float beta, int hint,
+                                uint64_t scan) const {
         HorizonResult r;
-        uint64_t scan = ~board.occupied;
         if (hint >= 0) {
-            scan &= ~Bit(hint);
             r.value = Value(colour, hint, own, other);
             r.best = hint;
             r.tried = 1;
@@ -170,23 +221,31 @@ struct Searcher {
         uint64_t reached = scan;
         int top = -1;
         float topValue = zero;
-        while (gainers != 0) {
-            const int k = std::countr_zero(gainers);
-            gainers &= gainers - 1;
-            const float v = Value(colour, k, own, other);
-            if (v > topValue) {
-                top = k;
-                topValue = v;
-            }
-            if (v >= beta) {
-                reached = scan & ~From(k + 1);
-                r.cut = k;
-                break;
-            }
+        if (gainers != 0) {
+            // The value grows with the gain: the first point whose gain
+            // reaches `reach` ends the node, and the first of the largest
+            // gains before it is the best.
+            const int32_t reach = MinGainReaching(own, other, beta);
+            const int16_t* gain = board.sums.gain[colour - 1];
+            int32_t topGain = 0;
+            do {
+                const int k = std::countr_zero(gainers);
+                gainers &= gainers - 1;
+                const int32_t g = gain[k];
+                top = g > topGain ? k : top;
+                topGain = g > topGain ? g : topGain;
+                if (g >= reach) {
+                    reached = scan & ~From(k + 1);
+                    r.cut = k;
+                    break;
+                }
+            } while (gainers != 0);
+            topValue = EvaluatePosition(1, own + static_cast<float>(topGain), other);
+        } else {
+            // Every point with a gain values above the zero-gain points.
+            top = std::countr_zero(reached);
         }
-        r.tried += std::popcount(reached);
-        // Every point with a gain values above the zero-gain points.
-        if (top < 0) top = std::countr_zero(reached);
+        r.tried += fast::Popcount(reached);
         if (topValue > r.value) {
             r.best = top;
             r.value = topValue;
@@ -332,13 +391,11 @@ struct Searcher {
         const uint64_t empty = ~board.occupied;
         const float need = kWinningScore - own;
         if (need <= 0.0f) return empty;
-        uint64_t decisive = 0;
-        const int16_t* gain = board.sums.gain[colour - 1];
-        for (uint64_t g = board.Gainers(colour) & empty; g != 0; g &= g - 1) {
-            const int k = std::countr_zero(g);
-            if (static_cast<float>(gain[k]) >= need) decisive |= Bit(k);
-        }
-        return decisive;
+        const uint64_t gainers = board.Gainers(colour) & empty;
+        // Scores are whole numbers; no gain reaches a need that large.
+        if (gainers == 0 || need > 32767.0f) return 0;
+        return gainers & fast::GainsAtLeast(board.sums.gain[colour - 1],
+                                            static_cast<int32_t>(std::ceil(need)));
     }
 
     // The first point of the list when no point is decisive and the keys are
@@ -450,11 +507,11 @@ struct Searcher {
     // deeper() searches the reply on the board with m placed, horizon() values
     // the reply as a horizon node with m only marked. Says whether a reply
     // was searched. The node's copy of the sums is taken before its first
-    // placed move; `placed` tells that the sums hold m's changes.
+    // placed move; `sumsRead`: the reply reads the kept sums.
     template <fast::Kept K, bool Good, class Deeper, class HorizonReply>
     bool ChildMove(int m, int32_t colour, int32_t remaining, int32_t ply, float own, float other,
-                   bool fillsBoard, PredictedLine& wline, Copy& copy, bool& saved, bool& placed,
-                   Deeper deeper, HorizonReply horizon) {
+                   bool fillsBoard, PredictedLine& wline, Copy& copy, Deeper deeper,
+                   HorizonReply horizon, bool sumsRead = true) {
         const float newScore = own + static_cast<float>(board.Gain(colour, m));
         const float v = EvaluatePosition(remaining, newScore, other);
         wline[ply].score = v;
@@ -465,14 +522,20 @@ struct Searcher {
             return false;
         }
         if (remaining > 2) {
-            if (!saved) {
-                Save<Good>(copy);
-                saved = true;
+            const bool deep = Deep<K>(remaining);
+            if (!copy.saved) Save<K, Good>(copy, colour, deep);
+            if (deep) {
+                board.Place<K, Good, true>(m, colour, terms);
+                copy.sums = true;
+            } else if (sumsRead) {
+                board.Place<K, Good, false>(m, colour, terms);
+                copy.sums = true;
+            } else {
+                board.Place<fast::Kept::kNone, false, false>(m, colour, terms);
             }
-            board.Place<K, Good>(m, colour, terms);
+            copy.placed = true;
             deeper(newScore);
             board.Unmark(m, colour);
-            placed = true;
         } else {
             // The reply is a horizon node; every child here ends the working
             // line after its own entry, so that stays clean.
@@ -523,12 +586,10 @@ struct Searcher {
         const int32_t reply = Opponent(colour);
         PredictedLine wline;
         Copy copy;
-        bool saved = false;
-        bool placed = false;  // the sums still hold the last move's changes
         for (int32_t i = 0; i < count; ++i) {
             const int m = order[i];
             ChildMove<kKept, kGood>(
-                m, colour, remaining, ply, own, other, fillsBoard, wline, copy, saved, placed,
+                m, colour, remaining, ply, own, other, fillsBoard, wline, copy,
                 [&](float newScore) {
                     WidthNode<Keys>(reply, remaining - 1, alpha, beta, newScore, other, wline);
                 },
@@ -547,10 +608,7 @@ struct Searcher {
             if (i + 1 >= count && !headOnly) break;
             // The sums go back only when another move follows: the caller
             // puts back its own copy after this node anyway.
-            if (placed) {
-                Restore<kGood>(copy);
-                placed = false;
-            }
+            Restore<kKept, kGood>(copy, colour, Deep<kKept>(remaining));
             if (headOnly) {
                 count = RankList<Keys>(colour, own, order);
                 headOnly = false;
@@ -600,6 +658,114 @@ struct Searcher {
         return r;
     }
 
+    // A full-width node two plies above the horizon, below the root, when
+    // its moves' replies can share (see FullNode): the moves and their
+    // horizon replies as FullNode tries them, on the node's own board. The
+    // opponent's gains do not change here, so every reply is a scan over
+    // them with the move's point left out.
+    template <bool Exact>
+    void TwoPly(int32_t colour, float parentAlpha, float parentBeta, float other, float own,
+                PredictedLine& line, int first) {
+        const int32_t ply = total - 1;
+        float alpha = -parentBeta;
+        const float beta = -parentAlpha;
+        line[ply] = kNoMove;
+        if (first < 0) first = BestPoint<Exact>();
+        if (first < 0) return;
+        const int32_t reply = Opponent(colour);
+        const uint64_t empty = ~board.occupied;
+        const uint64_t gainers = board.Gainers(colour) & empty;
+        const int16_t* gain = board.sums.gain[colour - 1];
+        const float even = EvaluatePosition(2, own, other);  // not decided: see FullNode
+        int64_t tried = 0;
+        float best = kNoMove.score;
+        int bestMove = -1;
+        ScoredMove bestReply = kNoMove;
+        int recordPoint = -1;  // the strongest reply so far, offered first
+        float recordScore = kNoMove.score;
+        SameReply same;
+        uint64_t rest = empty & ~Bit(first);
+        for (int m = first;;) {
+            const int32_t g = gain[m];
+            const float newScore = own + static_cast<float>(g);
+            const float v = g == 0 ? even : EvaluatePosition(2, newScore, other);
+            float value = v;
+            ScoredMove replyEntry = kNoMove;
+            if (Decided(v)) {
+                ++tried;
+            } else {
+                HorizonResult r;
+                bool mine = true;
+                if (g == 0) {
+                    if (!same.valid || same.beta != -alpha || same.hint != recordPoint) {
+                        same.valid = true;
+                        same.beta = -alpha;
+                        same.hint = recordPoint;
+                        same.used =
+                            recordPoint >= 0 && (empty & Bit(recordPoint)) ? recordPoint : -1;
+                        same.result =
+                            HorizonScanOf(reply, newScore, other, -alpha, same.used,
+                                          same.used >= 0 ? empty & ~Bit(same.used) : empty);
+                    }
+                    const HorizonResult& s = same.result;
+                    if (m != s.cut && m != s.best) {
+                        r = s;
+                        // Was m among the points tried before the node ended?
+                        r.tried -= s.cut < 0 || m == same.used || (s.cut != same.used && m < s.cut);
+                        mine = false;
+                    }
+                }
+                if (mine) {
+                    const int h = recordPoint >= 0 && recordPoint != m && (empty & Bit(recordPoint))
+                                      ? recordPoint
+                                      : -1;
+                    uint64_t scan = empty & ~Bit(m);
+                    if (h >= 0) scan &= ~Bit(h);
+                    r = HorizonScanOf(reply, newScore, other, -alpha, h, scan);
+                }
+                tried += r.tried;
+                if (r.best >= 0) replyEntry = MoveAt(r.best, r.value);
+                value = -replyEntry.score;
+                if (replyEntry.score > recordScore) {
+                    recordPoint = r.best;
+                    recordScore = replyEntry.score;
+                }
+            }
+            if (value > best) {
+                best = value;
+                bestMove = m;
+                bestReply = replyEntry;
+                if (best > alpha) alpha = best;
+            }
+            if (best >= beta) break;
+            // A run of moves that get the shared reply unchanged (see
+            // SkipSharedReplies).
+            const HorizonResult& s = same.result;
+            if (same.valid && s.best >= 0 && same.beta == -alpha && same.hint == recordPoint &&
+                -s.value <= best && s.value <= recordScore) {
+                uint64_t stops = rest & (gainers | Bit(s.best));
+                if (s.cut >= 0) stops |= rest & Bit(s.cut);
+                const uint64_t run = stops == 0 ? rest : rest & ((stops & -stops) - 1);
+                uint64_t fewer = run;
+                if (s.cut >= 0) {
+                    fewer = same.used >= 0 ? Bit(same.used) : 0;
+                    if (s.cut != same.used) fewer |= Bit(s.cut) - 1;
+                    fewer &= run;
+                }
+                tried += fast::Popcount(run) * s.tried - fast::Popcount(fewer);
+                rest &= ~run;
+            }
+            if (rest == 0) break;
+            m = std::countr_zero(rest);
+            rest &= rest - 1;
+        }
+        engine.PositionsEvaluated += tried;
+        if (bestMove < 0) return;
+        line[ply] = MoveAt(bestMove, best);
+        line[ply + 1] = bestReply;
+        for (int32_t i = ply + 2; i <= 16; ++i) line[i] = kNoMove;
+    }
+
     template <bool Exact>
     void FullNode(int32_t colour, int32_t remaining, float parentAlpha, float parentBeta,
                   float other, float own, PredictedLine& line, const ScoredMove& hint) {
@@ -621,6 +787,11 @@ struct Searcher {
             }
             return;
         }
+        if (remaining == 2 && !root && !OneEmpty() &&
+            !Decided(EvaluatePosition(remaining, own, other))) {
+            TwoPly<Exact>(colour, parentAlpha, parentBeta, other, own, line, first);
+            return;
+        }
         line[ply] = kNoMove;
         constexpr fast::Kept kKept = Exact ? fast::Kept::kSearch : fast::Kept::kNone;
         if (first < 0) first = BestPoint<Exact>();
@@ -631,8 +802,6 @@ struct Searcher {
         int cursor = -1;
         PredictedLine wline;
         Copy copy;
-        bool saved = false;
-        bool placed = false;  // the sums still hold the last move's changes
         SameReply same;
         // Moves that complete nothing are all worth the same here, and when
         // that is not decided their replies are horizon nodes that can share.
@@ -640,18 +809,23 @@ struct Searcher {
                                   !Decided(EvaluatePosition(remaining, own, other));
 
         for (int m = first; m >= 0;) {
+            const int hint =
+                record.column > 0 ? fast::ReadingIndexOf(record.column, record.row) : -1;
+            // Two plies above the horizon the reply reads the kept sums only
+            // for its best point, which it needs only without a usable hint.
+            const bool sumsRead =
+                remaining != 3 || hint < 0 || hint == m || (board.occupied & Bit(hint));
             const bool replied = ChildMove<kKept, false>(
-                m, colour, remaining, ply, own, other, fillsBoard, wline, copy, saved, placed,
+                m, colour, remaining, ply, own, other, fillsBoard, wline, copy,
                 [&](float newScore) {
                     FullNode<Exact>(reply, remaining - 1, alpha, beta, newScore, other, wline,
                                     record);
                 },
                 [&](float newScore) {
-                    const int hint =
-                        record.column > 0 ? fast::ReadingIndexOf(record.column, record.row) : -1;
                     EndHorizon(Reply(colour, m, newScore, other, -alpha, hint, same), wline,
                                ply + 1, false);
-                });
+                },
+                sumsRead);
             if (replied && wline[ply + 1].score > record.score) record = wline[ply + 1];
             Adopt(m, ply, wline, line, alpha);
             if (Aborted()) return;
@@ -666,10 +840,7 @@ struct Searcher {
                 SkipSharedReplies(colour, alpha, line[ply].score, record, same, rest, marks,
                                   cursor);
             if (rest == 0) break;
-            if (placed) {
-                Restore<false>(copy);
-                placed = false;
-            }
+            Restore<kKept, false>(copy, colour, Deep<kKept>(remaining));
             cursor = std::countr_zero(rest);
             m = cursor;
         }
@@ -698,7 +869,7 @@ struct Searcher {
             if (r.cut != same.used) fewer |= Bit(r.cut) - 1;
             fewer &= run;
         }
-        engine.PositionsEvaluated += std::popcount(run) * r.tried - std::popcount(fewer);
+        engine.PositionsEvaluated += fast::Popcount(run) * r.tried - fast::Popcount(fewer);
         marks |= run;
         cursor = 63 - std::countl_zero(run);
         rest &= ~run;
