@@ -16,14 +16,16 @@ constexpr float kWinningLead = 15.0f;
 // Mover - Other seen from the side that has just moved; a leader with at
 // least the winning score and lead gets Remaining x 1000 on top.
 inline float EvaluatePosition(int32_t Remaining, float Mover, float Other) {
+    // Scores and bonuses are whole numbers far below 2^24, so adding the bonus
+    // to the difference is exact, as adding it to the score first is; taken
+    // without branches, since which case holds changes from move to move.
     const float diff = Mover - Other;
-    if ((diff < 0 ? -diff : diff) < kWinningLead) return diff;
-    const int32_t bonus = Remaining * 1000;
-    if (Other >= kWinningScore && Other > Mover)
-        Other = Other + static_cast<float>(bonus);
-    else if (Mover >= kWinningScore)
-        Mover = Mover + static_cast<float>(bonus);
-    return Mover - Other;
+    const float bonus = static_cast<float>(Remaining * 1000);
+    const bool lead = (diff < 0 ? -diff : diff) >= kWinningLead;
+    const bool otherWins = Other >= kWinningScore && Other > Mover;
+    const bool moverWins = Mover >= kWinningScore;
+    const float add = otherWins ? -bonus : moverWins ? bonus : 0.0f;
+    return diff + (lead ? add : 0.0f);
 }
 
 // The value only grows with the mover's score, so a horizon scan can compare

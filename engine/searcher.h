@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <cstdint>
 #include <iterator>
 #include <type_traits>
@@ -392,10 +391,12 @@ struct Searcher {
         const float need = kWinningScore - own;
         if (need <= 0.0f) return empty;
         const uint64_t gainers = board.Gainers(colour) & empty;
-        // Scores are whole numbers; no gain reaches a need that large.
+        // No gain reaches a need that large.
         if (gainers == 0 || need > 32767.0f) return 0;
-        return gainers & fast::GainsAtLeast(board.sums.gain[colour - 1],
-                                            static_cast<int32_t>(std::ceil(need)));
+        // The least whole gain that meets the need (scores are whole anyway).
+        auto least = static_cast<int32_t>(need);
+        if (static_cast<float>(least) < need) ++least;
+        return gainers & fast::GainsAtLeast(board.sums.gain[colour - 1], least);
     }
 
     // The first point of the list when no point is decisive and the keys are
