@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "engine/evaluate.h"
+#include "engine/parallel_search.h"
 #include "engine/search_board.h"
 #include "engine/search_engine.h"
 
@@ -48,8 +49,9 @@ enum class RankKeys {
     kOrdered,  // the float sum, term by term in the visiting order
 };
 
-// One search: the engine's counters and callbacks, and the board that the
-// nodes share, changed and restored move by move.
+// One search, or the part of one that a helper thread searches: the board
+// that the nodes share, changed and restored move by move, the positions
+// counted and the last potentials noted.
 struct Searcher {
     SearchEngine& engine;
     const fast::PotentialTables& tables;
@@ -57,45 +59,49 @@ struct Searcher {
     fast::SearchBoard board;
     int32_t total = 0;
     int32_t width = 1;
-    // PositionsEvaluated when OnPoll last ran.
+    int64_t positions = 0;
+    // positions when OnPoll last ran.
     int64_t polledAt = 0;
+    // The owner's: helpers search the later moves of its nodes (null: one
+    // thread, or a helper).
+    Parallel* parallel = nullptr;
+    // A node offers its moves to helpers when their replies search at least
+    // this deep.
+    int32_t splitFrom = 4;
+    // A helper's: its task is no longer wanted.
+    const std::atomic<bool>* stop = nullptr;
 
     // PointPotentials are left as the last ranking or best-point call wrote
     // them; that call's position is kept and the table is filled once, at the
     // end.
-    enum class Last { kNone, kRank, kBest } last = Last::kNone;
-    uint64_t lastRed = 0, lastBlue = 0;
-    int32_t lastColour = 0;
-    float lastScore = 0.0f;
+    Noted noted;
 
     // kept: the sum the nodes will read (kRank for the ranking, kSearch for
     // the best point), when the installed weights allow it.
     Searcher(SearchEngine& e, const fast::Bits& position, fast::Kept kept)
         : engine(e), tables(e.tables_), terms(e.searchTables_) {
         board.Load(position, kept, terms);
-        polledAt = e.PositionsEvaluated;
     }
 
     static constexpr int64_t kPollEvery = 65536;
 
-    // After each move of an inner node: runs OnPoll when its turn has come,
-    // and says whether the search is to stop at once.
+    // After each move of an inner node: runs OnPoll (on the owner's thread)
+    // when its turn has come, and says whether the search is to stop at once.
     bool Aborted() {
-        const int64_t now = engine.PositionsEvaluated;
-        if (now - polledAt >= kPollEvery) {
-            polledAt = now;
-            if (engine.OnPoll) engine.OnPoll();
+        if (positions - polledAt >= kPollEvery) {
+            polledAt = positions;
+            if (stop == nullptr && engine.OnPoll) engine.OnPoll();
         }
-        return engine.AbortRequested;
+        return engine.AbortRequested || (stop != nullptr && stop->load(std::memory_order_relaxed));
     }
 
     void FinishPotentials() {
-        const fast::Bits bits{fast::Transpose(lastRed), fast::Transpose(lastBlue)};
-        if (last == Last::kRank) {
+        const fast::Bits bits{fast::Transpose(noted.red), fast::Transpose(noted.blue)};
+        if (noted.kind == Noted::Kind::kRank) {
             CandidateList list;
-            fast::RankCandidatesOf(bits, lastColour, lastScore, tables, engine.PointPotentials,
+            fast::RankCandidatesOf(bits, noted.colour, noted.score, tables, engine.PointPotentials,
                                    list);
-        } else if (last == Last::kBest) {
+        } else if (noted.kind == Noted::Kind::kBest) {
             fast::BestPotentialPointOf(bits, tables, engine.PointPotentials);
         }
     }
@@ -260,7 +266,7 @@ struct Searcher {
     }
 
     void EndHorizon(const HorizonResult& r, PredictedLine& line, int32_t ply, bool clearTail) {
-        engine.PositionsEvaluated += r.tried;
+        positions += r.tried;
         if (r.best < 0) {
             line[ply] = kNoMove;
             return;
@@ -277,7 +283,7 @@ struct Searcher {
         for (uint64_t scan = ~board.occupied; scan != 0; scan &= scan - 1) {
             const int k = std::countr_zero(scan);
             const float v = Value(colour, k, own, other);
-            ++engine.PositionsEvaluated;
+            ++positions;
             if (v > line[ply].score) {
                 line[ply] = MoveAt(k, v);
                 for (int32_t i = ply + 1; i <= 16; ++i) line[i] = kNoMove;
@@ -378,11 +384,7 @@ struct Searcher {
 
     // Notes the position whose potentials the table will show.
     void NoteRanking(int32_t colour, float own) {
-        last = Last::kRank;
-        lastRed = board.red;
-        lastBlue = board.blue;
-        lastColour = colour;
-        lastScore = own;
+        noted = {Noted::Kind::kRank, board.red, board.blue, colour, own};
     }
 
     // The empty points whose gain brings the mover to the winning score.
@@ -474,9 +476,9 @@ struct Searcher {
     // order; -1 when there is none.
     template <bool Exact>
     int BestPoint() {
-        last = Last::kBest;
-        lastRed = board.red;
-        lastBlue = board.blue;
+        noted.kind = Noted::Kind::kBest;
+        noted.red = board.red;
+        noted.blue = board.blue;
         int best = -1;
         const uint64_t columns = fast::Transpose(~board.occupied);
         if constexpr (Exact) {
@@ -503,6 +505,87 @@ struct Searcher {
         return best;
     }
 
+    // A node's later moves, offered to the helpers once its first is done
+    // (see Parallel). index: the task of the move in hand.
+    struct Split {
+        Parallel* parallel = nullptr;
+        SplitPoint* node = nullptr;
+        int32_t index = 0;
+        Split() = default;
+        Split(const Split&) = delete;
+        Split& operator=(const Split&) = delete;
+        ~Split() {
+            if (node != nullptr) parallel->Close(*node);
+        }
+        bool Take(float alpha, int hint, PredictedLine& line, int64_t& positions, Noted& noted) {
+            return node != nullptr &&
+                   parallel->Take(*node, index, alpha, hint, line, positions, noted);
+        }
+        // After each move: the next one's task, with the node's inputs now.
+        void Next(float alpha, int hint) {
+            if (node == nullptr) return;
+            ++index;
+            parallel->Update(*node, index, alpha, hint);
+        }
+    };
+
+    // Whether a node should offer its moves after the first: the owner's,
+    // with replies deep enough to be worth a thread.
+    bool Splits(int32_t remaining) const {
+        return parallel != nullptr && remaining - 1 >= splitFrom && remaining > 2;
+    }
+
+    // moves: the node's later moves in order; the board is the node's own
+    // (between moves).
+    void OpenSplit(Split& split, ChildSearch search, int32_t colour, int32_t remaining, int32_t ply,
+                   float alpha, float beta, float own, float other, int hint, const uint8_t* moves,
+                   int32_t count, bool fillsBoard) {
+        SplitPoint& node = parallel->At(ply);
+        node.inputs = {search, colour, remaining, beta, own, other};
+        node.ply = ply;
+        node.board = board;
+        node.alpha = alpha;
+        node.hint = hint;
+        node.count = count;
+        for (int32_t k = 0; k < count; ++k) {
+            Task& t = node.tasks[static_cast<size_t>(k)];
+            const int m = moves[k];
+            t.move = static_cast<int8_t>(m);
+            t.worker = -1;
+            // Leaves are the owner's: nothing to search.
+            const bool leaf =
+                fillsBoard ||
+                Decided(EvaluatePosition(remaining, own + static_cast<float>(board.Gain(colour, m)),
+                                         other));
+            t.state = leaf ? Task::State::kOwner : Task::State::kFree;
+        }
+        parallel->Open(node);
+        split.parallel = parallel;
+        split.node = &node;
+        split.index = 0;
+    }
+
+    template <bool Exact>
+    static void SearchFullChild(Searcher& s, const NodeInputs& node, int m, float alpha, int hint,
+                                PredictedLine& line) {
+        constexpr fast::Kept kKept = Exact ? fast::Kept::kSearch : fast::Kept::kNone;
+        const float newScore = node.own + static_cast<float>(s.board.Gain(node.colour, m));
+        s.board.Place<kKept, false, true>(m, node.colour, s.terms);
+        s.FullNode<Exact>(Opponent(node.colour), node.remaining - 1, alpha, node.beta, newScore,
+                          node.other, line, hint >= 0 ? MoveAt(hint, 0.0f) : kNoMove);
+    }
+
+    template <RankKeys Keys>
+    static void SearchWidthChild(Searcher& s, const NodeInputs& node, int m, float alpha, int,
+                                 PredictedLine& line) {
+        constexpr fast::Kept kKept =
+            Keys == RankKeys::kOrdered ? fast::Kept::kNone : fast::Kept::kRank;
+        const float newScore = node.own + static_cast<float>(s.board.Gain(node.colour, m));
+        s.board.Place<kKept, Keys == RankKeys::kExact, true>(m, node.colour, s.terms);
+        s.WidthNode<Keys>(Opponent(node.colour), node.remaining - 1, alpha, node.beta, newScore,
+                          node.other, line);
+    }
+
     // One move m of an inner node: its value and, unless it decides the game
     // or fills the board (a leaf then), the reply's entry below it in wline:
     // deeper() searches the reply on the board with m placed, horizon() values
@@ -512,17 +595,21 @@ struct Searcher {
     template <fast::Kept K, bool Good, class Deeper, class HorizonReply>
     bool ChildMove(int m, int32_t colour, int32_t remaining, int32_t ply, float own, float other,
                    bool fillsBoard, PredictedLine& wline, Copy& copy, Deeper deeper,
-                   HorizonReply horizon, bool sumsRead = true) {
+                   HorizonReply horizon, bool sumsRead, Split& split, float alpha, int hint) {
         const float newScore = own + static_cast<float>(board.Gain(colour, m));
         const float v = EvaluatePosition(remaining, newScore, other);
         wline[ply].score = v;
         // A move that fills the board is a leaf too: there is no reply.
         if (Decided(v) || fillsBoard) {
-            ++engine.PositionsEvaluated;
+            ++positions;
             wline[ply + 1] = kNoMove;
             return false;
         }
         if (remaining > 2) {
+            if (split.Take(alpha, hint, wline, positions, noted)) {
+                wline[ply].score = -wline[ply + 1].score;
+                return true;
+            }
             const bool deep = Deep<K>(remaining);
             if (!copy.saved) Save<K, Good>(copy, colour, deep);
             if (deep) {
@@ -587,6 +674,7 @@ struct Searcher {
         const int32_t reply = Opponent(colour);
         PredictedLine wline;
         Copy copy;
+        Split split;
         for (int32_t i = 0; i < count; ++i) {
             const int m = order[i];
             ChildMove<kKept, kGood>(
@@ -598,7 +686,8 @@ struct Searcher {
                     board.Mark(m, colour);
                     Horizon(reply, newScore, other, -alpha, wline, ply + 1, -1, false);
                     board.Unmark(m, colour);
-                });
+                },
+                true, split, alpha, -1);
             Adopt(m, ply, wline, line, alpha);
             if (Aborted()) return;
             if (remaining == total) {
@@ -614,6 +703,10 @@ struct Searcher {
                 count = RankList<Keys>(colour, own, order);
                 headOnly = false;
             }
+            split.Next(alpha, -1);
+            if (i == 0 && Splits(remaining) && count > 1)
+                OpenSplit(split, &SearchWidthChild<Keys>, colour, remaining, ply, alpha, beta, own,
+                          other, -1, order + 1, count - 1, fillsBoard);
         }
     }
 
@@ -760,7 +853,7 @@ struct Searcher {
             m = std::countr_zero(rest);
             rest &= rest - 1;
         }
-        engine.PositionsEvaluated += tried;
+        positions += tried;
         if (bestMove < 0) return;
         line[ply] = MoveAt(bestMove, best);
         line[ply + 1] = bestReply;
@@ -808,10 +901,13 @@ struct Searcher {
         // that is not decided their replies are horizon nodes that can share.
         const bool shareReplies = remaining == 2 && !root && !fillsBoard &&
                                   !Decided(EvaluatePosition(remaining, own, other));
+        Split split;
+        const auto hintOf = [](const ScoredMove& r) {
+            return r.column > 0 ? fast::ReadingIndexOf(r.column, r.row) : -1;
+        };
 
         for (int m = first; m >= 0;) {
-            const int hint =
-                record.column > 0 ? fast::ReadingIndexOf(record.column, record.row) : -1;
+            const int hint = hintOf(record);
             // Two plies above the horizon the reply reads the kept sums only
             // for its best point, which it needs only without a usable hint.
             const bool sumsRead =
@@ -826,7 +922,7 @@ struct Searcher {
                     EndHorizon(Reply(colour, m, newScore, other, -alpha, hint, same), wline,
                                ply + 1, false);
                 },
-                sumsRead);
+                sumsRead, split, alpha, hint);
             if (replied && wline[ply + 1].score > record.score) record = wline[ply + 1];
             Adopt(m, ply, wline, line, alpha);
             if (Aborted()) return;
@@ -842,6 +938,15 @@ struct Searcher {
                                   cursor);
             if (rest == 0) break;
             Restore<kKept, false>(copy, colour, Deep<kKept>(remaining));
+            split.Next(alpha, hintOf(record));
+            if (split.node == nullptr && Splits(remaining)) {
+                uint8_t moves[kPoints];
+                int32_t count = 0;
+                for (uint64_t r = rest; r != 0; r &= r - 1)
+                    moves[count++] = static_cast<uint8_t>(std::countr_zero(r));
+                OpenSplit(split, &SearchFullChild<Exact>, colour, remaining, ply, alpha, beta, own,
+                          other, hintOf(record), moves, count, fillsBoard);
+            }
             cursor = std::countr_zero(rest);
             m = cursor;
         }
@@ -870,7 +975,7 @@ struct Searcher {
             if (r.cut != same.used) fewer |= Bit(r.cut) - 1;
             fewer &= run;
         }
-        engine.PositionsEvaluated += fast::Popcount(run) * r.tried - fast::Popcount(fewer);
+        positions += fast::Popcount(run) * r.tried - fast::Popcount(fewer);
         marks |= run;
         cursor = 63 - std::countl_zero(run);
         rest &= ~run;
