@@ -15,7 +15,7 @@ constexpr float kWinningLead = 15.0f;
 
 // Mover - Other seen from the side that has just moved; a leader with at
 // least the winning score and lead gets Remaining x 1000 on top.
-inline float EvaluatePosition(int32_t Remaining, float Mover, float Other) {
+[[gnu::always_inline]] inline float EvaluatePosition(int32_t Remaining, float Mover, float Other) {
     // Scores and bonuses are whole numbers far below 2^24, so adding the bonus
     // to the difference is exact, as adding it to the score first is; taken
     // without branches, since which case holds changes from move to move.
@@ -34,7 +34,7 @@ inline float EvaluatePosition(int32_t Remaining, float Mover, float Other) {
 // kNoGain - 1 does. Mover, Other and beta are whole numbers, as every score
 // and value is.
 constexpr int32_t kNoGain = 1 << 20;
-inline int32_t MinGainReaching(float Mover, float Other, float beta) {
+[[gnu::always_inline]] inline int32_t MinGainReaching(float Mover, float Other, float beta) {
     // With d the lead after the gain: the other's bonus at d <= -15, the
     // mover's at d >= 15 once it has the winning score, d itself in between.
     constexpr int64_t kLead = 15, kScore = 150, kBonus = 1000;

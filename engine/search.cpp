@@ -1,5 +1,6 @@
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 #include "engine/searcher.h"
 
@@ -99,12 +100,18 @@ void SearchEngine::SearchFullWidth(Board position, int32_t colour, int32_t remai
                searchTables_.searchExact ? fast::Kept::kSearch : fast::Kept::kNone);
     s.total = totalDepth;
     RunSearch(s, [&] {
+        const auto run = [&](auto exact, auto shared) {
+            s.FullNode<decltype(exact)::value, decltype(shared)::value>(
+                colour, remainingDepth, parentAlpha, parentBeta, otherScore, ownScore, line,
+                FirstMoveHint);
+        };
+        const bool shared = s.Splits(remainingDepth);
         if (searchTables_.searchExact)
-            s.FullNode<true>(colour, remainingDepth, parentAlpha, parentBeta, otherScore, ownScore,
-                             line, FirstMoveHint);
+            shared ? run(std::true_type{}, std::true_type{})
+                   : run(std::true_type{}, std::false_type{});
         else
-            s.FullNode<false>(colour, remainingDepth, parentAlpha, parentBeta, otherScore, ownScore,
-                              line, FirstMoveHint);
+            shared ? run(std::false_type{}, std::true_type{})
+                   : run(std::false_type{}, std::false_type{});
     });
 }
 
@@ -121,15 +128,20 @@ void SearchEngine::SearchWidthLimited(Board position, int32_t colour, int32_t re
     s.width = width < 1 ? 1 : width > kPoints ? kPoints : width;
     RunSearch(s, [&] {
         using search_detail::RankKeys;
+        const auto run = [&](auto keys, auto shared) {
+            s.WidthNode<decltype(keys)::value, decltype(shared)::value>(
+                colour, remainingDepth, parentAlpha, parentBeta, otherScore, ownScore, line);
+        };
+        using Ordered = std::integral_constant<RankKeys, RankKeys::kOrdered>;
+        using Whole = std::integral_constant<RankKeys, RankKeys::kWhole>;
+        using Exact = std::integral_constant<RankKeys, RankKeys::kExact>;
+        const bool shared = s.Splits(remainingDepth);
         if (!searchTables_.rankExact)
-            s.WidthNode<RankKeys::kOrdered>(colour, remainingDepth, parentAlpha, parentBeta,
-                                            otherScore, ownScore, line);
+            shared ? run(Ordered{}, std::true_type{}) : run(Ordered{}, std::false_type{});
         else if (searchTables_.noBoost)
-            s.WidthNode<RankKeys::kWhole>(colour, remainingDepth, parentAlpha, parentBeta,
-                                          otherScore, ownScore, line);
+            shared ? run(Whole{}, std::true_type{}) : run(Whole{}, std::false_type{});
         else
-            s.WidthNode<RankKeys::kExact>(colour, remainingDepth, parentAlpha, parentBeta,
-                                          otherScore, ownScore, line);
+            shared ? run(Exact{}, std::true_type{}) : run(Exact{}, std::false_type{});
     });
 }
 

@@ -135,7 +135,7 @@ struct SearchTables {
 const SearchTables& DefaultSearchTables();
 
 // The first of 64 sums holding their largest value.
-inline int FirstOfLargest(const int32_t* sum) {
+[[gnu::always_inline]] inline int FirstOfLargest(const int32_t* sum) {
 #if defined(__SSE2__)
     const auto at = [sum](int i) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(sum + i));
@@ -163,7 +163,7 @@ inline int FirstOfLargest(const int32_t* sum) {
 }
 
 // The points (bits by index) whose gain is at least need, 1 <= need <= 32767.
-inline uint64_t GainsAtLeast(const int16_t* gain, int32_t need) {
+[[gnu::always_inline]] inline uint64_t GainsAtLeast(const int16_t* gain, int32_t need) {
 #if defined(__SSE2__)
     const __m128i below = _mm_set1_epi16(static_cast<int16_t>(need - 1));
     const auto at = [gain, below](int i) {

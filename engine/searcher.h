@@ -188,7 +188,8 @@ struct Searcher {
     // and empty) and then every empty point in reading order, until one
     // reaches beta. The value only grows with the gain, so the zero-gain
     // points all share one value and only the points with a gain need a look.
-    HorizonResult HorizonScan(int32_t colour, float other, float own, float beta, int hint) const {
+    [[gnu::always_inline]] HorizonResult HorizonScan(int32_t colour, float other, float own,
+                                                     float beta, int hint) const {
         const uint64_t empty = ~board.occupied;
         return HorizonScanOf(colour, other, own, beta, hint,
                              hint >= 0 ? empty & ~Bit(hint) : empty);
@@ -196,8 +197,8 @@ struct Searcher {
 
     // The same with the points to scan after the hint given (the empty
     // points less the hint's, and less any taken meanwhile).
-    HorizonResult HorizonScanOf(int32_t colour, float other, float own, float beta, int hint,
-                                uint64_t scan) const {
+    [[gnu::always_inline]] HorizonResult HorizonScanOf(int32_t colour, float other, float own,
+                                                       float beta, int hint, uint64_t scan) const {
         HorizonResult r;
         if (hint >= 0) {
             r.value = Value(colour, hint, own, other);
@@ -475,7 +476,7 @@ struct Searcher {
     // The empty point with the highest search potential, first in column
     // order; -1 when there is none.
     template <bool Exact>
-    int BestPoint() {
+    [[gnu::always_inline]] int BestPoint() {
         noted.kind = Noted::Kind::kBest;
         noted.red = board.red;
         noted.blue = board.blue;
@@ -530,7 +531,8 @@ struct Searcher {
     };
 
     // Whether a node should offer its moves after the first: the owner's,
-    // with replies deep enough to be worth a thread.
+    // with replies deep enough to be worth a thread. Nodes that never do are
+    // searched without the offering (Shared false).
     bool Splits(int32_t remaining) const {
         return parallel != nullptr && remaining - 1 >= splitFrom && remaining > 2;
     }
@@ -571,8 +573,9 @@ struct Searcher {
         constexpr fast::Kept kKept = Exact ? fast::Kept::kSearch : fast::Kept::kNone;
         const float newScore = node.own + static_cast<float>(s.board.Gain(node.colour, m));
         s.board.Place<kKept, false, true>(m, node.colour, s.terms);
-        s.FullNode<Exact>(Opponent(node.colour), node.remaining - 1, alpha, node.beta, newScore,
-                          node.other, line, hint >= 0 ? MoveAt(hint, 0.0f) : kNoMove);
+        s.FullNode<Exact, false>(Opponent(node.colour), node.remaining - 1, alpha, node.beta,
+                                 newScore, node.other, line,
+                                 hint >= 0 ? MoveAt(hint, 0.0f) : kNoMove);
     }
 
     template <RankKeys Keys>
@@ -582,8 +585,8 @@ struct Searcher {
             Keys == RankKeys::kOrdered ? fast::Kept::kNone : fast::Kept::kRank;
         const float newScore = node.own + static_cast<float>(s.board.Gain(node.colour, m));
         s.board.Place<kKept, Keys == RankKeys::kExact, true>(m, node.colour, s.terms);
-        s.WidthNode<Keys>(Opponent(node.colour), node.remaining - 1, alpha, node.beta, newScore,
-                          node.other, line);
+        s.WidthNode<Keys, false>(Opponent(node.colour), node.remaining - 1, alpha, node.beta,
+                                 newScore, node.other, line);
     }
 
     // One move m of an inner node: its value and, unless it decides the game
@@ -592,7 +595,7 @@ struct Searcher {
     // the reply as a horizon node with m only marked. Says whether a reply
     // was searched. The node's copy of the sums is taken before its first
     // placed move; `sumsRead`: the reply reads the kept sums.
-    template <fast::Kept K, bool Good, class Deeper, class HorizonReply>
+    template <fast::Kept K, bool Good, bool Shared, class Deeper, class HorizonReply>
     bool ChildMove(int m, int32_t colour, int32_t remaining, int32_t ply, float own, float other,
                    bool fillsBoard, PredictedLine& wline, Copy& copy, Deeper deeper,
                    HorizonReply horizon, bool sumsRead, Split& split, float alpha, int hint) {
@@ -606,9 +609,13 @@ struct Searcher {
             return false;
         }
         if (remaining > 2) {
-            if (split.Take(alpha, hint, wline, positions, noted)) {
-                wline[ply].score = -wline[ply + 1].score;
-                return true;
+            if constexpr (Shared) {
+                if (split.Take(alpha, hint, wline, positions, noted)) {
+                    wline[ply].score = -wline[ply + 1].score;
+                    return true;
+                }
+            } else {
+                (void)split, (void)alpha, (void)hint;
             }
             const bool deep = Deep<K>(remaining);
             if (!copy.saved) Save<K, Good>(copy, colour, deep);
@@ -633,7 +640,7 @@ struct Searcher {
         return true;
     }
 
-    template <RankKeys Keys>
+    template <RankKeys Keys, bool Shared>
     void WidthNode(int32_t colour, int32_t remaining, float parentAlpha, float parentBeta,
                    float other, float own, PredictedLine& line) {
         const int32_t ply = total - remaining + 1;
@@ -677,10 +684,15 @@ struct Searcher {
         Split split;
         for (int32_t i = 0; i < count; ++i) {
             const int m = order[i];
-            ChildMove<kKept, kGood>(
+            ChildMove<kKept, kGood, Shared>(
                 m, colour, remaining, ply, own, other, fillsBoard, wline, copy,
                 [&](float newScore) {
-                    WidthNode<Keys>(reply, remaining - 1, alpha, beta, newScore, other, wline);
+                    if (Shared && Splits(remaining - 1))
+                        WidthNode<Keys, Shared>(reply, remaining - 1, alpha, beta, newScore, other,
+                                                wline);
+                    else
+                        WidthNode<Keys, false>(reply, remaining - 1, alpha, beta, newScore, other,
+                                               wline);
                 },
                 [&](float newScore) {
                     board.Mark(m, colour);
@@ -703,10 +715,12 @@ struct Searcher {
                 count = RankList<Keys>(colour, own, order);
                 headOnly = false;
             }
-            split.Next(alpha, -1);
-            if (i == 0 && Splits(remaining) && count > 1)
-                OpenSplit(split, &SearchWidthChild<Keys>, colour, remaining, ply, alpha, beta, own,
-                          other, -1, order + 1, count - 1, fillsBoard);
+            if constexpr (Shared) {
+                split.Next(alpha, -1);
+                if (i == 0 && Splits(remaining) && count > 1)
+                    OpenSplit(split, &SearchWidthChild<Keys>, colour, remaining, ply, alpha, beta,
+                              own, other, -1, order + 1, count - 1, fillsBoard);
+            }
         }
     }
 
@@ -860,7 +874,7 @@ struct Searcher {
         for (int32_t i = ply + 2; i <= 16; ++i) line[i] = kNoMove;
     }
 
-    template <bool Exact>
+    template <bool Exact, bool Shared>
     void FullNode(int32_t colour, int32_t remaining, float parentAlpha, float parentBeta,
                   float other, float own, PredictedLine& line, const ScoredMove& hint) {
         const int32_t ply = total - remaining + 1;
@@ -912,11 +926,15 @@ struct Searcher {
             // for its best point, which it needs only without a usable hint.
             const bool sumsRead =
                 remaining != 3 || hint < 0 || hint == m || (board.occupied & Bit(hint));
-            const bool replied = ChildMove<kKept, false>(
+            const bool replied = ChildMove<kKept, false, Shared>(
                 m, colour, remaining, ply, own, other, fillsBoard, wline, copy,
                 [&](float newScore) {
-                    FullNode<Exact>(reply, remaining - 1, alpha, beta, newScore, other, wline,
-                                    record);
+                    if (Shared && Splits(remaining - 1))
+                        FullNode<Exact, Shared>(reply, remaining - 1, alpha, beta, newScore, other,
+                                                wline, record);
+                    else
+                        FullNode<Exact, false>(reply, remaining - 1, alpha, beta, newScore, other,
+                                               wline, record);
                 },
                 [&](float newScore) {
                     EndHorizon(Reply(colour, m, newScore, other, -alpha, hint, same), wline,
@@ -938,8 +956,8 @@ struct Searcher {
                                   cursor);
             if (rest == 0) break;
             Restore<kKept, false>(copy, colour, Deep<kKept>(remaining));
-            split.Next(alpha, hintOf(record));
-            if (split.node == nullptr && Splits(remaining)) {
+            if constexpr (Shared) split.Next(alpha, hintOf(record));
+            if (Shared && split.node == nullptr && Splits(remaining)) {
                 uint8_t moves[kPoints];
                 int32_t count = 0;
                 for (uint64_t r = rest; r != 0; r &= r - 1)
