@@ -38,8 +38,9 @@ void Parallel::Changed() {
     if (waiting_ > 0) changed_.notify_all();
 }
 
-void Parallel::Begin(const Searcher& owner) {
+void Parallel::Begin(const Searcher& owner, bool shallowFirst) {
     std::lock_guard<std::mutex> lock(mutex_);
+    shallowFirst_ = shallowFirst;
     for (auto& helper : helpers_) {
         helper->searcher->total = owner.total;
         helper->searcher->width = owner.width;
@@ -83,26 +84,28 @@ void Parallel::Close(SplitPoint& node) {
 }
 
 void Parallel::Stop(Task& task) {
-    if (task.state != Task::State::kRunning) return;
+    if (task.state.load(std::memory_order_relaxed) != Task::State::kRunning) return;
     if (task.worker >= 0 && task.worker < static_cast<int32_t>(helpers_.size()))
         helpers_[static_cast<size_t>(task.worker)]->stop.store(true, std::memory_order_relaxed);
 }
 
 void Parallel::Update(SplitPoint& node, int32_t at, float alpha, int hint) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    node.at = at;
+    node.at.store(at, std::memory_order_relaxed);
+    // Only the owner writes the inputs: it may read them without the lock.
     if (node.alpha == alpha && node.hint == hint) return;
+    std::lock_guard<std::mutex> lock(mutex_);
     node.alpha = alpha;
     node.hint = hint;
     bool freed = false;
-    for (int32_t k = node.next; k < node.count; ++k) {
+    for (int32_t k = at; k < node.count; ++k) {
         Task& t = node.tasks[static_cast<size_t>(k)];
-        if (t.state != Task::State::kRunning && t.state != Task::State::kDone) continue;
+        const Task::State state = t.state.load(std::memory_order_relaxed);
+        if (state != Task::State::kRunning && state != Task::State::kDone) continue;
         if (t.alpha == alpha && t.hint == hint) continue;
         // Searched, or being searched, for inputs the serial order no longer
         // gives: free for another try.
         Stop(t);
-        t.state = Task::State::kFree;
+        t.state.store(Task::State::kFree, std::memory_order_relaxed);
         freed = true;
     }
     if (freed) {
@@ -113,32 +116,48 @@ void Parallel::Update(SplitPoint& node, int32_t at, float alpha, int hint) {
 
 bool Parallel::Take(SplitPoint& node, int32_t index, float alpha, int hint, PredictedLine& line,
                     int64_t& positions, Noted& noted) {
-    std::unique_lock<std::mutex> lock(mutex_);
     Task& t = node.tasks[static_cast<size_t>(index)];
+    // Without the lock while nobody searches the task.
+    Task::State state = t.state.load(std::memory_order_acquire);
+    if (state == Task::State::kFree &&
+        t.state.compare_exchange_strong(state, Task::State::kOwner, std::memory_order_acquire))
+        return false;
+    if (state == Task::State::kOwner) return false;
+    std::unique_lock<std::mutex> lock(mutex_, std::defer_lock);
     for (;;) {
-        const bool same = t.alpha == alpha && t.hint == hint;
-        switch (t.state) {
+        state = t.state.load(std::memory_order_acquire);
+        // Read only once the task is done, or under the lock: a helper writes
+        // them when it takes the task.
+        const auto same = [&] { return t.alpha == alpha && t.hint == hint; };
+        switch (state) {
             case Task::State::kFree:
+                if (t.state.compare_exchange_strong(state, Task::State::kOwner,
+                                                    std::memory_order_acquire))
+                    return false;
+                break;
             case Task::State::kOwner:
-                t.state = Task::State::kOwner;
                 return false;
             case Task::State::kDone:
-                t.state = Task::State::kOwner;
-                if (!same) return false;
+                t.state.store(Task::State::kOwner, std::memory_order_relaxed);
+                if (!same()) return false;
                 for (int32_t i = node.ply + 1; i <= 16; ++i)
                     line[static_cast<size_t>(i)] = t.line[static_cast<size_t>(i)];
                 positions += t.positions;
                 if (t.noted.kind != Noted::Kind::kNone) noted = t.noted;
                 return true;
             case Task::State::kRunning:
-                if (!same) {
+                if (!lock.owns_lock()) {
+                    lock.lock();
+                    break;  // look again, now that it cannot change under us
+                }
+                if (!same()) {
                     Stop(t);
-                    t.state = Task::State::kOwner;
+                    t.state.store(Task::State::kOwner, std::memory_order_relaxed);
                     return false;
                 }
-                // Wanted and on its way: help with another meanwhile.
-                // (Its own node's later moves only: anything bigger could keep
-                // the serial order waiting.)
+                // Wanted and on its way: help with another meanwhile (its own
+                // node's later moves only: anything bigger could keep the
+                // serial order waiting).
                 if (!RunOne(lock, -1, *ownerHelper_, &node)) Wait(lock);
                 break;
         }
@@ -147,26 +166,34 @@ bool Parallel::Take(SplitPoint& node, int32_t index, float alpha, int hint, Pred
 
 bool Parallel::RunOne(std::unique_lock<std::mutex>& lock, int32_t worker, Searcher& s,
                       SplitPoint* only) {
-    // The deepest open node first: the owner needs its moves soonest.
+    // The owner helps with its own node; helpers look at the open nodes in
+    // the order Begin was given.
     SplitPoint* node = nullptr;
     Task* task = nullptr;
     int32_t index = 0;
-    for (size_t d = points_.size(); d-- > 0 && task == nullptr;) {
-        SplitPoint& p = points_[d];
+    const bool shallow = shallowFirst_ && worker >= 0;
+    for (size_t i = 0; i < points_.size() && task == nullptr; ++i) {
+        SplitPoint& p = points_[shallow ? i : points_.size() - 1 - i];
         if (!p.open || (only != nullptr && &p != only)) continue;
-        while (p.next < p.count && p.tasks[static_cast<size_t>(p.next)].state != Task::State::kFree)
+        while (p.next < p.count && p.tasks[static_cast<size_t>(p.next)].state.load(
+                                       std::memory_order_relaxed) != Task::State::kFree)
             ++p.next;
         // Helpers keep ahead of the owner, who takes its next move itself.
-        for (int32_t k = worker >= 0 && p.at + 1 > p.next ? p.at + 1 : p.next; k < p.count; ++k)
-            if (p.tasks[static_cast<size_t>(k)].state == Task::State::kFree) {
+        const int32_t at = p.at.load(std::memory_order_relaxed) + 1;
+        for (int32_t k = worker >= 0 && at > p.next ? at : p.next; k < p.count; ++k) {
+            Task& t = p.tasks[static_cast<size_t>(k)];
+            Task::State state = Task::State::kFree;
+            if (t.state.load(std::memory_order_relaxed) == state &&
+                t.state.compare_exchange_strong(state, Task::State::kRunning,
+                                                std::memory_order_acquire)) {
                 node = &p;
-                task = &p.tasks[static_cast<size_t>(k)];
+                task = &t;
                 index = k;
                 break;
             }
+        }
     }
     if (task == nullptr) return false;
-    task->state = Task::State::kRunning;
     task->worker = static_cast<int8_t>(worker);
     task->alpha = node->alpha;
     task->hint = static_cast<int8_t>(node->hint);
@@ -189,16 +216,17 @@ bool Parallel::RunOne(std::unique_lock<std::mutex>& lock, int32_t worker, Search
 
     lock.lock();
     Task& t = node->tasks[static_cast<size_t>(index)];
-    if (node->generation == generation && t.state == Task::State::kRunning && t.worker == worker) {
+    if (node->generation == generation &&
+        t.state.load(std::memory_order_relaxed) == Task::State::kRunning && t.worker == worker) {
         if (stopped) {
-            t.state = Task::State::kFree;
+            t.state.store(Task::State::kFree, std::memory_order_relaxed);
             node->next = 0;
         } else {
             for (int32_t i = ply + 1; i <= 16; ++i)
                 t.line[static_cast<size_t>(i)] = line[static_cast<size_t>(i)];
             t.positions = s.positions;
             t.noted = s.noted;
-            t.state = Task::State::kDone;
+            t.state.store(Task::State::kDone, std::memory_order_release);
         }
     }
     Changed();

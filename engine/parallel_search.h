@@ -71,8 +71,10 @@ struct Task {
         kDone,     // searched, waiting for the owner
         kOwner,    // the owner has it (or it is a leaf): not for helpers
     };
-    int8_t move = -1;  // reading index
-    State state = State::kFree;
+    // Changes out of kRunning, and helpers' claims, happen under the lock;
+    // the owner claims a free task, and takes a done one, without it.
+    std::atomic<State> state{State::kFree};
+    int8_t move = -1;    // reading index
     int8_t worker = -1;  // the thread that searches it
     int8_t hint = -1;    // the inputs it was searched with
     float alpha = 0.0f;
@@ -92,9 +94,9 @@ struct SplitPoint {
     // The node's inputs to its next moves, as the owner last set them.
     float alpha = 0.0f;
     int hint = -1;
-    int32_t count = 0;  // tasks
-    int32_t next = 0;   // the first that may still be free
-    int32_t at = 0;     // the owner's task: helpers start after it
+    int32_t count = 0;           // tasks
+    int32_t next = 0;            // the first that may still be free
+    std::atomic<int32_t> at{0};  // the owner's task: helpers start after it
     std::array<Task, kPoints> tasks;
 };
 
@@ -110,8 +112,12 @@ class Parallel {
     int32_t Threads() const { return static_cast<int32_t>(helpers_.size()) + 1; }
 
     // Around one search by the owner: the helpers' Searchers copy its depth
-    // and width.
-    void Begin(const Searcher& owner);
+    // and width. shallowFirst: helpers take the moves of the open node
+    // nearest the root first (else the deepest's, which the owner needs
+    // soonest). Full-width nodes near the root have many moves whose hint
+    // soon settles, so their moves keep; a width-limited node's alpha
+    // changes more often, and the deepest node's moves are wanted first.
+    void Begin(const Searcher& owner, bool shallowFirst);
     void End();
 
     // The split point of the owner's node at ply, to fill and then Open.
@@ -131,7 +137,9 @@ class Parallel {
     struct Helper {
         std::thread thread;
         std::unique_ptr<Searcher> searcher;
-        std::atomic<bool> stop{false};
+        // Read at every move of the helper's search: on a line of its own.
+        alignas(64) std::atomic<bool> stop{false};
+        char pad[63];
     };
 
     void HelperLoop(int32_t worker);
@@ -149,13 +157,14 @@ class Parallel {
     std::mutex mutex_;
     std::condition_variable changed_;
     bool active_ = false;  // a search runs
+    bool shallowFirst_ = false;
     bool quit_ = false;    // the helpers end
     int32_t busy_ = 0;     // helpers inside a search
     int32_t waiting_ = 0;  // threads waiting for a change
     void Wait(std::unique_lock<std::mutex>& lock);
     void Changed();
     uint64_t session_ = 0;
-    std::atomic<bool> ownerStop_{false};  // never set: the owner's helper searches are kept
+    alignas(64) std::atomic<bool> ownerStop_{false};  // never set: the owner's searches are kept
 };
 
 }  // namespace search_detail

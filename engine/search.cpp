@@ -40,11 +40,11 @@ search_detail::Parallel* SearchEngine::Helpers() {
 // Runs the root node on the owner's Searcher, with the helpers if there are
 // any, and leaves the counters and potentials on the engine.
 template <class Body>
-void SearchEngine::RunSearch(search_detail::Searcher& s, Body body) {
+void SearchEngine::RunSearch(search_detail::Searcher& s, bool fullWidth, Body body) {
     s.parallel = Helpers();
     s.splitFrom = SplitFrom < 2 ? 2 : SplitFrom;
     if (s.parallel != nullptr) {
-        s.parallel->Begin(s);
+        s.parallel->Begin(s, fullWidth);
         try {
             body();
         } catch (...) {
@@ -99,7 +99,7 @@ void SearchEngine::SearchFullWidth(Board position, int32_t colour, int32_t remai
     Searcher s(*this, fast::ToBits(position),
                searchTables_.searchExact ? fast::Kept::kSearch : fast::Kept::kNone);
     s.total = totalDepth;
-    RunSearch(s, [&] {
+    RunSearch(s, true, [&] {
         const auto run = [&](auto exact, auto shared) {
             s.FullNode<decltype(exact)::value, decltype(shared)::value>(
                 colour, remainingDepth, parentAlpha, parentBeta, otherScore, ownScore, line,
@@ -126,7 +126,7 @@ void SearchEngine::SearchWidthLimited(Board position, int32_t colour, int32_t re
     s.total = totalDepth;
     // The head is tried whatever the width; no list is longer than the board.
     s.width = width < 1 ? 1 : width > kPoints ? kPoints : width;
-    RunSearch(s, [&] {
+    RunSearch(s, false, [&] {
         using search_detail::RankKeys;
         const auto run = [&](auto keys, auto shared) {
             s.WidthNode<decltype(keys)::value, decltype(shared)::value>(

@@ -85,7 +85,7 @@ class SearchEngine {
     // The helpers for Threads, kept from one search to the next.
     search_detail::Parallel* Helpers();
     template <class Body>
-    void RunSearch(search_detail::Searcher& s, Body body);
+    void RunSearch(search_detail::Searcher& s, bool fullWidth, Body body);
 
     // Copies of the default weights' tables, built once per process.
     fast::PotentialTables tables_{fast::DefaultTables()};

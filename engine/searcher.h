@@ -52,7 +52,9 @@ enum class RankKeys {
 // One search, or the part of one that a helper thread searches: the board
 // that the nodes share, changed and restored move by move, the positions
 // counted and the last potentials noted.
-struct Searcher {
+// On a cache line of its own: the threads' Searchers are written all the
+// time.
+struct alignas(64) Searcher {
     SearchEngine& engine;
     const fast::PotentialTables& tables;
     const fast::SearchTables& terms;
@@ -957,6 +959,7 @@ struct Searcher {
             if (rest == 0) break;
             Restore<kKept, false>(copy, colour, Deep<kKept>(remaining));
             if constexpr (Shared) split.Next(alpha, hintOf(record));
+            // (Not before the first move is done: its reply is the others' hint.)
             if (Shared && split.node == nullptr && Splits(remaining)) {
                 uint8_t moves[kPoints];
                 int32_t count = 0;
