@@ -267,6 +267,35 @@ void SuggestArgs(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_Suggest<false>)->Name("BM_Suggest_Fast")->Apply(SuggestArgs);
 BENCHMARK(BM_Suggest<true>)->Name("BM_Suggest_Literal")->Apply(SuggestArgs);
 
+// The fast engine on several threads: depth, width (0: full width), first
+// and last position + 1, threads. One engine keeps its threads from search
+// to search, as the desktop program's does; the time is the wall clock's.
+void BM_SuggestThreads(benchmark::State& state) {
+    const auto depth = static_cast<int32_t>(state.range(0));
+    const auto width = static_cast<int32_t>(state.range(1));
+    const auto first = static_cast<size_t>(state.range(2));
+    const auto last = std::min(static_cast<size_t>(state.range(3)), Cases().size());
+    SearchEngine engine;
+    engine.Threads = static_cast<int32_t>(state.range(4));
+    int64_t positions = 0;
+    for (auto _ : state)
+        for (size_t i = first; i < last; ++i) {
+            const Case& c = Cases()[i];
+            SuggestMove(engine, c.board, c.colour, depth, width, width == 0, depth);
+            positions += engine.PositionsEvaluated;
+        }
+    state.SetItemsProcessed(positions);
+    state.counters["positions"] = benchmark::Counter(static_cast<double>(positions) /
+                                                     static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_SuggestThreads)
+    ->Args({8, 0, 3, 7, 1})
+    ->Args({8, 0, 3, 7, 2})
+    ->Args({13, 5, 3, 7, 1})
+    ->Args({13, 5, 3, 7, 2})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace qv
 

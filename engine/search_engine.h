@@ -51,7 +51,7 @@ class SearchEngine {
     int32_t Threads = 1;
     // A node offers its later moves to other threads only when their
     // replies search at least this deep (2 or more).
-    int32_t SplitFrom = 4;
+    int32_t SplitFrom = 5;
     static constexpr int32_t kMaxThreads = 64;
 
     SearchEngine();

@@ -69,7 +69,7 @@ struct alignas(64) Searcher {
     Parallel* parallel = nullptr;
     // A node offers its moves to helpers when their replies search at least
     // this deep.
-    int32_t splitFrom = 4;
+    int32_t splitFrom = 5;
     // A helper's: its task is no longer wanted.
     const std::atomic<bool>* stop = nullptr;
 
