@@ -4,7 +4,7 @@
 
 namespace qv::search_detail {
 
-Parallel::Parallel(SearchEngine& engine, int32_t threads) : engine_(engine) {
+Parallel::Parallel(SearchEngine& engine, int32_t threads) {
     const fast::Bits none;
     ownerHelper_ = std::make_unique<Searcher>(engine, none, fast::Kept::kNone);
     ownerHelper_->stop = &ownerStop_;
@@ -27,7 +27,6 @@ Parallel::~Parallel() {
     for (auto& helper : helpers_) helper->thread.join();
 }
 
-// Waking a thread costs a system call: only when one waits.
 void Parallel::Wait(std::unique_lock<std::mutex>& lock) {
     ++waiting_;
     changed_.wait(lock);
@@ -49,7 +48,6 @@ void Parallel::Begin(const Searcher& owner, bool shallowFirst) {
     ownerHelper_->width = owner.width;
     for (SplitPoint& node : points_) node.open = false;
     active_ = true;
-    ++session_;
     changed_.notify_all();
 }
 

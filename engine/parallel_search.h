@@ -10,12 +10,15 @@
 // order gives it now, and searches the move itself otherwise; a move the
 // serial order never reaches (the node was cut off, or cancelled) is thrown
 // away with its positions. A search below a node depends on nothing else (the
-// board, the bounds' other half and the scores are the node's), so the kept
-// results, and with them the line, the value, the counts and the last
-// potentials, are the serial ones.
+// board, the bounds' other half and the scores are the node's; and as every
+// searched node takes its first move, whose value lies inside the window, the
+// line entries a child leaves are all its own), so the kept results, and with
+// them the line, the value, the counts and the last potentials, are the
+// serial ones.
 //
 // Helpers search whole subtrees on their own copies of the board and never
-// split them further; only the owner reports progress and reads Cancel.
+// split them further; only the owner reports progress, reads Cancel and calls
+// OnPoll. Abort stops everyone.
 
 #include <array>
 #include <atomic>
@@ -139,18 +142,16 @@ class Parallel {
         std::unique_ptr<Searcher> searcher;
         // Read at every move of the helper's search: on a line of its own.
         alignas(64) std::atomic<bool> stop{false};
-        char pad[63];
     };
 
     void HelperLoop(int32_t worker);
-    // Takes the first free task (of the given node, or of the deepest open
-    // one) and searches it; the lock is held on entry and on return. False:
-    // none was free. worker -1 is the owner.
+    // Takes the first free task (of the given node, or of the open nodes in
+    // the order Begin chose) and searches it; the lock is held on entry and
+    // on return. False: none was free. worker -1 is the owner.
     bool RunOne(std::unique_lock<std::mutex>& lock, int32_t worker, Searcher& s,
                 SplitPoint* only = nullptr);
     void Stop(Task& task);
 
-    SearchEngine& engine_;
     std::vector<std::unique_ptr<Helper>> helpers_;
     std::unique_ptr<Searcher> ownerHelper_;  // the owner's, while it waits
     std::array<SplitPoint, 17> points_;
@@ -161,10 +162,13 @@ class Parallel {
     bool quit_ = false;    // the helpers end
     int32_t busy_ = 0;     // helpers inside a search
     int32_t waiting_ = 0;  // threads waiting for a change
+    // Never set: the owner's searches ahead are stopped by nobody (only the
+    // owner could make them stale, and it is busy with them).
+    alignas(64) std::atomic<bool> ownerStop_{false};
+
+    // Waking a thread costs a system call: Changed wakes only when one waits.
     void Wait(std::unique_lock<std::mutex>& lock);
     void Changed();
-    uint64_t session_ = 0;
-    alignas(64) std::atomic<bool> ownerStop_{false};  // never set: the owner's searches are kept
 };
 
 }  // namespace search_detail
