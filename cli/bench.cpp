@@ -12,6 +12,7 @@ struct BenchOptions {
     int32_t depth = 0;  // 0: the setting's own
     int32_t width = 0;
     bool fullWidth = false;
+    int32_t threads = 1;
 };
 
 struct Setting {
@@ -25,14 +26,16 @@ struct Totals {
     int64_t positions = 0;
 };
 
-void RunSetting(const Setting& s, Totals& totals) {
+void RunSetting(const Setting& s, int32_t threads, Totals& totals) {
     int index = 0;
+    // One engine, and so one set of threads, for all the positions.
+    Engine engine;
     for (const BenchPosition& p : kBenchPositions) {
         ++index;
         const Board board = BenchBoard(p);
         const int32_t colour = SideToMove(board);
-        Engine engine;
         SearchRequest request;
+        request.threads = threads;
         request.position = board;
         request.colour = colour;
         request.depth = s.depth;
@@ -58,7 +61,7 @@ void Run(const BenchOptions& o) {
         settings = {{o.depth ? o.depth : kBenchDepth, o.width ? o.width : kBenchWidth, false}};
     }
     Totals totals;
-    for (const Setting& s : settings) RunSetting(s, totals);
+    for (const Setting& s : settings) RunSetting(s, o.threads, totals);
     const double seconds = totals.ms / 1000.0;
     std::printf("Total time (ms) : %lld\n", static_cast<long long>(std::llround(totals.ms)));
     std::printf("Positions evaluated : %lld\n", static_cast<long long>(totals.positions));
@@ -83,6 +86,7 @@ void AddBenchCommand(CLI::App& app) {
         *command, "--width", o->width, 1, 64,
         "candidates tried at inner nodes, 1..64 (default " + std::to_string(kBenchWidth) + ")");
     command->add_flag("--full-width", o->fullWidth, "full-width searches only")->excludes(width);
+    AddThreadsOption(*command, o->threads);
     command->footer(
         "Without options both searches run: width-limited at depth 11, width 3, and full width "
         "at depth " +

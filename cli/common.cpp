@@ -111,6 +111,11 @@ void AddWeightsOption(CLI::App& command, std::string& weights) {
             "(default 1,7,3,1,4,3,1,2,4,0,0,0,0,9,4,10)");
 }
 
+void AddThreadsOption(CLI::App& command, int32_t& threads) {
+    AddInteger(command, "--threads", threads, 1, 64,
+               "threads to search on, 1..64 (default 1); the result does not depend on it");
+}
+
 PotentialWeights ParseWeights(const std::string& text, const std::string& option) {
     if (text.empty()) return DefaultWeights();
     std::vector<std::string_view> items;

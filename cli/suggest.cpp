@@ -13,6 +13,7 @@ struct SuggestOptions {
     int32_t width = 3;
     bool fullWidth = false;
     std::string weights;
+    int32_t threads = 1;
 };
 
 // Scores are whole numbers; written as integers (and never as -0).
@@ -31,6 +32,7 @@ void Run(const SuggestOptions& o) {
     request.width = o.width;
     request.fullWidth = o.fullWidth;
     request.weights = ParseWeights(o.weights);
+    request.threads = o.threads;
     // An interrupt acts like Cancel: the root move in progress is finished
     // and the result so far is printed.
     CatchInterrupts();
@@ -80,6 +82,7 @@ void AddSuggestCommand(CLI::App& app) {
                "candidates tried at inner nodes, 1..64 (default 3)");
     command->add_flag("--full-width", o->fullWidth, "search every empty point at every node");
     AddWeightsOption(*command, o->weights);
+    AddThreadsOption(*command, o->threads);
     command->callback([o] { Run(*o); });
 }
 

@@ -1,5 +1,7 @@
 #include "engine/engine.h"
 
+#include <algorithm>
+
 #include "engine/search_engine.h"
 #include "engine/suggest.h"
 
@@ -13,6 +15,7 @@ SearchResult Engine::Search(const SearchRequest& request,
                             const std::function<void(const SearchProgress&)>& onRootMove) {
     SearchEngine& e = *impl_;
     e.Weights = request.weights;
+    e.Threads = std::clamp(request.threads, 1, SearchEngine::kMaxThreads);
     if (onRootMove)
         e.OnRootMove = [&e, &onRootMove] { onRootMove({e.ProgressCount, e.ProgressPosition}); };
     else

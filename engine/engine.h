@@ -28,6 +28,9 @@ struct SearchRequest {
     // The line is ended after this entry (the common search depth of the
     // settings); 0 keeps the whole line.
     int32_t lineEnd = 0;
+    // Threads that search; the result is the same for any number. Taken as
+    // 1..64.
+    int32_t threads = 1;
 };
 
 // After each root move: how many are done and the progress bar's 0..100.
@@ -56,8 +59,10 @@ class Engine {
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    // Runs one search on the calling thread. Throws std::invalid_argument for
-    // a depth outside 1..kMaxSearchDepth. The stop flags are not cleared.
+    // Runs one search, on the calling thread and request.threads - 1 others
+    // that the Engine keeps; the progress callback comes on the calling
+    // thread, once per root move in order. Throws std::invalid_argument for a
+    // depth outside 1..kMaxSearchDepth. The stop flags are not cleared.
     SearchResult Search(const SearchRequest& request,
                         const std::function<void(const SearchProgress&)>& onRootMove = {});
 

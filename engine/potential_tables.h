@@ -17,6 +17,19 @@ constexpr uint64_t Bit(int index) {
     return uint64_t{1} << index;
 }
 
+// Set bits, inline: without a popcount instruction in the target the library
+// call costs more than the count.
+constexpr int32_t Popcount(uint64_t x) {
+#if defined(__POPCNT__)
+    return static_cast<int32_t>(__builtin_popcountll(x));
+#else
+    x = x - ((x >> 1) & 0x5555555555555555u);
+    x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int32_t>((x * 0x0101010101010101u) >> 56);
+#endif
+}
+
 struct Bits {
     uint64_t red = 0;
     uint64_t blue = 0;

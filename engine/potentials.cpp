@@ -25,8 +25,8 @@ Bits ToBits(const Board& board) {
 
 namespace {
 
-std::array<PointSquares, kPoints> BuildSquaresThrough() {
-    const SquareTable& table = Squares();
+constexpr std::array<PointSquares, kPoints> BuildSquaresThrough() {
+    const SquareTable table = BuildSquareTable();
     std::array<PointSquares, kPoints> lists{};
     for (int p = 0; p < kPoints; ++p) {
         lists[p].count = table.throughCount[p];
@@ -41,11 +41,13 @@ std::array<PointSquares, kPoints> BuildSquaresThrough() {
     return lists;
 }
 
+// Built by the compiler, like the square table.
+constinit const std::array<PointSquares, kPoints> kSquaresThrough = BuildSquaresThrough();
+
 }  // namespace
 
 const std::array<PointSquares, kPoints>& SquaresThrough() {
-    static const std::array<PointSquares, kPoints> lists = BuildSquaresThrough();
-    return lists;
+    return kSquaresThrough;
 }
 
 long double ExtendedPower(long double x, int32_t exponent) {

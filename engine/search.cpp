@@ -1,5 +1,6 @@
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 #include "engine/searcher.h"
 
@@ -18,6 +19,45 @@ void CheckDepths(int32_t remainingDepth, int32_t totalDepth) {
 }
 
 }  // namespace
+
+SearchEngine::SearchEngine() {
+    Line[1].column = -1;
+}
+
+SearchEngine::~SearchEngine() = default;
+
+search_detail::Parallel* SearchEngine::Helpers() {
+    const int32_t threads = Threads < 1 ? 1 : Threads > kMaxThreads ? kMaxThreads : Threads;
+    if (threads == 1) {
+        parallel_.reset();
+        return nullptr;
+    }
+    if (!parallel_ || parallel_->Threads() != threads)
+        parallel_ = std::make_unique<search_detail::Parallel>(*this, threads);
+    return parallel_.get();
+}
+
+// Runs the root node on the owner's Searcher, with the helpers if there are
+// any, and leaves the counters and potentials on the engine.
+template <class Body>
+void SearchEngine::RunSearch(search_detail::Searcher& s, bool fullWidth, Body body) {
+    s.parallel = Helpers();
+    s.splitFrom = SplitFrom < 2 ? 2 : SplitFrom;
+    if (s.parallel != nullptr) {
+        s.parallel->Begin(s, fullWidth);
+        try {
+            body();
+        } catch (...) {
+            s.parallel->End();
+            throw;
+        }
+        s.parallel->End();
+    } else {
+        body();
+    }
+    PositionsEvaluated += s.positions;
+    s.FinishPotentials();
+}
 
 void SearchEngine::Tables() {
     if (tables_.weights == Weights) return;
@@ -51,27 +91,34 @@ void SearchEngine::RootMoveDone() {
 }
 
 void SearchEngine::SearchFullWidth(Board position, int32_t colour, int32_t remainingDepth,
-                             int32_t totalDepth, float parentAlpha, float parentBeta,
-                             float otherScore, float ownScore, PredictedLine& line,
-                             ScoredMove FirstMoveHint) {
+                                   int32_t totalDepth, float parentAlpha, float parentBeta,
+                                   float otherScore, float ownScore, PredictedLine& line,
+                                   ScoredMove FirstMoveHint) {
     CheckDepths(remainingDepth, totalDepth);
     Tables();
     Searcher s(*this, fast::ToBits(position),
                searchTables_.searchExact ? fast::Kept::kSearch : fast::Kept::kNone);
     s.total = totalDepth;
-    if (searchTables_.searchExact)
-        s.FullNode<true>(colour, remainingDepth, parentAlpha, parentBeta, otherScore, ownScore,
-                         line, FirstMoveHint);
-    else
-        s.FullNode<false>(colour, remainingDepth, parentAlpha, parentBeta, otherScore, ownScore,
-                          line, FirstMoveHint);
-    s.FinishPotentials();
+    RunSearch(s, true, [&] {
+        const auto run = [&](auto exact, auto shared) {
+            s.FullNode<decltype(exact)::value, decltype(shared)::value>(
+                colour, remainingDepth, parentAlpha, parentBeta, otherScore, ownScore, line,
+                FirstMoveHint);
+        };
+        const bool shared = s.Splits(remainingDepth);
+        if (searchTables_.searchExact)
+            shared ? run(std::true_type{}, std::true_type{})
+                   : run(std::true_type{}, std::false_type{});
+        else
+            shared ? run(std::false_type{}, std::true_type{})
+                   : run(std::false_type{}, std::false_type{});
+    });
 }
 
 void SearchEngine::SearchWidthLimited(Board position, int32_t colour, int32_t remainingDepth,
-                                int32_t width, int32_t totalDepth, float parentAlpha,
-                                float parentBeta, float otherScore, float ownScore,
-                                PredictedLine& line) {
+                                      int32_t width, int32_t totalDepth, float parentAlpha,
+                                      float parentBeta, float otherScore, float ownScore,
+                                      PredictedLine& line) {
     CheckDepths(remainingDepth, totalDepth);
     Tables();
     Searcher s(*this, fast::ToBits(position),
@@ -79,16 +126,23 @@ void SearchEngine::SearchWidthLimited(Board position, int32_t colour, int32_t re
     s.total = totalDepth;
     // The head is tried whatever the width; no list is longer than the board.
     s.width = width < 1 ? 1 : width > kPoints ? kPoints : width;
-    if (!searchTables_.rankExact)
-        s.WidthNode<search_detail::RankKeys::kOrdered>(colour, remainingDepth, parentAlpha,
-                                                       parentBeta, otherScore, ownScore, line);
-    else if (searchTables_.noBoost)
-        s.WidthNode<search_detail::RankKeys::kWhole>(colour, remainingDepth, parentAlpha,
-                                                     parentBeta, otherScore, ownScore, line);
-    else
-        s.WidthNode<search_detail::RankKeys::kExact>(colour, remainingDepth, parentAlpha,
-                                                     parentBeta, otherScore, ownScore, line);
-    s.FinishPotentials();
+    RunSearch(s, false, [&] {
+        using search_detail::RankKeys;
+        const auto run = [&](auto keys, auto shared) {
+            s.WidthNode<decltype(keys)::value, decltype(shared)::value>(
+                colour, remainingDepth, parentAlpha, parentBeta, otherScore, ownScore, line);
+        };
+        using Ordered = std::integral_constant<RankKeys, RankKeys::kOrdered>;
+        using Whole = std::integral_constant<RankKeys, RankKeys::kWhole>;
+        using Exact = std::integral_constant<RankKeys, RankKeys::kExact>;
+        const bool shared = s.Splits(remainingDepth);
+        if (!searchTables_.rankExact)
+            shared ? run(Ordered{}, std::true_type{}) : run(Ordered{}, std::false_type{});
+        else if (searchTables_.noBoost)
+            shared ? run(Whole{}, std::true_type{}) : run(Whole{}, std::false_type{});
+        else
+            shared ? run(Exact{}, std::true_type{}) : run(Exact{}, std::false_type{});
+    });
 }
 
 }  // namespace qv

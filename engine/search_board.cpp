@@ -17,8 +17,8 @@ static_assert(ReadingIndex(ReadingIndex(PointIndex(7, 2))) == PointIndex(7, 2));
 static_assert(ColumnOfReading(ReadingIndexOf(7, 2)) == 7 &&
               RowOfReading(ReadingIndexOf(7, 2)) == 2);
 
-std::array<PointCorners, kPoints> BuildCornersThrough() {
-    const SquareTable& table = Squares();
+constexpr std::array<PointCorners, kPoints> BuildCornersThrough() {
+    const SquareTable table = BuildSquareTable();
     std::array<PointCorners, kPoints> lists{};
     for (int p = 0; p < kPoints; ++p) {
         PointCorners& list = lists[ReadingIndex(p)];
@@ -87,10 +87,8 @@ int RankShift(const PotentialTables& t) {
 
 }  // namespace
 
-const std::array<PointCorners, kPoints>& CornersThrough() {
-    static const std::array<PointCorners, kPoints> lists = BuildCornersThrough();
-    return lists;
-}
+// Built by the compiler, like the square table.
+constinit const std::array<PointCorners, kPoints> kCornersThrough = BuildCornersThrough();
 
 SearchTables::SearchTables(const PotentialTables& t) {
     rankExact = t.rankSumExact;

@@ -80,7 +80,10 @@ struct PointCorners {
 
 // By the point's reading index; each point's squares in the potentials'
 // visiting order.
-const std::array<PointCorners, kPoints>& CornersThrough();
+extern const std::array<PointCorners, kPoints> kCornersThrough;
+inline const std::array<PointCorners, kPoints>& CornersThrough() {
+    return kCornersThrough;
+}
 
 // Below every kept sum (they stay within +-2^24, occupied or not).
 constexpr int32_t kOccupiedSum = -(1 << 30);
@@ -132,7 +135,7 @@ struct SearchTables {
 const SearchTables& DefaultSearchTables();
 
 // The first of 64 sums holding their largest value.
-inline int FirstOfLargest(const int32_t* sum) {
+[[gnu::always_inline]] inline int FirstOfLargest(const int32_t* sum) {
 #if defined(__SSE2__)
     const auto at = [sum](int i) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(sum + i));
@@ -156,6 +159,27 @@ inline int FirstOfLargest(const int32_t* sum) {
     int p = 0;
     while (sum[p] != top) ++p;
     return p;
+#endif
+}
+
+// The points (bits by index) whose gain is at least need, 1 <= need <= 32767.
+[[gnu::always_inline]] inline uint64_t GainsAtLeast(const int16_t* gain, int32_t need) {
+#if defined(__SSE2__)
+    const __m128i below = _mm_set1_epi16(static_cast<int16_t>(need - 1));
+    const auto at = [gain, below](int i) {
+        return _mm_cmpgt_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(gain + i)), below);
+    };
+    uint64_t points = 0;
+    for (int i = 0; i < kPoints; i += 16)
+        points |= static_cast<uint64_t>(
+                      static_cast<uint16_t>(_mm_movemask_epi8(_mm_packs_epi16(at(i), at(i + 8)))))
+                  << i;
+    return points;
+#else
+    uint64_t points = 0;
+    for (int k = 0; k < kPoints; ++k)
+        if (gain[k] >= need) points |= Bit(k);
+    return points;
 #endif
 }
 
@@ -201,7 +225,9 @@ struct SearchBoard {
 
     // Places a piece and brings the kept sums up to date; taking it off again
     // is Unmark and putting back the copy of sums (and good) taken before.
-    template <Kept K, bool TrackGood>
+    // States: the squares' states are brought up to date too (only a later
+    // Place reads them).
+    template <Kept K, bool TrackGood, bool States = true>
     void Place(int k, int32_t colour, const SearchTables& t) {
         const int step = colour == Red ? kRedStep : kBlueStep;
         const PointCorners& list = CornersThrough()[k];
@@ -214,7 +240,7 @@ struct SearchBoard {
         for (int32_t i = 0; i < count; ++i) {
             const Corner& c = list.squares[i];
             const int at = sums.state[c.id];
-            sums.state[c.id] = static_cast<uint8_t>(at + step);
+            if constexpr (States) sums.state[c.id] = static_cast<uint8_t>(at + step);
             if constexpr (K != Kept::kNone) {
                 const int32_t d = change[at];
                 sums.sum[c.others[0]] += d;

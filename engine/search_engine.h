@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "engine/potential_tables.h"
 #include "engine/potentials.h"
@@ -15,7 +16,8 @@ namespace qv {
 
 namespace search_detail {
 struct Searcher;
-}
+class Parallel;
+}  // namespace search_detail
 
 // The searches' state behind the Engine facade: one per board being
 // searched, so several can run side by side. Internal to the engine (and the
@@ -45,7 +47,17 @@ class SearchEngine {
     // then meaningless. Stays set until the caller clears it.
     std::atomic<bool> AbortRequested = false;
 
-    SearchEngine() { Line[1].column = -1; }
+    // Threads that search (1..kMaxThreads); the numbers do not depend on it.
+    int32_t Threads = 1;
+    // A node offers its later moves to other threads only when their
+    // replies search at least this deep (2 or more).
+    int32_t SplitFrom = 5;
+    static constexpr int32_t kMaxThreads = 64;
+
+    SearchEngine();
+    ~SearchEngine();
+    SearchEngine(const SearchEngine&) = delete;
+    SearchEngine& operator=(const SearchEngine&) = delete;
 
     // With the live Weights; both overwrite PointPotentials.
     ScoredMove BestPotentialPoint(const Board& board);
@@ -70,6 +82,10 @@ class SearchEngine {
     friend struct search_detail::Searcher;
     void Tables();
     void RootMoveDone();
+    // The helpers for Threads, kept from one search to the next.
+    search_detail::Parallel* Helpers();
+    template <class Body>
+    void RunSearch(search_detail::Searcher& s, bool fullWidth, Body body);
 
     // Copies of the default weights' tables, built once per process.
     fast::PotentialTables tables_{fast::DefaultTables()};
@@ -78,6 +94,7 @@ class SearchEngine {
     // between two players' weights at every move.
     fast::PotentialTables previousTables_{fast::DefaultTables()};
     fast::SearchTables previousSearchTables_{fast::DefaultSearchTables()};
+    std::unique_ptr<search_detail::Parallel> parallel_;
 };
 
 }  // namespace qv

@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "engine/evaluate.h"
+#include "engine/parallel_search.h"
 #include "engine/search_board.h"
 #include "engine/search_engine.h"
 
@@ -48,72 +49,122 @@ enum class RankKeys {
     kOrdered,  // the float sum, term by term in the visiting order
 };
 
-// One search: the engine's counters and callbacks, and the board that the
-// nodes share, changed and restored move by move.
-struct Searcher {
+// One search, or the part of one that a helper thread searches: the board
+// that the nodes share, changed and restored move by move, the positions
+// counted and the last potentials noted.
+// On a cache line of its own: the threads' Searchers are written all the
+// time.
+struct alignas(64) Searcher {
     SearchEngine& engine;
     const fast::PotentialTables& tables;
     const fast::SearchTables& terms;
     fast::SearchBoard board;
     int32_t total = 0;
     int32_t width = 1;
-    // PositionsEvaluated when OnPoll last ran.
+    int64_t positions = 0;
+    // positions when OnPoll last ran.
     int64_t polledAt = 0;
+    // The owner's: helpers search the later moves of its nodes (null: one
+    // thread, or a helper).
+    Parallel* parallel = nullptr;
+    // A node offers its moves to helpers when their replies search at least
+    // this deep.
+    int32_t splitFrom = 5;
+    // A helper's: its task is no longer wanted.
+    const std::atomic<bool>* stop = nullptr;
 
     // PointPotentials are left as the last ranking or best-point call wrote
     // them; that call's position is kept and the table is filled once, at the
     // end.
-    enum class Last { kNone, kRank, kBest } last = Last::kNone;
-    uint64_t lastRed = 0, lastBlue = 0;
-    int32_t lastColour = 0;
-    float lastScore = 0.0f;
+    Noted noted;
 
     // kept: the sum the nodes will read (kRank for the ranking, kSearch for
     // the best point), when the installed weights allow it.
     Searcher(SearchEngine& e, const fast::Bits& position, fast::Kept kept)
         : engine(e), tables(e.tables_), terms(e.searchTables_) {
         board.Load(position, kept, terms);
-        polledAt = e.PositionsEvaluated;
     }
 
     static constexpr int64_t kPollEvery = 65536;
 
-    // After each move of an inner node: runs OnPoll when its turn has come,
-    // and says whether the search is to stop at once.
+    // After each move of an inner node: runs OnPoll (on the owner's thread)
+    // when its turn has come, and says whether the search is to stop at once.
     bool Aborted() {
-        const int64_t now = engine.PositionsEvaluated;
-        if (now - polledAt >= kPollEvery) {
-            polledAt = now;
-            if (engine.OnPoll) engine.OnPoll();
+        if (positions - polledAt >= kPollEvery) {
+            polledAt = positions;
+            if (stop == nullptr && engine.OnPoll) engine.OnPoll();
         }
-        return engine.AbortRequested;
+        return engine.AbortRequested || (stop != nullptr && stop->load(std::memory_order_relaxed));
     }
 
     void FinishPotentials() {
-        const fast::Bits bits{fast::Transpose(lastRed), fast::Transpose(lastBlue)};
-        if (last == Last::kRank) {
+        const fast::Bits bits{fast::Transpose(noted.red), fast::Transpose(noted.blue)};
+        if (noted.kind == Noted::Kind::kRank) {
             CandidateList list;
-            fast::RankCandidatesOf(bits, lastColour, lastScore, tables, engine.PointPotentials,
+            fast::RankCandidatesOf(bits, noted.colour, noted.score, tables, engine.PointPotentials,
                                    list);
-        } else if (last == Last::kBest) {
+        } else if (noted.kind == Noted::Kind::kBest) {
             fast::BestPotentialPointOf(bits, tables, engine.PointPotentials);
         }
     }
 
-    // What a node keeps of the board's sums to put back after each move.
+    // What a node keeps of the board's sums to put back after each move: only
+    // what the move and its reply change (the last move's changes are left
+    // for the node's caller to put back). Two plies above the horizon the
+    // reply only marks its moves, so a move changes no states and only its
+    // own colour's gains (and the kept sums only when the reply reads them);
+    // higher up, or without kept sums, everything may change.
     struct Copy {
-        fast::SearchBoard::Sums sums;
+        std::array<uint8_t, kSquareCount> state;
+        int32_t sum[kPoints];
+        int16_t gain[2][kPoints];
+        uint64_t gainers[2];
         int32_t good[kPoints];
+        bool saved = false;   // taken, before the node's first placed move
+        bool placed = false;  // the board holds a placed move's changes
+        bool sums = false;    // ... to the kept sums too
     };
-    template <bool Good>
-    void Save(Copy& copy) const {
-        copy.sums = board.sums;
+    template <fast::Kept K>
+    static constexpr bool Deep(int32_t remaining) {
+        return remaining > 3 || K == fast::Kept::kNone;
+    }
+    template <fast::Kept K, bool Good>
+    void Save(Copy& copy, int32_t colour, bool deep) const {
+        const fast::SearchBoard::Sums& s = board.sums;
+        copy.saved = true;
+        if constexpr (K != fast::Kept::kNone)
+            std::copy(std::begin(s.sum), std::end(s.sum), copy.sum);
+        if (deep) {
+            copy.state = s.state;
+            std::copy(&s.gain[0][0], &s.gain[0][0] + 2 * kPoints, &copy.gain[0][0]);
+            copy.gainers[0] = s.gainers[0];
+            copy.gainers[1] = s.gainers[1];
+        } else {
+            std::copy(std::begin(s.gain[colour - 1]), std::end(s.gain[colour - 1]),
+                      copy.gain[colour - 1]);
+            copy.gainers[colour - 1] = s.gainers[colour - 1];
+        }
         if constexpr (Good) std::copy(std::begin(board.good), std::end(board.good), copy.good);
     }
-    template <bool Good>
-    void Restore(const Copy& copy) {
-        board.sums = copy.sums;
+    // Puts back what the last placed move changed, if anything.
+    template <fast::Kept K, bool Good>
+    void Restore(Copy& copy, int32_t colour, bool deep) {
+        if (!copy.placed) return;
+        fast::SearchBoard::Sums& s = board.sums;
+        if constexpr (K != fast::Kept::kNone)
+            if (copy.sums) std::copy(std::begin(copy.sum), std::end(copy.sum), s.sum);
+        if (deep) {
+            s.state = copy.state;
+            std::copy(&copy.gain[0][0], &copy.gain[0][0] + 2 * kPoints, &s.gain[0][0]);
+            s.gainers[0] = copy.gainers[0];
+            s.gainers[1] = copy.gainers[1];
+        } else {
+            std::copy(std::begin(copy.gain[colour - 1]), std::end(copy.gain[colour - 1]),
+                      s.gain[colour - 1]);
+            s.gainers[colour - 1] = copy.gainers[colour - 1];
+        }
         if constexpr (Good) std::copy(std::begin(copy.good), std::end(copy.good), board.good);
+        copy.placed = copy.sums = false;
     }
 
     // Exactly one empty point: a move there fills the board.
@@ -139,11 +190,19 @@ struct Searcher {
     // and empty) and then every empty point in reading order, until one
     // reaches beta. The value only grows with the gain, so the zero-gain
     // points all share one value and only the points with a gain need a look.
-    HorizonResult HorizonScan(int32_t colour, float other, float own, float beta, int hint) const {
+    [[gnu::always_inline]] HorizonResult HorizonScan(int32_t colour, float other, float own,
+                                                     float beta, int hint) const {
+        const uint64_t empty = ~board.occupied;
+        return HorizonScanOf(colour, other, own, beta, hint,
+                             hint >= 0 ? empty & ~Bit(hint) : empty);
+    }
+
+    // The same with the points to scan after the hint given (the empty
+    // points less the hint's, and less any taken meanwhile).
+    [[gnu::always_inline]] HorizonResult HorizonScanOf(int32_t colour, float other, float own,
+                                                       float beta, int hint, uint64_t scan) const {
         HorizonResult r;
-        uint64_t scan = ~board.occupied;
         if (hint >= 0) {
-            scan &= ~Bit(hint);
             r.value = Value(colour, hint, own, other);
             r.best = hint;
             r.tried = 1;
@@ -170,23 +229,31 @@ struct Searcher {
         uint64_t reached = scan;
         int top = -1;
         float topValue = zero;
-        while (gainers != 0) {
-            const int k = std::countr_zero(gainers);
-            gainers &= gainers - 1;
-            const float v = Value(colour, k, own, other);
-            if (v > topValue) {
-                top = k;
-                topValue = v;
-            }
-            if (v >= beta) {
-                reached = scan & ~From(k + 1);
-                r.cut = k;
-                break;
-            }
+        if (gainers != 0) {
+            // The value grows with the gain: the first point whose gain
+            // reaches `reach` ends the node, and the first of the largest
+            // gains before it is the best.
+            const int32_t reach = MinGainReaching(own, other, beta);
+            const int16_t* gain = board.sums.gain[colour - 1];
+            int32_t topGain = 0;
+            do {
+                const int k = std::countr_zero(gainers);
+                gainers &= gainers - 1;
+                const int32_t g = gain[k];
+                top = g > topGain ? k : top;
+                topGain = g > topGain ? g : topGain;
+                if (g >= reach) {
+                    reached = scan & ~From(k + 1);
+                    r.cut = k;
+                    break;
+                }
+            } while (gainers != 0);
+            topValue = EvaluatePosition(1, own + static_cast<float>(topGain), other);
+        } else {
+            // Every point with a gain values above the zero-gain points.
+            top = std::countr_zero(reached);
         }
-        r.tried += std::popcount(reached);
-        // Every point with a gain values above the zero-gain points.
-        if (top < 0) top = std::countr_zero(reached);
+        r.tried += fast::Popcount(reached);
         if (topValue > r.value) {
             r.best = top;
             r.value = topValue;
@@ -202,7 +269,7 @@ struct Searcher {
     }
 
     void EndHorizon(const HorizonResult& r, PredictedLine& line, int32_t ply, bool clearTail) {
-        engine.PositionsEvaluated += r.tried;
+        positions += r.tried;
         if (r.best < 0) {
             line[ply] = kNoMove;
             return;
@@ -219,7 +286,7 @@ struct Searcher {
         for (uint64_t scan = ~board.occupied; scan != 0; scan &= scan - 1) {
             const int k = std::countr_zero(scan);
             const float v = Value(colour, k, own, other);
-            ++engine.PositionsEvaluated;
+            ++positions;
             if (v > line[ply].score) {
                 line[ply] = MoveAt(k, v);
                 for (int32_t i = ply + 1; i <= 16; ++i) line[i] = kNoMove;
@@ -320,11 +387,7 @@ struct Searcher {
 
     // Notes the position whose potentials the table will show.
     void NoteRanking(int32_t colour, float own) {
-        last = Last::kRank;
-        lastRed = board.red;
-        lastBlue = board.blue;
-        lastColour = colour;
-        lastScore = own;
+        noted = {Noted::Kind::kRank, board.red, board.blue, colour, own};
     }
 
     // The empty points whose gain brings the mover to the winning score.
@@ -332,13 +395,13 @@ struct Searcher {
         const uint64_t empty = ~board.occupied;
         const float need = kWinningScore - own;
         if (need <= 0.0f) return empty;
-        uint64_t decisive = 0;
-        const int16_t* gain = board.sums.gain[colour - 1];
-        for (uint64_t g = board.Gainers(colour) & empty; g != 0; g &= g - 1) {
-            const int k = std::countr_zero(g);
-            if (static_cast<float>(gain[k]) >= need) decisive |= Bit(k);
-        }
-        return decisive;
+        const uint64_t gainers = board.Gainers(colour) & empty;
+        // No gain reaches a need that large.
+        if (gainers == 0 || need > 32767.0f) return 0;
+        // The least whole gain that meets the need (scores are whole anyway).
+        auto least = static_cast<int32_t>(need);
+        if (static_cast<float>(least) < need) ++least;
+        return gainers & fast::GainsAtLeast(board.sums.gain[colour - 1], least);
     }
 
     // The first point of the list when no point is decisive and the keys are
@@ -415,10 +478,10 @@ struct Searcher {
     // The empty point with the highest search potential, first in column
     // order; -1 when there is none.
     template <bool Exact>
-    int BestPoint() {
-        last = Last::kBest;
-        lastRed = board.red;
-        lastBlue = board.blue;
+    [[gnu::always_inline]] int BestPoint() {
+        noted.kind = Noted::Kind::kBest;
+        noted.red = board.red;
+        noted.blue = board.blue;
         int best = -1;
         const uint64_t columns = fast::Transpose(~board.occupied);
         if constexpr (Exact) {
@@ -445,34 +508,131 @@ struct Searcher {
         return best;
     }
 
+    // A node's later moves, offered to the helpers once its first is done
+    // (see Parallel). index: the task of the move in hand.
+    struct Split {
+        Parallel* parallel = nullptr;
+        SplitPoint* node = nullptr;
+        int32_t index = 0;
+        Split() = default;
+        Split(const Split&) = delete;
+        Split& operator=(const Split&) = delete;
+        ~Split() {
+            if (node != nullptr) parallel->Close(*node);
+        }
+        bool Take(float alpha, int hint, PredictedLine& line, int64_t& positions, Noted& noted) {
+            return node != nullptr &&
+                   parallel->Take(*node, index, alpha, hint, line, positions, noted);
+        }
+        // After each move: the next one's task, with the node's inputs now.
+        void Next(float alpha, int hint) {
+            if (node == nullptr) return;
+            ++index;
+            parallel->Update(*node, index, alpha, hint);
+        }
+    };
+
+    // Whether a node should offer its moves after the first: the owner's,
+    // with replies deep enough to be worth a thread. Nodes that never do are
+    // searched without the offering (Shared false).
+    bool Splits(int32_t remaining) const {
+        return parallel != nullptr && remaining - 1 >= splitFrom && remaining > 2;
+    }
+
+    // moves: the node's later moves in order; the board is the node's own
+    // (between moves).
+    void OpenSplit(Split& split, ChildSearch search, int32_t colour, int32_t remaining, int32_t ply,
+                   float alpha, float beta, float own, float other, int hint, const uint8_t* moves,
+                   int32_t count, bool fillsBoard) {
+        SplitPoint& node = parallel->At(ply);
+        node.inputs = {search, colour, remaining, beta, own, other};
+        node.ply = ply;
+        node.board = board;
+        node.alpha = alpha;
+        node.hint = hint;
+        node.count = count;
+        for (int32_t k = 0; k < count; ++k) {
+            Task& t = node.tasks[static_cast<size_t>(k)];
+            const int m = moves[k];
+            t.move = static_cast<int8_t>(m);
+            t.worker = -1;
+            // Leaves are the owner's: nothing to search.
+            const bool leaf =
+                fillsBoard ||
+                Decided(EvaluatePosition(remaining, own + static_cast<float>(board.Gain(colour, m)),
+                                         other));
+            t.state = leaf ? Task::State::kOwner : Task::State::kFree;
+        }
+        parallel->Open(node);
+        split.parallel = parallel;
+        split.node = &node;
+        split.index = 0;
+    }
+
+    template <bool Exact>
+    static void SearchFullChild(Searcher& s, const NodeInputs& node, int m, float alpha, int hint,
+                                PredictedLine& line) {
+        constexpr fast::Kept kKept = Exact ? fast::Kept::kSearch : fast::Kept::kNone;
+        const float newScore = node.own + static_cast<float>(s.board.Gain(node.colour, m));
+        s.board.Place<kKept, false, true>(m, node.colour, s.terms);
+        s.FullNode<Exact, false>(Opponent(node.colour), node.remaining - 1, alpha, node.beta,
+                                 newScore, node.other, line,
+                                 hint >= 0 ? MoveAt(hint, 0.0f) : kNoMove);
+    }
+
+    template <RankKeys Keys>
+    static void SearchWidthChild(Searcher& s, const NodeInputs& node, int m, float alpha, int,
+                                 PredictedLine& line) {
+        constexpr fast::Kept kKept =
+            Keys == RankKeys::kOrdered ? fast::Kept::kNone : fast::Kept::kRank;
+        const float newScore = node.own + static_cast<float>(s.board.Gain(node.colour, m));
+        s.board.Place<kKept, Keys == RankKeys::kExact, true>(m, node.colour, s.terms);
+        s.WidthNode<Keys, false>(Opponent(node.colour), node.remaining - 1, alpha, node.beta,
+                                 newScore, node.other, line);
+    }
+
     // One move m of an inner node: its value and, unless it decides the game
     // or fills the board (a leaf then), the reply's entry below it in wline:
     // deeper() searches the reply on the board with m placed, horizon() values
     // the reply as a horizon node with m only marked. Says whether a reply
     // was searched. The node's copy of the sums is taken before its first
-    // placed move; `placed` tells that the sums hold m's changes.
-    template <fast::Kept K, bool Good, class Deeper, class HorizonReply>
+    // placed move; `sumsRead`: the reply reads the kept sums.
+    template <fast::Kept K, bool Good, bool Shared, class Deeper, class HorizonReply>
     bool ChildMove(int m, int32_t colour, int32_t remaining, int32_t ply, float own, float other,
-                   bool fillsBoard, PredictedLine& wline, Copy& copy, bool& saved, bool& placed,
-                   Deeper deeper, HorizonReply horizon) {
+                   bool fillsBoard, PredictedLine& wline, Copy& copy, Deeper deeper,
+                   HorizonReply horizon, bool sumsRead, Split& split, float alpha, int hint) {
         const float newScore = own + static_cast<float>(board.Gain(colour, m));
         const float v = EvaluatePosition(remaining, newScore, other);
         wline[ply].score = v;
         // A move that fills the board is a leaf too: there is no reply.
         if (Decided(v) || fillsBoard) {
-            ++engine.PositionsEvaluated;
+            ++positions;
             wline[ply + 1] = kNoMove;
             return false;
         }
         if (remaining > 2) {
-            if (!saved) {
-                Save<Good>(copy);
-                saved = true;
+            if constexpr (Shared) {
+                if (split.Take(alpha, hint, wline, positions, noted)) {
+                    wline[ply].score = -wline[ply + 1].score;
+                    return true;
+                }
+            } else {
+                (void)split, (void)alpha, (void)hint;
             }
-            board.Place<K, Good>(m, colour, terms);
+            const bool deep = Deep<K>(remaining);
+            if (!copy.saved) Save<K, Good>(copy, colour, deep);
+            if (deep) {
+                board.Place<K, Good, true>(m, colour, terms);
+                copy.sums = true;
+            } else if (sumsRead) {
+                board.Place<K, Good, false>(m, colour, terms);
+                copy.sums = true;
+            } else {
+                board.Place<fast::Kept::kNone, false, false>(m, colour, terms);
+            }
+            copy.placed = true;
             deeper(newScore);
             board.Unmark(m, colour);
-            placed = true;
         } else {
             // The reply is a horizon node; every child here ends the working
             // line after its own entry, so that stays clean.
@@ -482,7 +642,7 @@ struct Searcher {
         return true;
     }
 
-    template <RankKeys Keys>
+    template <RankKeys Keys, bool Shared>
     void WidthNode(int32_t colour, int32_t remaining, float parentAlpha, float parentBeta,
                    float other, float own, PredictedLine& line) {
         const int32_t ply = total - remaining + 1;
@@ -523,20 +683,25 @@ struct Searcher {
         const int32_t reply = Opponent(colour);
         PredictedLine wline;
         Copy copy;
-        bool saved = false;
-        bool placed = false;  // the sums still hold the last move's changes
+        Split split;
         for (int32_t i = 0; i < count; ++i) {
             const int m = order[i];
-            ChildMove<kKept, kGood>(
-                m, colour, remaining, ply, own, other, fillsBoard, wline, copy, saved, placed,
+            ChildMove<kKept, kGood, Shared>(
+                m, colour, remaining, ply, own, other, fillsBoard, wline, copy,
                 [&](float newScore) {
-                    WidthNode<Keys>(reply, remaining - 1, alpha, beta, newScore, other, wline);
+                    if (Shared && Splits(remaining - 1))
+                        WidthNode<Keys, Shared>(reply, remaining - 1, alpha, beta, newScore, other,
+                                                wline);
+                    else
+                        WidthNode<Keys, false>(reply, remaining - 1, alpha, beta, newScore, other,
+                                               wline);
                 },
                 [&](float newScore) {
                     board.Mark(m, colour);
                     Horizon(reply, newScore, other, -alpha, wline, ply + 1, -1, false);
                     board.Unmark(m, colour);
-                });
+                },
+                true, split, alpha, -1);
             Adopt(m, ply, wline, line, alpha);
             if (Aborted()) return;
             if (remaining == total) {
@@ -547,13 +712,16 @@ struct Searcher {
             if (i + 1 >= count && !headOnly) break;
             // The sums go back only when another move follows: the caller
             // puts back its own copy after this node anyway.
-            if (placed) {
-                Restore<kGood>(copy);
-                placed = false;
-            }
+            Restore<kKept, kGood>(copy, colour, Deep<kKept>(remaining));
             if (headOnly) {
                 count = RankList<Keys>(colour, own, order);
                 headOnly = false;
+            }
+            if constexpr (Shared) {
+                split.Next(alpha, -1);
+                if (i == 0 && Splits(remaining) && count > 1)
+                    OpenSplit(split, &SearchWidthChild<Keys>, colour, remaining, ply, alpha, beta,
+                              own, other, -1, order + 1, count - 1, fillsBoard);
             }
         }
     }
@@ -600,7 +768,115 @@ struct Searcher {
         return r;
     }
 
+    // A full-width node two plies above the horizon, below the root, when
+    // its moves' replies can share (see FullNode): the moves and their
+    // horizon replies as FullNode tries them, on the node's own board. The
+    // opponent's gains do not change here, so every reply is a scan over
+    // them with the move's point left out.
     template <bool Exact>
+    void TwoPly(int32_t colour, float parentAlpha, float parentBeta, float other, float own,
+                PredictedLine& line, int first) {
+        const int32_t ply = total - 1;
+        float alpha = -parentBeta;
+        const float beta = -parentAlpha;
+        line[ply] = kNoMove;
+        if (first < 0) first = BestPoint<Exact>();
+        if (first < 0) return;
+        const int32_t reply = Opponent(colour);
+        const uint64_t empty = ~board.occupied;
+        const uint64_t gainers = board.Gainers(colour) & empty;
+        const int16_t* gain = board.sums.gain[colour - 1];
+        const float even = EvaluatePosition(2, own, other);  // not decided: see FullNode
+        int64_t tried = 0;
+        float best = kNoMove.score;
+        int bestMove = -1;
+        ScoredMove bestReply = kNoMove;
+        int recordPoint = -1;  // the strongest reply so far, offered first
+        float recordScore = kNoMove.score;
+        SameReply same;
+        uint64_t rest = empty & ~Bit(first);
+        for (int m = first;;) {
+            const int32_t g = gain[m];
+            const float newScore = own + static_cast<float>(g);
+            const float v = g == 0 ? even : EvaluatePosition(2, newScore, other);
+            float value = v;
+            ScoredMove replyEntry = kNoMove;
+            if (Decided(v)) {
+                ++tried;
+            } else {
+                HorizonResult r;
+                bool mine = true;
+                if (g == 0) {
+                    if (!same.valid || same.beta != -alpha || same.hint != recordPoint) {
+                        same.valid = true;
+                        same.beta = -alpha;
+                        same.hint = recordPoint;
+                        same.used =
+                            recordPoint >= 0 && (empty & Bit(recordPoint)) ? recordPoint : -1;
+                        same.result =
+                            HorizonScanOf(reply, newScore, other, -alpha, same.used,
+                                          same.used >= 0 ? empty & ~Bit(same.used) : empty);
+                    }
+                    const HorizonResult& s = same.result;
+                    if (m != s.cut && m != s.best) {
+                        r = s;
+                        // Was m among the points tried before the node ended?
+                        r.tried -= s.cut < 0 || m == same.used || (s.cut != same.used && m < s.cut);
+                        mine = false;
+                    }
+                }
+                if (mine) {
+                    const int h = recordPoint >= 0 && recordPoint != m && (empty & Bit(recordPoint))
+                                      ? recordPoint
+                                      : -1;
+                    uint64_t scan = empty & ~Bit(m);
+                    if (h >= 0) scan &= ~Bit(h);
+                    r = HorizonScanOf(reply, newScore, other, -alpha, h, scan);
+                }
+                tried += r.tried;
+                if (r.best >= 0) replyEntry = MoveAt(r.best, r.value);
+                value = -replyEntry.score;
+                if (replyEntry.score > recordScore) {
+                    recordPoint = r.best;
+                    recordScore = replyEntry.score;
+                }
+            }
+            if (value > best) {
+                best = value;
+                bestMove = m;
+                bestReply = replyEntry;
+                if (best > alpha) alpha = best;
+            }
+            if (best >= beta) break;
+            // A run of moves that get the shared reply unchanged (see
+            // SkipSharedReplies).
+            const HorizonResult& s = same.result;
+            if (same.valid && s.best >= 0 && same.beta == -alpha && same.hint == recordPoint &&
+                -s.value <= best && s.value <= recordScore) {
+                uint64_t stops = rest & (gainers | Bit(s.best));
+                if (s.cut >= 0) stops |= rest & Bit(s.cut);
+                const uint64_t run = stops == 0 ? rest : rest & ((stops & -stops) - 1);
+                uint64_t fewer = run;
+                if (s.cut >= 0) {
+                    fewer = same.used >= 0 ? Bit(same.used) : 0;
+                    if (s.cut != same.used) fewer |= Bit(s.cut) - 1;
+                    fewer &= run;
+                }
+                tried += fast::Popcount(run) * s.tried - fast::Popcount(fewer);
+                rest &= ~run;
+            }
+            if (rest == 0) break;
+            m = std::countr_zero(rest);
+            rest &= rest - 1;
+        }
+        positions += tried;
+        if (bestMove < 0) return;
+        line[ply] = MoveAt(bestMove, best);
+        line[ply + 1] = bestReply;
+        for (int32_t i = ply + 2; i <= 16; ++i) line[i] = kNoMove;
+    }
+
+    template <bool Exact, bool Shared>
     void FullNode(int32_t colour, int32_t remaining, float parentAlpha, float parentBeta,
                   float other, float own, PredictedLine& line, const ScoredMove& hint) {
         const int32_t ply = total - remaining + 1;
@@ -621,6 +897,11 @@ struct Searcher {
             }
             return;
         }
+        if (remaining == 2 && !root && !OneEmpty() &&
+            !Decided(EvaluatePosition(remaining, own, other))) {
+            TwoPly<Exact>(colour, parentAlpha, parentBeta, other, own, line, first);
+            return;
+        }
         line[ply] = kNoMove;
         constexpr fast::Kept kKept = Exact ? fast::Kept::kSearch : fast::Kept::kNone;
         if (first < 0) first = BestPoint<Exact>();
@@ -631,27 +912,37 @@ struct Searcher {
         int cursor = -1;
         PredictedLine wline;
         Copy copy;
-        bool saved = false;
-        bool placed = false;  // the sums still hold the last move's changes
         SameReply same;
         // Moves that complete nothing are all worth the same here, and when
         // that is not decided their replies are horizon nodes that can share.
         const bool shareReplies = remaining == 2 && !root && !fillsBoard &&
                                   !Decided(EvaluatePosition(remaining, own, other));
+        Split split;
+        const auto hintOf = [](const ScoredMove& r) {
+            return r.column > 0 ? fast::ReadingIndexOf(r.column, r.row) : -1;
+        };
 
         for (int m = first; m >= 0;) {
-            const bool replied = ChildMove<kKept, false>(
-                m, colour, remaining, ply, own, other, fillsBoard, wline, copy, saved, placed,
+            const int hint = hintOf(record);
+            // Two plies above the horizon the reply reads the kept sums only
+            // for its best point, which it needs only without a usable hint.
+            const bool sumsRead =
+                remaining != 3 || hint < 0 || hint == m || (board.occupied & Bit(hint));
+            const bool replied = ChildMove<kKept, false, Shared>(
+                m, colour, remaining, ply, own, other, fillsBoard, wline, copy,
                 [&](float newScore) {
-                    FullNode<Exact>(reply, remaining - 1, alpha, beta, newScore, other, wline,
-                                    record);
+                    if (Shared && Splits(remaining - 1))
+                        FullNode<Exact, Shared>(reply, remaining - 1, alpha, beta, newScore, other,
+                                                wline, record);
+                    else
+                        FullNode<Exact, false>(reply, remaining - 1, alpha, beta, newScore, other,
+                                               wline, record);
                 },
                 [&](float newScore) {
-                    const int hint =
-                        record.column > 0 ? fast::ReadingIndexOf(record.column, record.row) : -1;
                     EndHorizon(Reply(colour, m, newScore, other, -alpha, hint, same), wline,
                                ply + 1, false);
-                });
+                },
+                sumsRead, split, alpha, hint);
             if (replied && wline[ply + 1].score > record.score) record = wline[ply + 1];
             Adopt(m, ply, wline, line, alpha);
             if (Aborted()) return;
@@ -666,9 +957,16 @@ struct Searcher {
                 SkipSharedReplies(colour, alpha, line[ply].score, record, same, rest, marks,
                                   cursor);
             if (rest == 0) break;
-            if (placed) {
-                Restore<false>(copy);
-                placed = false;
+            Restore<kKept, false>(copy, colour, Deep<kKept>(remaining));
+            if constexpr (Shared) split.Next(alpha, hintOf(record));
+            // (Not before the first move is done: its reply is the others' hint.)
+            if (Shared && split.node == nullptr && Splits(remaining)) {
+                uint8_t moves[kPoints];
+                int32_t count = 0;
+                for (uint64_t r = rest; r != 0; r &= r - 1)
+                    moves[count++] = static_cast<uint8_t>(std::countr_zero(r));
+                OpenSplit(split, &SearchFullChild<Exact>, colour, remaining, ply, alpha, beta, own,
+                          other, hintOf(record), moves, count, fillsBoard);
             }
             cursor = std::countr_zero(rest);
             m = cursor;
@@ -698,7 +996,7 @@ struct Searcher {
             if (r.cut != same.used) fewer |= Bit(r.cut) - 1;
             fewer &= run;
         }
-        engine.PositionsEvaluated += std::popcount(run) * r.tried - std::popcount(fewer);
+        positions += fast::Popcount(run) * r.tried - fast::Popcount(fewer);
         marks |= run;
         cursor = 63 - std::countl_zero(run);
         rest &= ~run;

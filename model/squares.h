@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <stdexcept>
 
 #include "model/board.h"
 
@@ -38,7 +40,68 @@ struct SquareTable {
     std::array<int32_t, kPoints> throughCount;
 };
 
-// Built once, on first use; safe to call from several threads.
+// How the table is worked out. The compiler runs it (see Squares), and a
+// check that fails there stops the build.
+constexpr SquareTable BuildSquareTable() {
+    SquareTable t{};
+    int n = 0;
+    // Canonical form: P1 the top (then left) corner, P2 the next one clockwise.
+    for (int32_t r1 = 1; r1 <= 8; ++r1)
+        for (int32_t c1 = 1; c1 <= 8; ++c1)
+            for (int32_t dr = 0; dr <= 7; ++dr)
+                for (int32_t dc = 1; dc <= 7; ++dc) {
+                    const int32_t c2 = c1 + dc, r2 = r1 + dr;
+                    const int32_t c3 = c2 - dr, r3 = r2 + dc;
+                    const int32_t c4 = c1 - dr, r4 = r1 + dc;
+                    if (!OnBoard(c2, r2) || !OnBoard(c3, r3) || !OnBoard(c4, r4)) continue;
+                    Square& s = t.squares.at(n++);
+                    s.corners = {static_cast<uint8_t>(PointIndex(c1, r1)),
+                                 static_cast<uint8_t>(PointIndex(c2, r2)),
+                                 static_cast<uint8_t>(PointIndex(c3, r3)),
+                                 static_cast<uint8_t>(PointIndex(c4, r4))};
+                    s.size = dc + dr + 1;
+                    s.value = s.size * s.size;
+                }
+    if (n != kSquareCount) throw std::logic_error("square table");
+
+    // A square is known by its set of corners: sorted and packed into one word.
+    auto keyOf = [](std::array<uint8_t, 4> c) {
+        std::sort(c.begin(), c.end());
+        return static_cast<uint32_t>(c[0]) | static_cast<uint32_t>(c[1]) << 8 |
+               static_cast<uint32_t>(c[2]) << 16 | static_cast<uint32_t>(c[3]) << 24;
+    };
+    std::array<uint32_t, kSquareCount> keys{};
+    for (int i = 0; i < kSquareCount; ++i) keys[i] = keyOf(t.squares[i].corners);
+    auto idOf = [&keys, &keyOf](std::array<uint8_t, 4> corners) {
+        const uint32_t key = keyOf(corners);
+        for (int i = 0; i < kSquareCount; ++i)
+            if (keys[i] == key) return i;
+        throw std::logic_error("square id");
+    };
+
+    for (int p = 0; p < kPoints; ++p) {
+        const int32_t c = ColumnOf(p), r = RowOf(p);
+        int k = 0;
+        for (int32_t qc = 1; qc <= 8; ++qc)
+            for (int32_t qr = 1; qr <= 8; ++qr) {
+                if (qc == c && qr == r) continue;
+                const int32_t a = qc - c, b = qr - r;
+                const int32_t c3 = qc + b, r3 = qr - a, c4 = c + b, r4 = r - a;
+                if (!OnBoard(c3, r3) || !OnBoard(c4, r4)) continue;
+                SquareThrough& s = t.through[p].at(k++);
+                s.others = {static_cast<uint8_t>(PointIndex(qc, qr)),
+                            static_cast<uint8_t>(PointIndex(c3, r3)),
+                            static_cast<uint8_t>(PointIndex(c4, r4))};
+                s.size = static_cast<uint8_t>((a < 0 ? -a : a) + (b < 0 ? -b : b) + 1);
+                s.id = static_cast<int16_t>(
+                    idOf({static_cast<uint8_t>(p), s.others[0], s.others[1], s.others[2]}));
+            }
+        t.throughCount[p] = k;
+    }
+    return t;
+}
+
+// The table, built by the compiler; safe to use from any thread.
 const SquareTable& Squares();
 
 }  // namespace qv

@@ -3,10 +3,13 @@
 #include <chrono>
 #include <climits>
 #include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "board_helpers.h"
-#include "engine/search_engine.h"
 #include "engine/evaluate.h"
+#include "engine/search_engine.h"
 #include "engine/suggest.h"
 #include "model/scoring.h"
 
@@ -163,6 +166,50 @@ TEST(Search, CancelEndsTheRootAfterTheMoveInProgress) {
     }
 }
 
+// On several threads the root still reports its moves one by one, in order,
+// on the calling thread, and Cancel still ends it after the root move in
+// progress: every number is the one thread's.
+TEST(Search, ParallelRootReportsInOrderAndCancels) {
+    const Board b = With({{4, 5}, {6, 3}, {2, 2}}, Blue, With({{4, 4}, {5, 5}, {3, 6}}, Red));
+    for (const Mode& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        const int32_t depth = mode.fullWidth ? 4 : 6;
+        SearchEngine one;
+        SuggestMove(one, b, Red, depth, mode.width, mode.fullWidth, depth);
+        for (const bool cancel : {false, true}) {
+            SearchEngine many;
+            many.Threads = 3;
+            many.SplitFrom = 2;
+            std::vector<int32_t> seen;
+            const auto caller = std::this_thread::get_id();
+            bool elsewhere = false;
+            many.OnRootMove = [&] {
+                seen.push_back(many.ProgressCount);
+                elsewhere = elsewhere || std::this_thread::get_id() != caller;
+                if (cancel) many.CancelRequested = true;
+            };
+            SuggestMove(many, b, Red, depth, mode.width, mode.fullWidth, depth);
+            EXPECT_FALSE(elsewhere);
+            std::vector<int32_t> order(seen.size());
+            for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i) + 1;
+            EXPECT_EQ(seen, order);
+            if (cancel) {
+                EXPECT_EQ(many.ProgressCount, 1);
+                SearchEngine first;
+                first.OnRootMove = [&] { first.CancelRequested = true; };
+                SuggestMove(first, b, Red, depth, mode.width, mode.fullWidth, depth);
+                EXPECT_EQ(many.Line, first.Line);
+                EXPECT_EQ(many.PositionsEvaluated, first.PositionsEvaluated);
+            } else {
+                EXPECT_EQ(many.ProgressCount, one.ProgressCount);
+                EXPECT_EQ(many.Line, one.Line);
+                EXPECT_EQ(many.PositionsEvaluated, one.PositionsEvaluated);
+                EXPECT_EQ(many.PointPotentials, one.PointPotentials);
+            }
+        }
+    }
+}
+
 TEST(Search, LineEndsAtTheCommonDepth) {
     SearchEngine engine;
     SuggestMove(engine, Board{}, Red, 6, 1, false, 3);
@@ -173,21 +220,24 @@ TEST(Search, LineEndsAtTheCommonDepth) {
 TEST(Search, AbortFromThePollEndsADeepSearchAtOnce) {
     // Unaborted, either search would run for a very long time.
     const Mode modes[] = {{"full width", true, 0}, {"width 8", false, 8}};
-    for (const Mode& mode : modes) {
-        SCOPED_TRACE(mode.name);
-        SearchEngine engine;
-        int32_t polls = 0;
-        engine.OnPoll = [&] {
-            if (++polls == 3) engine.AbortRequested = true;
-        };
-        const auto start = std::chrono::steady_clock::now();
-        SuggestMove(engine, Board{}, Red, mode.fullWidth ? 9 : 15, mode.width, mode.fullWidth, 9);
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        EXPECT_LT(seconds, 1.0);
-        EXPECT_EQ(polls, 3);
-        EXPECT_TRUE(engine.AbortRequested);
-    }
+    for (const Mode& mode : modes)
+        for (const int32_t threads : {1, 2}) {
+            SCOPED_TRACE(std::string(mode.name) + " on " + std::to_string(threads) + " threads");
+            SearchEngine engine;
+            engine.Threads = threads;
+            int32_t polls = 0;
+            engine.OnPoll = [&] {
+                if (++polls == 3) engine.AbortRequested = true;
+            };
+            const auto start = std::chrono::steady_clock::now();
+            SuggestMove(engine, Board{}, Red, mode.fullWidth ? 9 : 15, mode.width, mode.fullWidth,
+                        9);
+            const double seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            EXPECT_LT(seconds, 1.0);
+            EXPECT_EQ(polls, 3);
+            EXPECT_TRUE(engine.AbortRequested);
+        }
 }
 
 // The line holds entries 1..16: a deeper search would write past its end.

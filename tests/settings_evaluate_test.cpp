@@ -49,18 +49,44 @@ struct EvalCase {
 
 TEST(EvaluatePosition, Thresholds) {
     const EvalCase cases[] = {
-        {3, 150, 135, 3015},   // lead exactly 15
-        {3, 150, 136, 14},     // lead 14
-        {2, 120, 160, -2040},  // the other side leads
-        {1, 149, 100, 49},     // leader below 150
-        {1, 200, 180, 1020},   // both over 150
-        {1, 180, 200, -1020},
-        {5, 170, 170, 0},
-        {0, 200, 100, 100},  // no bonus at remaining 0
+        {3, 150, 135, 3015},                                         // lead exactly 15
+        {3, 150, 136, 14},                                           // lead 14
+        {2, 120, 160, -2040},                                        // the other side leads
+        {1, 149, 100, 49},                                           // leader below 150
+        {1, 200, 180, 1020},                                         // both over 150
+        {1, 180, 200, -1020}, {5, 170, 170, 0}, {0, 200, 100, 100},  // no bonus at remaining 0
     };
     for (const auto& c : cases)
         EXPECT_EQ(EvaluatePosition(c.remaining, c.mover, c.other), c.expected)
             << c.remaining << " " << c.mover << " " << c.other;
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+// The gain a horizon scan compares against: the smallest that reaches beta,
+// around both bonus thresholds and for the window's ends.
+TEST(EvaluatePosition, MinGainReachingAgreesWithTryingEveryGain) {
+    for (int32_t mover = 0; mover <= 320; mover += 7)
+        for (int32_t other = 0; other <= 320; other += 11)
+            for (const int32_t beta :
+                 {-65000, -2300, -1200, -1016, -1015, -30,  -15,  -14,  0,    1,
+                  14,     15,    16,    200,   1014,  1015, 1016, 1150, 2300, 65000}) {
+                int32_t want = kNoGain;
+                for (int32_t g = 1; g < 2000 && want == kNoGain; ++g)
+                    if (EvaluatePosition(1, static_cast<float>(mover + g),
+                                         static_cast<float>(other)) >= static_cast<float>(beta))
+                        want = g;
+                const int32_t got = MinGainReaching(
+                    static_cast<float>(mover), static_cast<float>(other), static_cast<float>(beta));
+                if (want == kNoGain)
+                    EXPECT_GE(got, 2000) << mover << " " << other << " " << beta;
+                else
+                    EXPECT_EQ(got, want) << mover << " " << other << " " << beta;
+            }
 }
 
 }  // namespace

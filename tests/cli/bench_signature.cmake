@@ -2,7 +2,13 @@
 # with the signature recorded in the repository. A change of the search's
 # moves, ordering or pruning changes the total; record the new one in
 # bench/signature.txt and name it in the commit message ("Bench: N").
-execute_process(COMMAND ${CLI} bench
+# THREADS, when given, runs the bench on that many threads: the total is the
+# same for any number.
+set(args bench)
+if(THREADS)
+  list(APPEND args --threads ${THREADS})
+endif()
+execute_process(COMMAND ${CLI} ${args}
                 OUTPUT_VARIABLE output
                 RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
