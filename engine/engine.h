@@ -17,8 +17,14 @@ namespace qv {
 
 class SearchEngine;
 
+// Classic: the fixed-depth searches the settings have always offered. Strong:
+// iterative deepening over every empty point with a transposition table,
+// stopped by a clock or a node budget.
+enum class SearchKind { Classic, Strong };
+
 // Everything a suggestion depends on.
 struct SearchRequest {
+    SearchKind kind = SearchKind::Classic;
     Board position;
     int32_t colour = Blue;
     int32_t depth = 11;  // plies, 1..kMaxSearchDepth (others are refused)
@@ -31,6 +37,11 @@ struct SearchRequest {
     // Threads that search; the result is the same for any number. Taken as
     // 1..64.
     int32_t threads = 1;
+    // Strong only: the thinking time, a node budget (0: none; with one the
+    // answer is deterministic and the clock is ignored) and the table's size.
+    int32_t movetimeMs = 1000;
+    int64_t nodes = 0;
+    int32_t tableMiB = 64;
 };
 
 // After each root move: how many are done and the progress bar's 0..100.
@@ -50,6 +61,8 @@ struct SearchResult {
     double elapsedMs = 0;  // from a monotonic clock
     // As the last ranking or best-point call of the search left them.
     std::array<float, kPoints> pointPotentials{};
+    // Strong only: the last depth the iterative deepening finished.
+    int32_t depthReached = 0;
 };
 
 class Engine {

@@ -70,13 +70,18 @@ constexpr SquareTable BuildSquareTable() {
         return static_cast<uint32_t>(c[0]) | static_cast<uint32_t>(c[1]) << 8 |
                static_cast<uint32_t>(c[2]) << 16 | static_cast<uint32_t>(c[3]) << 24;
     };
-    std::array<uint32_t, kSquareCount> keys{};
-    for (int i = 0; i < kSquareCount; ++i) keys[i] = keyOf(t.squares[i].corners);
+    // Sorted (key << 16 | id) words, searched by halving: a linear scan costs
+    // more constant-evaluation steps than some compilers allow.
+    std::array<uint64_t, kSquareCount> keys{};
+    for (int i = 0; i < kSquareCount; ++i)
+        keys[i] = static_cast<uint64_t>(keyOf(t.squares[i].corners)) << 16 |
+                  static_cast<uint64_t>(i);
+    std::sort(keys.begin(), keys.end());
     auto idOf = [&keys, &keyOf](std::array<uint8_t, 4> corners) {
-        const uint32_t key = keyOf(corners);
-        for (int i = 0; i < kSquareCount; ++i)
-            if (keys[i] == key) return i;
-        throw std::logic_error("square id");
+        const uint64_t key = static_cast<uint64_t>(keyOf(corners)) << 16;
+        const auto it = std::lower_bound(keys.begin(), keys.end(), key);
+        if (it == keys.end() || (*it >> 16) != (key >> 16)) throw std::logic_error("square id");
+        return static_cast<int>(*it & 0xFFFF);
     };
 
     for (int p = 0; p < kPoints; ++p) {
