@@ -17,6 +17,7 @@ struct AnalyseOptions {
     int32_t depth = 11;
     int32_t width = 3;
     bool fullWidth = false;
+    int32_t threads = 1;
     std::string weights;
 };
 
@@ -49,6 +50,7 @@ void Run(const AnalyseOptions& o) {
     AnalysisSettings settings;
     settings.blue = settings.red = SearchChoice{o.fullWidth, o.width, o.depth};
     settings.weights = ParseWeights(o.weights);
+    settings.threads = o.threads;
 
     Engine engine;
     CatchInterrupts();
@@ -85,6 +87,7 @@ void AddAnalyseCommand(CLI::App& app) {
     AddInteger(*command, "--width", o->width, 1, 64,
                "candidates tried at inner nodes, 1..64 (default 3)");
     command->add_flag("--full-width", o->fullWidth, "search every empty point at every node");
+    AddThreadsOption(*command, o->threads);
     AddWeightsOption(*command, o->weights);
     command->callback([o] { Run(*o); });
 }

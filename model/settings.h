@@ -23,6 +23,16 @@ class TSettings {
     bool ShowPossibleSquares;
     // Beyond the dialog's classic choices.
     bool ShowLastMove;
+    // Threads a search may use; its numbers are the same for any count.
+    int32_t SearchThreads;
+    // The strong search instead of the classic one, per page, with its
+    // thinking time per move in milliseconds (100..30000).
+    bool StrongSearch;
+    int32_t StrongThinkingMs;
+    bool BlueStrongSearch;
+    int32_t BlueStrongThinkingMs;
+    bool RedStrongSearch;
+    int32_t RedStrongThinkingMs;
 
     TSettings() { SetDefaults(); }
     void SetDefaults();
@@ -32,10 +42,13 @@ struct SearchChoice {
     bool fullWidth;
     int32_t width;
     int32_t depth;
+    // When set, the strong search thinks movetimeMs and the rest is unused.
+    bool strong = false;
+    int32_t movetimeMs = 1000;
     bool operator==(const SearchChoice&) const = default;
 };
 
-// The depth, width and full-width choice a suggestion for the colour uses.
+// The search a suggestion for the colour uses.
 SearchChoice SearchParameters(const TSettings& settings, int32_t colour);
 
 }  // namespace qv

@@ -45,7 +45,13 @@ std::vector<PositionAnalysis> AnalyseGame(
         p.request.width = choice.width;
         p.request.fullWidth = choice.fullWidth;
         p.request.weights = settings.weights;
+        p.request.threads = settings.threads;
         p.request.lineEnd = choice.depth;
+        if (choice.strong) {
+            p.request.kind = SearchKind::Strong;
+            p.request.movetimeMs = choice.movetimeMs;
+            p.request.lineEnd = 0;
+        }
         p.suggestion = engine.Search(p.request);
         // A search cut short is not this position's value.
         if (engine.AbortRequested() || engine.CancelRequested()) break;

@@ -35,6 +35,7 @@ struct AnalysisSettings {
     SearchChoice blue{false, 3, 11};
     SearchChoice red{false, 3, 11};
     PotentialWeights weights = DefaultWeights();
+    int32_t threads = 1;  // the numbers are the same for any
     const SearchChoice& For(int32_t colour) const { return colour == Red ? red : blue; }
 };
 

@@ -256,6 +256,12 @@ void GameController::StartSuggestion(int32_t colour, LongWork work) {
     request.fullWidth = lastChoice_.fullWidth;
     request.weights = weights_;
     request.lineEnd = Settings().SearchDepth;
+    request.threads = Settings().SearchThreads;
+    if (lastChoice_.strong) {
+        request.kind = SearchKind::Strong;
+        request.movetimeMs = lastChoice_.movetimeMs;
+        request.lineEnd = 0;
+    }
     // The new search clears the line and the stop flags.
     for (int i = 1; i <= 15; ++i) line_[i].column = -1;
     runner_.SearchEngine().ClearStop();
@@ -278,7 +284,10 @@ void GameController::FinishSuggestion(const SearchResult& result) {
     lastSearch_ = result;
     line_ = result.line;
     emit boardChanged();
-    if (ShouldSwitchToFullWidth(result.value, lastChoice_.fullWidth, result.boardWasFull) &&
+    // The switch belongs to the classic searches; the strong one already
+    // searches every point.
+    if (!lastChoice_.strong &&
+        ShouldSwitchToFullWidth(result.value, lastChoice_.fullWidth, result.boardWasFull) &&
         settings_) {
         settings_->FullWidthSearch = true;
         settings_->SearchDepth = 5;
@@ -430,6 +439,7 @@ void GameController::AnalyseGame() {
     settings.blue = SearchParameters(Settings(), Blue);
     settings.red = SearchParameters(Settings(), Red);
     settings.weights = weights_;
+    settings.threads = Settings().SearchThreads;
     runner_.SearchEngine().ClearStop();
     Begin(LongWork::Analysis);
     emit analysisStarted(static_cast<int>(moves.size()));

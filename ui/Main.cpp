@@ -449,9 +449,12 @@ void TForm1::SuggestionFinished() {
     const SearchResult& s = Controller.LastSearch();
     if (StatsForm) {
         StatsForm->SetScore(QString::fromStdString(s.caption));
-        StatsForm->SetAIStats(
+        QString stats =
             QString::fromStdString(StatsCaption(static_cast<int64_t>(s.elapsedMs), s.positions,
-                                                ThousandsSeparator(), DecimalSeparator())));
+                                                ThousandsSeparator(), DecimalSeparator()));
+        // Only the strong search deepens; its depth leads the same caption.
+        if (s.depthReached > 0) stats = QStringLiteral("Depth %1, ").arg(s.depthReached) + stats;
+        StatsForm->SetAIStats(stats);
     }
     if (Settings().Sound) QApplication::beep();
 }

@@ -6,7 +6,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "ui/WindowGeometry.h"
 
@@ -31,6 +33,12 @@ void SetValueLabel(QLabel* label, int value) {
     label->adjustSize();
 }
 
+// The time bar counts tenths of a second.
+void SetTimeLabel(QLabel* label, int tenths) {
+    label->setText(QStringLiteral("%1.%2 s").arg(tenths / 10).arg(tenths % 10));
+    label->adjustSize();
+}
+
 QCheckBox* CheckBox(QWidget* parent, int y, const QString& text, int x = 9) {
     auto* cb = new QCheckBox(text, parent);
     cb->move(x, y);
@@ -51,6 +59,21 @@ void TForm2::BuildSearchPage(TSearchPage& s, QWidget* page, int depthX, int radi
     s.limitedWidth->setGeometry(6, radioY + 19, 89, 17);
     s.widthLabel = PlacedLabel(page, {95, 77}, QString());
     s.width = TrackBar(page, QRect(22, 94, 216, 34), 64, QStringLiteral("Search Width"));
+    // Below the classic controls, which keep their places.
+    s.strong = new QRadioButton(QStringLiteral("Strong, thinking time:"), page);
+    s.strong->setGeometry(6, 131, 132, 17);
+    s.timeLabel = PlacedLabel(page, {140, 133}, QString());
+    s.time = TrackBar(page, QRect(22, 148, 216, 34), 300, QStringLiteral("Thinking Time"));
+    s.time->setTickInterval(50);
+    s.time->setPageStep(10);
+    connect(s.time, &QSlider::valueChanged, s.timeLabel,
+            [label = s.timeLabel](int tenths) { SetTimeLabel(label, tenths); });
+}
+
+void TForm2::EnableSearchControls(const TSearchPage& s) {
+    s.depth->setEnabled(!s.strong->isChecked());
+    s.width->setEnabled(s.limitedWidth->isChecked());
+    s.time->setEnabled(s.strong->isChecked());
 }
 
 TForm2::TForm2(QWidget* parent) : QDialog(parent) {
@@ -58,8 +81,9 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     setFont(WindowFont());
     setAttribute(Qt::WA_QuitOnClose, false);
     // Seven pixels wider than the designed 287: in a face with Arial's widths
-    // the separate-settings check box's caption ends at 294.
-    setFixedSize(294, 210);
+    // the separate-settings check box's caption ends at 294. 56 pixels taller,
+    // for the strong search's choice under each search page's classic ones.
+    setFixedSize(294, 266);
     move(310, 170);
 
     cbRBAISettings = new QCheckBox(
@@ -67,7 +91,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     cbRBAISettings->setGeometry(3, 2, 298, 17);
 
     pcSettings = new QTabWidget(this);
-    pcSettings->setGeometry(2, 22, 285, 160);
+    pcSettings->setGeometry(2, 22, 285, 216);
     tsAI = new QWidget;
     tsInterface = new QWidget;
     tsBlueAI = new QWidget;
@@ -90,14 +114,20 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     cbYourMoveOrd = CheckBox(tsInterface, 68, QStringLiteral("Show Predicted Move Order"));
     cbSound = CheckBox(tsInterface, 104, QStringLiteral("Sound"));
     cbShowLastMove = CheckBox(tsInterface, 104, QStringLiteral("Show Last Move"), 140);
+    QLabel* threads = PlacedLabel(tsInterface, {142, 9}, QStringLiteral("Search Threads:"));
+    seSearchThreads = new QSpinBox(tsInterface);
+    seSearchThreads->setRange(1, 64);
+    seSearchThreads->setAccessibleName(QStringLiteral("Search Threads"));
+    seSearchThreads->setGeometry(threads->x() + threads->width() + 4, 5, 46, 21);
+    threads->setBuddy(seSearchThreads);
 
     OK = new QPushButton(QStringLiteral("OK"), this);
-    OK->setGeometry(55, 185, 75, 25);
+    OK->setGeometry(55, 241, 75, 25);
     OK->setDefault(true);
     Cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    Cancel->setGeometry(133, 185, 75, 25);
+    Cancel->setGeometry(133, 241, 75, 25);
     bApply = new QPushButton(QStringLiteral("&Apply"), this);
-    bApply->setGeometry(212, 185, 75, 25);
+    bApply->setGeometry(212, 241, 75, 25);
 
     connect(OK, &QPushButton::clicked, this, &TForm2::OKClick);
     connect(Cancel, &QPushButton::clicked, this, &TForm2::CancelClick);
@@ -109,11 +139,11 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     connect(tbBlueAIWidth, &QSlider::valueChanged, this, &TForm2::tbBlueAIWidthChange);
     connect(tbRedAIDepth, &QSlider::valueChanged, this, &TForm2::tbRedAIDepthChange);
     connect(tbRedAIWidth, &QSlider::valueChanged, this, &TForm2::tbRedAIWidthChange);
-    for (QRadioButton* rb : {rbFullSearch, rbSearchWidth})
+    for (QRadioButton* rb : {rbFullSearch, rbSearchWidth, rbStrong})
         connect(rb, &QRadioButton::toggled, this, &TForm2::SetSearchWidthEnabled);
-    for (QRadioButton* rb : {rbBlueFullSearch, rbBlueAIWidth})
+    for (QRadioButton* rb : {rbBlueFullSearch, rbBlueAIWidth, rbBlueStrong})
         connect(rb, &QRadioButton::toggled, this, &TForm2::SetBlueAIWidthEnabled);
-    for (QRadioButton* rb : {rbRedFullSearch, rbRedAIWidth})
+    for (QRadioButton* rb : {rbRedFullSearch, rbRedAIWidth, rbRedStrong})
         connect(rb, &QRadioButton::toggled, this, &TForm2::SetRedAIWidthEnabled);
 
     // FormCreate: the record lives exactly as long as the dialog.
@@ -130,30 +160,30 @@ void TForm2::DisplaySettings(const TSettings& s) {
     cbRBAISettings->setChecked(s.SeparateAISettings);
     ShowSeparatePages(s.SeparateAISettings);
 
-    auto load = [](QSlider* depth, QLabel* depthLabel, QSlider* width, QLabel* widthLabel,
-                   QRadioButton* full, QRadioButton* limited, int32_t d, int32_t w, bool f) {
-        depth->setValue(d);
-        SetValueLabel(depthLabel, d);
-        width->setValue(w);
-        SetValueLabel(widthLabel, w);
-        full->setChecked(f);
-        limited->setChecked(!f);
+    auto load = [](const TSearchPage& p, int32_t d, int32_t w, bool f, bool strong, int32_t ms) {
+        p.depth->setValue(d);
+        SetValueLabel(p.depthLabel, d);
+        p.width->setValue(w);
+        SetValueLabel(p.widthLabel, w);
+        // Checking one of the exclusive buttons clears the others.
+        (strong ? p.strong : f ? p.fullWidth : p.limitedWidth)->setChecked(true);
+        p.time->setValue(std::clamp((ms + 50) / 100, 1, 300));
+        SetTimeLabel(p.timeLabel, p.time->value());
+        EnableSearchControls(p);
     };
-    load(tbBlueAIDepth, lBlueAIDepth, tbBlueAIWidth, lBlueAIWidth, rbBlueFullSearch, rbBlueAIWidth,
-         s.BlueSearchDepth, s.BlueSearchWidth, s.BlueFullWidthSearch);
-    load(tbRedAIDepth, lRedAIDepth, tbRedAIWidth, lRedAIWidth, rbRedFullSearch, rbRedAIWidth,
-         s.RedSearchDepth, s.RedSearchWidth, s.RedFullWidthSearch);
-    load(tbYourAI, lYourAI, tbSearchWidth, lSearchWidth, rbFullSearch, rbSearchWidth, s.SearchDepth,
-         s.SearchWidth, s.FullWidthSearch);
-    SetSearchWidthEnabled();
-    SetBlueAIWidthEnabled();
-    SetRedAIWidthEnabled();
+    load(blueAI_, s.BlueSearchDepth, s.BlueSearchWidth, s.BlueFullWidthSearch, s.BlueStrongSearch,
+         s.BlueStrongThinkingMs);
+    load(redAI_, s.RedSearchDepth, s.RedSearchWidth, s.RedFullWidthSearch, s.RedStrongSearch,
+         s.RedStrongThinkingMs);
+    load(yourAI_, s.SearchDepth, s.SearchWidth, s.FullWidthSearch, s.StrongSearch,
+         s.StrongThinkingMs);
 
     cbYourMoveOrd->setChecked(s.ShowPredictedMoveOrder);
     cbShowSquares->setChecked(s.ShowSquares);
     cbShowPossible->setChecked(s.ShowPossibleSquares);
     cbSound->setChecked(s.Sound);
     cbShowLastMove->setChecked(s.ShowLastMove);
+    seSearchThreads->setValue(s.SearchThreads);
 }
 
 void TForm2::StoreSettings(TSettings& s) const {
@@ -167,11 +197,18 @@ void TForm2::StoreSettings(TSettings& s) const {
     s.SearchDepth = tbYourAI->value();
     s.SearchWidth = tbSearchWidth->value();
     s.FullWidthSearch = rbFullSearch->isChecked();
+    s.StrongSearch = rbStrong->isChecked();
+    s.StrongThinkingMs = tbThinkingTime->value() * 100;
+    s.BlueStrongSearch = rbBlueStrong->isChecked();
+    s.BlueStrongThinkingMs = tbBlueThinkingTime->value() * 100;
+    s.RedStrongSearch = rbRedStrong->isChecked();
+    s.RedStrongThinkingMs = tbRedThinkingTime->value() * 100;
     s.ShowPredictedMoveOrder = cbYourMoveOrd->isChecked();
     s.ShowSquares = cbShowSquares->isChecked();
     s.ShowPossibleSquares = cbShowPossible->isChecked();
     s.Sound = cbSound->isChecked();
     s.ShowLastMove = cbShowLastMove->isChecked();
+    s.SearchThreads = seSearchThreads->value();
 }
 
 void TForm2::ShowSeparatePages(bool separate) {
@@ -221,13 +258,13 @@ void TForm2::tbRedAIWidthChange() {
 }
 
 void TForm2::SetSearchWidthEnabled() {
-    tbSearchWidth->setEnabled(!rbFullSearch->isChecked());
+    EnableSearchControls(yourAI_);
 }
 void TForm2::SetBlueAIWidthEnabled() {
-    tbBlueAIWidth->setEnabled(!rbBlueFullSearch->isChecked());
+    EnableSearchControls(blueAI_);
 }
 void TForm2::SetRedAIWidthEnabled() {
-    tbRedAIWidth->setEnabled(!rbRedFullSearch->isChecked());
+    EnableSearchControls(redAI_);
 }
 
 void TForm2::showEvent(QShowEvent* event) {

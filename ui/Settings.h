@@ -11,11 +11,13 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class QSpinBox;
 class QTabWidget;
 
 namespace qv::ui {
 
-// One page of search values: depth, full width or limited width.
+// One page of search values: depth, full width or limited width, or the
+// strong search with its thinking time.
 struct TSearchPage {
     QWidget* page = nullptr;
     QSlider* depth = nullptr;
@@ -24,6 +26,9 @@ struct TSearchPage {
     QRadioButton* limitedWidth = nullptr;
     QSlider* width = nullptr;
     QLabel* widthLabel = nullptr;
+    QRadioButton* strong = nullptr;
+    QSlider* time = nullptr;  // tenths of a second
+    QLabel* timeLabel = nullptr;
 };
 
 // The modeless settings dialog. It owns CurrentSettings, which the rest of the
@@ -61,6 +66,9 @@ class TForm2 : public QDialog {
     QRadioButton*& rbSearchWidth = yourAI_.limitedWidth;
     QSlider*& tbSearchWidth = yourAI_.width;
     QLabel*& lSearchWidth = yourAI_.widthLabel;
+    QRadioButton*& rbStrong = yourAI_.strong;
+    QSlider*& tbThinkingTime = yourAI_.time;
+    QLabel*& lThinkingTime = yourAI_.timeLabel;
 
     QSlider*& tbBlueAIDepth = blueAI_.depth;
     QLabel*& lBlueAIDepth = blueAI_.depthLabel;
@@ -68,6 +76,9 @@ class TForm2 : public QDialog {
     QRadioButton*& rbBlueAIWidth = blueAI_.limitedWidth;
     QSlider*& tbBlueAIWidth = blueAI_.width;
     QLabel*& lBlueAIWidth = blueAI_.widthLabel;
+    QRadioButton*& rbBlueStrong = blueAI_.strong;
+    QSlider*& tbBlueThinkingTime = blueAI_.time;
+    QLabel*& lBlueThinkingTime = blueAI_.timeLabel;
 
     QSlider*& tbRedAIDepth = redAI_.depth;
     QLabel*& lRedAIDepth = redAI_.depthLabel;
@@ -75,12 +86,16 @@ class TForm2 : public QDialog {
     QRadioButton*& rbRedAIWidth = redAI_.limitedWidth;
     QSlider*& tbRedAIWidth = redAI_.width;
     QLabel*& lRedAIWidth = redAI_.widthLabel;
+    QRadioButton*& rbRedStrong = redAI_.strong;
+    QSlider*& tbRedThinkingTime = redAI_.time;
+    QLabel*& lRedThinkingTime = redAI_.timeLabel;
 
     QCheckBox* cbShowSquares;
     QCheckBox* cbShowPossible;
     QCheckBox* cbYourMoveOrd;
     QCheckBox* cbSound;
     QCheckBox* cbShowLastMove;
+    QSpinBox* seSearchThreads;
 
   public slots:
     void OKClick();
@@ -102,6 +117,8 @@ class TForm2 : public QDialog {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    // Which of a page's controls mean something for its chosen search.
+    static void EnableSearchControls(const TSearchPage& s);
     void BuildSearchPage(TSearchPage& s, QWidget* page, int depthX, int radioY);
     std::unique_ptr<TSettings> settings_;
 };

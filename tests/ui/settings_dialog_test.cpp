@@ -3,7 +3,9 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTabWidget>
+#include <QSpinBox>
 #include <QTest>
+#include <QThread>
 
 #include "ui/Settings.h"
 #include "ui_test_support.h"
@@ -54,6 +56,8 @@ class SettingsDialogTest : public QObject {
         QVERIFY(d.cbSound->isChecked());
         QVERIFY(!d.cbShowSquares->isChecked());
         QVERIFY(!d.cbYourMoveOrd->isChecked());
+        QVERIFY(d.cbShowLastMove->isChecked());
+        QCOMPARE(d.seSearchThreads->value(), std::max(1, QThread::idealThreadCount()));
         QVERIFY(!d.cbRBAISettings->isChecked());
         QCOMPARE(d.cbRBAISettings->text(),
                  QStringLiteral("Seperate Artificial Intelligence Settings for Blue and Red"));
@@ -190,6 +194,8 @@ class SettingsDialogTest : public QObject {
         d.cbSound->setChecked(false);
         d.cbYourMoveOrd->setChecked(true);
         d.cbShowPossible->setChecked(false);
+        d.cbShowLastMove->setChecked(false);
+        d.seSearchThreads->setValue(3);
         QTest::mouseClick(d.OK, Qt::LeftButton);
         QVERIFY(!d.isVisible());
         // Values on hidden pages are stored as they stand.
@@ -200,7 +206,28 @@ class SettingsDialogTest : public QObject {
         QVERIFY(!p.rec.Sound);
         QVERIFY(p.rec.ShowPredictedMoveOrder);
         QVERIFY(!p.rec.ShowPossibleSquares);
+        QVERIFY(!p.rec.ShowLastMove);
+        QCOMPARE(p.rec.SearchThreads, 3);
         QVERIFY(!p.rec.SeparateAISettings);
+    }
+
+    void strongChoiceStoresItsTimeAndLeavesTheClassicControls() {
+        Program2 p;
+        TForm2& d = p.dlg;
+        QVERIFY(!d.tbThinkingTime->isEnabled());
+        QCOMPARE(d.lThinkingTime->text(), QStringLiteral("1.0 s"));
+        d.rbStrong->click();
+        QVERIFY(!d.tbYourAI->isEnabled());
+        QVERIFY(!d.tbSearchWidth->isEnabled());
+        d.tbThinkingTime->setValue(25);
+        QCOMPARE(d.lThinkingTime->text(), QStringLiteral("2.5 s"));
+        QTest::mouseClick(d.OK, Qt::LeftButton);
+        QCOMPARE(SearchParameters(p.rec, Red), (SearchChoice{false, 3, 11, true, 2500}));
+        // Shown again, the classic choice comes back with its depth and width.
+        p.rec.StrongSearch = false;
+        d.show();
+        QVERIFY(d.rbSearchWidth->isChecked());
+        QVERIFY(d.tbYourAI->isEnabled() && d.tbSearchWidth->isEnabled());
     }
 
     void displaySettingsShowsOutsideChanges() {
