@@ -53,6 +53,12 @@ EvalTables::EvalTables(const EvalParams& p) {
 
 void StrongBoard::Load(const Board& board, const EvalTables& t) {
     *this = StrongBoard{};
+    // Every square starts empty: what a first piece would add to it.
+    const SquareTable& table = Squares();
+    for (int q = 0; q < kPoints; ++q)
+        for (int32_t i = 0; i < table.throughCount[q]; ++i)
+            for (int32_t d = 1; d <= 2; ++d)
+                promiseDelta[d][q] += t.change[d][table.through[q][i].size][0];
     for (int p = 0; p < kPoints; ++p)
         if (board[p] == Red || board[p] == Blue) Place(p, board[p], t);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 #include "engine/report.h"
 
@@ -47,6 +48,12 @@ BestGains BestGainsOf(const StrongBoard& b, int32_t colour) {
         }
     }
     return g;
+}
+
+int32_t LateReduction(int32_t remaining, int move, int32_t hundredths) {
+    return static_cast<int32_t>(0.5 + std::log(static_cast<double>(remaining)) *
+                                          std::log(static_cast<double>(move + 1)) * hundredths /
+                                          100.0);
 }
 
 }  // namespace
@@ -177,7 +184,8 @@ int32_t Search::Horizon(int32_t /*alpha*/, int32_t beta, int32_t ply, int32_t co
     return best;
 }
 
-int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply, int32_t colour) {
+int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply, int32_t colour,
+                     bool allowNull) {
     if (positions_ >= nextPoll_) Poll();
     pvLength_[ply] = ply;
     if (stop_) return 0;
@@ -200,9 +208,19 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
         }
     }
 
+    const int32_t other = Opponent(colour);
+    if (params_.selective && allowNull && !pvNode && remaining >= 3 &&
+        board_.Empties() > remaining) {
+        const int32_t r = remaining - 1 - params_.nullReduction - (remaining >= 7 ? 1 : 0);
+        const int32_t v = -Node(std::max(r, 1), -beta, -beta + 1, ply + 1, other, false);
+        if (stop_) return 0;
+        // A decided value found after a pass has the wrong bonus: only the
+        // cut-off is trusted.
+        if (v >= beta) return IsDecided(v) ? beta : v;
+    }
+
     std::array<uint8_t, kPoints> moves;
     const int n = OrderMoves(colour, remaining, ply, ttMove, moves);
-    const int32_t other = Opponent(colour);
     const int32_t alphaAtStart = alpha;
     int32_t best = -kInfinity;
     int bestMove = -1;
@@ -215,7 +233,15 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
             if (i == 0) {
                 v = -Node(remaining - 1, -beta, -alpha, ply + 1, other);
             } else {
-                v = -Node(remaining - 1, -alpha - 1, -alpha, ply + 1, other);
+                int32_t reduce = 0;
+                if (params_.selective && remaining >= 3 && i >= 3 && p != killers_[ply][0] &&
+                    p != killers_[ply][1] && board_.gain[colour][p] == 0 &&
+                    board_.gain[other][p] == 0)
+                    reduce =
+                        std::min(LateReduction(remaining, i, params_.lateReduction), remaining - 2);
+                v = -Node(remaining - 1 - reduce, -alpha - 1, -alpha, ply + 1, other);
+                if (!stop_ && reduce > 0 && v > alpha)
+                    v = -Node(remaining - 1, -alpha - 1, -alpha, ply + 1, other);
                 if (!stop_ && v > alpha && v < beta)
                     v = -Node(remaining - 1, -beta, -alpha, ply + 1, other);
             }

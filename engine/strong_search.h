@@ -29,6 +29,15 @@ struct Params {
     // Do not start an iteration once this share (in percent) of the time or
     // node budget is gone: the next one would rarely finish.
     int32_t startBelowPercent = 45;
+    // Null-move pruning and late-move reductions. A piece never hurts the
+    // side that places it, so passing is the worst a side can do and a pass
+    // that still reaches beta proves the cut-off in all but rare cases. Off,
+    // the search finds exactly the full-width value of each depth.
+    bool selective = true;
+    int32_t nullReduction = 2;
+    // Late quiet moves search this many hundredths of ln(depth) x ln(move
+    // number) shallower first.
+    int32_t lateReduction = 45;
 };
 
 class Search {
@@ -49,7 +58,8 @@ class Search {
   private:
     static constexpr int kMaxPly = 66;
 
-    int32_t Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply, int32_t colour);
+    int32_t Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply, int32_t colour,
+                 bool allowNull = true);
     int32_t Horizon(int32_t alpha, int32_t beta, int32_t ply, int32_t colour);
     // A move's value when it ends the line (decided, fills the board, or at
     // the horizon); kNotLeaf when it is to be searched deeper.

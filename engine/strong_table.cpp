@@ -2,8 +2,15 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 
 namespace qv::strong {
+
+void Table::Free::operator()(Bucket* b) const {
+    std::free(b);
+}
 
 void Table::Resize(int32_t mebibytes) {
     mebibytes = std::max(mebibytes, 1);
@@ -11,7 +18,8 @@ void Table::Resize(int32_t mebibytes) {
     const uint64_t bytes = static_cast<uint64_t>(mebibytes) << 20;
     const uint64_t count = std::bit_floor(bytes / sizeof(Bucket));
     buckets_.reset();
-    buckets_ = std::make_unique<Bucket[]>(count);
+    buckets_.reset(static_cast<Bucket*>(std::calloc(count, sizeof(Bucket))));
+    if (!buckets_) throw std::bad_alloc();
     mask_ = count - 1;
     mebibytes_ = mebibytes;
     generation_ = 0;
@@ -19,7 +27,7 @@ void Table::Resize(int32_t mebibytes) {
 
 void Table::NewSearch() {
     if (++generation_ > 127) {
-        std::fill(buckets_.get(), buckets_.get() + mask_ + 1, Bucket{});
+        std::memset(static_cast<void*>(buckets_.get()), 0, (mask_ + 1) * sizeof(Bucket));
         generation_ = 1;
     }
 }

@@ -12,14 +12,15 @@ namespace qv::strong {
 enum class Bound : uint8_t { kNone, kUpper, kLower, kExact };
 
 struct Entry {
-    uint64_t key = 0;
-    int32_t value = 0;
-    int8_t move = -1;
-    int8_t draft = 0;
-    Bound bound = Bound::kNone;
+    // All zero is an empty entry: the table comes zeroed from the system.
+    uint64_t key;
+    int32_t value;
+    int8_t move;
+    int8_t draft;
+    Bound bound;
     // Bit 0: the value is a decided one, stored without its remaining-depth
     // bonus. The rest: the generation.
-    uint8_t flags = 0;
+    uint8_t flags;
 
     static constexpr uint8_t kDecidedFlag = 1;
     uint8_t Generation() const { return flags >> 1; }
@@ -40,7 +41,12 @@ class Table {
     struct alignas(64) Bucket {
         Entry entries[4];
     };
-    std::unique_ptr<Bucket[]> buckets_;
+    struct Free {
+        void operator()(Bucket* b) const;
+    };
+    // Zeroed pages the system hands out as they are first touched, rather
+    // than all of them at once.
+    std::unique_ptr<Bucket[], Free> buckets_;
     uint64_t mask_ = 0;
     int32_t mebibytes_ = 0;
     uint8_t generation_ = 0;  // 1..127 while searching; 0 marks an empty entry
