@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/bench_set.h"
+#include "engine/engine.h"
 #include "engine/search_engine.h"
 #include "engine/searcher.h"
 #include "engine/suggest.h"
@@ -294,6 +295,36 @@ BENCHMARK(BM_SuggestThreads)
     ->Args({13, 5, 3, 7, 1})
     ->Args({13, 5, 3, 7, 2})
     ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The strong player on a node budget: budget, first and last position + 1.
+// Its positions are every move it tries, inner ones included, so its rate
+// reads next to the classic searches' leaf rate only as a measure of work.
+void BM_SuggestStrong(benchmark::State& state) {
+    const int64_t nodes = state.range(0);
+    const auto first = static_cast<size_t>(state.range(1));
+    const auto last = std::min(static_cast<size_t>(state.range(2)), Cases().size());
+    // One engine, its table kept from search to search as the desktop
+    // program's is.
+    Engine engine;
+    int64_t positions = 0;
+    for (auto _ : state)
+        for (size_t i = first; i < last; ++i) {
+            const Case& c = Cases()[i];
+            SearchRequest request;
+            request.kind = SearchKind::Strong;
+            request.position = c.board;
+            request.colour = c.colour;
+            request.nodes = nodes;
+            positions += engine.Search(request).positions;
+        }
+    state.SetItemsProcessed(positions);
+    state.counters["positions"] = benchmark::Counter(static_cast<double>(positions) /
+                                                     static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_SuggestStrong)
+    ->Args({200000, 0, static_cast<int64_t>(kBenchPositions.size())})
+    ->Args({1000000, 3, 7})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

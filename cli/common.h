@@ -90,5 +90,6 @@ void AddPlayCommands(CLI::App& app);
 void AddEvolveCommand(CLI::App& app);
 void AddBenchCommand(CLI::App& app);
 void AddAnalyseCommand(CLI::App& app);
+void AddMatchCommand(CLI::App& app);
 
 }  // namespace qv::cli

@@ -26,6 +26,7 @@ int Run(int argc, char** argv) {
     app.set_version_flag("--version", "quadrivane-cli " QUADRIVANE_VERSION);
     qv::cli::AddBenchCommand(app);
     qv::cli::AddAnalyseCommand(app);
+    qv::cli::AddMatchCommand(app);
 
     try {
         app.parse(argc, argv);

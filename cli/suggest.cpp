@@ -14,6 +14,10 @@ struct SuggestOptions {
     bool fullWidth = false;
     std::string weights;
     int32_t threads = 1;
+    bool strong = false;
+    int32_t movetimeMs = 1000;
+    int64_t nodes = 0;
+    int32_t tableMiB = 64;
 };
 
 // Scores are whole numbers; written as integers (and never as -0).
@@ -33,6 +37,12 @@ void Run(const SuggestOptions& o) {
     request.fullWidth = o.fullWidth;
     request.weights = ParseWeights(o.weights);
     request.threads = o.threads;
+    if (o.strong) {
+        request.kind = SearchKind::Strong;
+        request.movetimeMs = o.movetimeMs;
+        request.nodes = o.nodes;
+        request.tableMiB = o.tableMiB;
+    }
     // An interrupt acts like Cancel: the root move in progress is finished
     // and the result so far is printed.
     CatchInterrupts();
@@ -65,6 +75,7 @@ nlohmann::ordered_json SuggestionJson(const SearchRequest& request, const Search
     out["positions"] = s.positions;
     out["root_moves"] = s.rootMoves;
     out["elapsed_ms"] = std::round(s.elapsedMs * 1000.0) / 1000.0;
+    if (request.kind == SearchKind::Strong) out["depth_reached"] = s.depthReached;
     if (s.cancelled) out["cancelled"] = true;
     return out;
 }
@@ -83,6 +94,21 @@ void AddSuggestCommand(CLI::App& app) {
     command->add_flag("--full-width", o->fullWidth, "search every empty point at every node");
     AddWeightsOption(*command, o->weights);
     AddThreadsOption(*command, o->threads);
+    auto* strong = command->add_flag(
+        "--strong", o->strong,
+        "the strong player: iterative deepening with a transposition table, stopped by "
+        "--movetime or --nodes (--depth, --width and --full-width are not read)");
+    AddInteger(*command, "--movetime", o->movetimeMs, 1, 600000,
+               "with --strong: thinking time in milliseconds, 1..600000 (default 1000)")
+        ->needs(strong);
+    AddInteger(
+        *command, "--nodes", 1, 1000000000000, [o](int64_t v) { o->nodes = v; },
+        "with --strong: positions to search, 1..10^12; the answer is then the same on every "
+        "run and --movetime is not read")
+        ->needs(strong);
+    AddInteger(*command, "--table-mib", o->tableMiB, 1, 4096,
+               "with --strong: transposition table size in MiB, 1..4096 (default 64)")
+        ->needs(strong);
     command->callback([o] { Run(*o); });
 }
 

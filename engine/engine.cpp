@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/search_engine.h"
+#include "engine/strong_search.h"
 #include "engine/suggest.h"
 
 namespace qv {
@@ -14,6 +15,12 @@ Engine::~Engine() = default;
 SearchResult Engine::Search(const SearchRequest& request,
                             const std::function<void(const SearchProgress&)>& onRootMove) {
     SearchEngine& e = *impl_;
+    if (request.kind == SearchKind::Strong) {
+        // One thread: request.threads, depth, width and fullWidth are not read.
+        if (!strong_) strong_ = std::make_unique<strong::Search>();
+        return strong_->Run(request, strong::Params{}, onRootMove, &e.CancelRequested,
+                            &e.AbortRequested);
+    }
     e.Weights = request.weights;
     e.Threads = std::clamp(request.threads, 1, SearchEngine::kMaxThreads);
     if (onRootMove)

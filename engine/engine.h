@@ -16,6 +16,9 @@
 namespace qv {
 
 class SearchEngine;
+namespace strong {
+class Search;
+}
 
 // Classic: the fixed-depth searches the settings have always offered. Strong:
 // iterative deepening over every empty point with a transposition table,
@@ -97,6 +100,8 @@ class Engine {
 
   private:
     std::unique_ptr<SearchEngine> impl_;
+    // Made on the first strong search; keeps its table from one to the next.
+    std::unique_ptr<strong::Search> strong_;
 };
 
 }  // namespace qv

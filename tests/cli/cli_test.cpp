@@ -104,6 +104,40 @@ TEST(Cli, SuggestIsDeterministicAndEndsTheLineAtTheDepth) {
     EXPECT_EQ(full["line"].size(), 2u);
 }
 
+// The strong player: a node budget gives the same answer every run; the
+// match prints one summary and a line per game.
+TEST(Cli, StrongSuggestAndMatch) {
+    const std::string args = "suggest --colour blue --strong --nodes 20000 --table-mib 2";
+    nlohmann::json a = Json(Cli(args)), b = Json(Cli(args));
+    a.erase("elapsed_ms");
+    b.erase("elapsed_ms");
+    EXPECT_EQ(a, b);
+    EXPECT_GE(a["depth_reached"], 1);
+    EXPECT_EQ(a["line"].size(), a["depth_reached"]);
+    EXPECT_EQ(Json(Cli("suggest --colour blue --depth 2")).count("depth_reached"), 0u);
+
+    const std::string games = Stem() + ".jsonl";
+    const nlohmann::json m =
+        Json(Cli("match --first strong:nodes=2000,table-mib=1 --second classic:depth=2,width=2 "
+                 "--games 2 --openings 2 --seed 4 --sprt 0,10 --games-out '" +
+                 games + "'"));
+    EXPECT_EQ(m["games"], 2);
+    EXPECT_EQ(m["first"], "strong:nodes=2000,table-mib=1");
+    EXPECT_EQ(m["wins"].get<int>() + m["draws"].get<int>() + m["losses"].get<int>(), 2);
+    EXPECT_EQ(m["sprt"]["verdict"], "continue");
+    const std::vector<std::string> lines = Lines(Slurp(games));
+    ASSERT_EQ(lines.size(), 2u);
+    const nlohmann::json g1 = nlohmann::json::parse(lines[0]), g2 = nlohmann::json::parse(lines[1]);
+    EXPECT_EQ(g1["game"], 1);
+    EXPECT_EQ(g1["red"], "strong:nodes=2000,table-mib=1");
+    EXPECT_EQ(g2["blue"], "strong:nodes=2000,table-mib=1");
+    EXPECT_EQ(g1["opening"], g2["opening"]);
+    EXPECT_EQ(g1["opening"].size(), 2u);
+    EXPECT_EQ(g1["moves"][0]["point"], g1["opening"][0]);
+    EXPECT_EQ(g1["moves"][0]["colour"], "blue");
+    std::remove(games.c_str());
+}
+
 TEST(Cli, SuggestOnAFullBoard) {
     std::string board(64, 'r');
     for (size_t i = 0; i < board.size(); i += 3) board[i] = 'b';
@@ -316,6 +350,16 @@ TEST(CliInput, RefusedInputNamesTheFault) {
          "--weights: W3..W8 give potentials"},
         {"play --red-profile 0,3,3,1,0,-1,1,2,4,0,0,0,0,9,4,10" + profile,
          "--red-profile: W3..W8 give potentials"},
+        // The strong player's budgets and the match's players.
+        {"suggest --colour red --strong --movetime 0", "--movetime: 0 is outside 1..600000"},
+        {"suggest --colour red --strong --nodes 1000000000001",
+         "--nodes: 1000000000001 is outside"},
+        {"suggest --colour red --strong --table-mib 4097", "--table-mib: 4097 is outside 1..4096"},
+        {"suggest --colour red --movetime 100", "--movetime requires --strong"},
+        {"match --first strong:nodes=9 --second classic:depth=99",
+         "--second: engine 'classic:depth=99'"},
+        {"match --red strong:nodes=9 --second classic:depth=2", "give either --red and --blue"},
+        {"match --first strong:nodes=9 --second classic:depth=2 --sprt 5", "--sprt: '5'"},
         // Empty values.
         {"score --board ''", "empty value for --board"},
         {"score --game ''", "empty value for --game"},

@@ -1,0 +1,106 @@
+#include "tuning/match.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <stdexcept>
+
+#include "engine/evaluate.h"
+#include "model/scoring.h"
+
+namespace qv {
+namespace {
+
+TEST(Match, PairsShareOpeningsAndSwapColours) {
+    MatchOptions o;
+    o.first = ParseEngineSpec("strong:nodes=3000");
+    o.second = ParseEngineSpec("classic:depth=2,width=2");
+    o.games = 4;
+    o.openingPlies = 4;
+    o.seed = 9;
+    o.concurrency = 2;
+    int calls = 0;
+    const std::vector<GameRecord> games = PlayMatch(o, [&calls](const GameRecord&) { ++calls; });
+    ASSERT_EQ(games.size(), 4u);
+    EXPECT_EQ(calls, 4);
+    for (size_t i = 0; i < games.size(); ++i) {
+        const GameRecord& g = games[i];
+        EXPECT_EQ(g.game, static_cast<int32_t>(i) + 1);
+        EXPECT_EQ(g.firstIsRed, i % 2 == 0);
+        ASSERT_EQ(g.openingPlies, 4);
+        const std::vector<MatchMove> opening = MatchOpening(9, static_cast<int32_t>(i / 2), 4);
+        for (size_t k = 0; k < opening.size(); ++k) {
+            EXPECT_EQ(g.moves[k].column, opening[k].column);
+            EXPECT_EQ(g.moves[k].row, opening[k].row);
+        }
+        // Blue opens and the colours alternate; the game ran to its end.
+        Board board;
+        for (size_t k = 0; k < g.moves.size(); ++k) {
+            EXPECT_EQ(g.moves[k].colour, ColourOfMove(static_cast<int32_t>(k) + 1));
+            ASSERT_EQ(board(g.moves[k].column, g.moves[k].row), Empty);
+            board(g.moves[k].column, g.moves[k].row) = g.moves[k].colour;
+        }
+        const float red = static_cast<float>(TotalScore(Red, board));
+        const float blue = static_cast<float>(TotalScore(Blue, board));
+        EXPECT_TRUE(std::fabs(EvaluatePosition(1, red, blue)) > kDecided ||
+                    board.CountOf(Empty) == 0);
+        EXPECT_EQ(g.redScore, red);
+        EXPECT_EQ(g.blueScore, blue);
+        EXPECT_EQ(g.winner, red > blue ? Red : blue > red ? Blue : Empty);
+    }
+    const MatchSummary s = Summarise(games);
+    EXPECT_EQ(s.wins + s.draws + s.losses, 4);
+}
+
+TEST(Match, ScoreEloAndSequentialTest) {
+    const auto games = [](int32_t wins, int32_t draws, int32_t losses) {
+        std::vector<GameRecord> out;
+        for (int32_t i = 0; i < wins + draws + losses; ++i) {
+            GameRecord g;
+            g.firstIsRed = i % 2 == 0;
+            const int32_t first = g.firstIsRed ? Red : Blue;
+            g.winner = i < wins ? first : i < wins + draws ? Empty : Opponent(first);
+            out.push_back(g);
+        }
+        return out;
+    };
+    const struct {
+        int32_t wins, draws, losses;
+        double score, elo;
+        const char* verdict;  // of 0 against 10 Elo
+    } cases[] = {
+        {150, 4, 46, 76.0, 200.2, "H1"},
+        {46, 4, 150, 24.0, -200.2, "H0"},
+        {5, 2, 5, 50.0, 0.0, "continue"},
+    };
+    for (const auto& c : cases) {
+        const MatchSummary s = Summarise(games(c.wins, c.draws, c.losses));
+        EXPECT_EQ(s.wins, c.wins);
+        EXPECT_EQ(s.losses, c.losses);
+        EXPECT_DOUBLE_EQ(s.score, c.score);
+        ASSERT_TRUE(s.elo && s.eloLow && s.eloHigh);
+        EXPECT_NEAR(*s.elo, c.elo, 0.05);
+        EXPECT_LT(*s.eloLow, *s.elo);
+        EXPECT_GT(*s.eloHigh, *s.elo);
+        EXPECT_EQ(Sprt(s, 0, 10).verdict, c.verdict) << c.wins;
+    }
+    EXPECT_FALSE(Summarise(games(3, 0, 0)).elo);
+}
+
+TEST(Match, EngineSpecs) {
+    const EngineSpec classic = ParseEngineSpec("classic:depth=6,full-width");
+    EXPECT_EQ(classic.kind, SearchKind::Classic);
+    EXPECT_EQ(classic.depth, 6);
+    EXPECT_TRUE(classic.fullWidth);
+    const EngineSpec strong = ParseEngineSpec("strong:nodes=200000");
+    EXPECT_EQ(strong.kind, SearchKind::Strong);
+    EXPECT_EQ(strong.nodes, 200000);
+    EXPECT_EQ(ParseEngineSpec("strong:movetime=200").movetimeMs, 200);
+    for (const char* bad :
+         {"", "weak:depth=3", "classic:depth=16", "classic:width=x", "classic:movetime=5",
+          "strong:movetime=0", "strong:movetime=5,nodes=5", "strong:full-width"})
+        EXPECT_THROW(ParseEngineSpec(bad), std::invalid_argument) << bad;
+}
+
+}  // namespace
+}  // namespace qv
