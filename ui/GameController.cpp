@@ -283,6 +283,8 @@ void GameController::StartSuggestion(int32_t colour, LongWork work) {
 void GameController::FinishSuggestion(const SearchResult& result) {
     lastSearch_ = result;
     line_ = result.line;
+    // A strong search may stop before its clock runs out: its time is spent.
+    if (lastChoice_.strong && !result.cancelled) emit progressChanged(100);
     emit boardChanged();
     // The switch belongs to the classic searches; the strong one already
     // searches every point.

@@ -37,6 +37,10 @@ void TStatsForm::SetScoreColour(const QColor& colour) {
 void TStatsForm::SetAIStats(const QString& text) {
     lblAIStats->setText(text);
     lblAIStats->adjustSize();
+    // The classic captions fit the designed width; the strong search's longer
+    // one widens the window just enough.
+    const int needed = lblAIStats->x() + lblAIStats->width() + 5;
+    if (needed > width()) resize(needed, height());
 }
 
 }  // namespace qv::ui

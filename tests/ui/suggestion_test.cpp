@@ -114,6 +114,30 @@ class SuggestionTest : public QObject {
         QVERIFY(f.bbRed->isEnabled() && f.bbBlue->isEnabled());
     }
 
+    void strongChoiceFindsTheWinWithoutTheSwitch() {
+        Program p;
+        TForm1& f = p.main;
+        TSettings& s = *p.w.Form2->CurrentSettings;
+        s.StrongSearch = true;
+        s.StrongThinkingMs = 200;
+        f.Controller.Game().board = RedBlockOpenCorner();
+        f.bbRed->click();
+        WaitForWork(f);
+
+        QCOMPARE(f.Controller.Line()[1].column, 1);
+        QCOMPARE(f.Controller.Line()[1].row, 1);
+        TStatsForm& stats = *p.w.StatsForm;
+        QCOMPARE(stats.lblScore->text(), QStringLiteral("Predicted Win in 1 moves"));
+        const QString text = stats.lblAIStats->text();
+        const QString lead =
+            QStringLiteral("Depth %1, ").arg(f.Controller.LastSearch().depthReached);
+        QVERIFY2(text.startsWith(lead), qPrintable(text));
+        QVERIFY2(StatsPattern().match(text.mid(lead.size())).hasMatch(), qPrintable(text));
+        QVERIFY(stats.lblAIStats->geometry().right() < stats.width());
+        QVERIFY(!s.FullWidthSearch);
+        QCOMPARE(s.SearchDepth, 11);
+    }
+
     // Label2 spans part of bbRed; a click anywhere on the button must reach it.
     void wholeRedButtonTakesClicks() {
         Program p;
