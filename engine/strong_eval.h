@@ -12,8 +12,8 @@ namespace qv::strong {
 // of its corners filled is worth corner[n] / 16 of its value to that colour;
 // the side to move is expected to take tempo / 16 of its best single gain.
 struct EvalParams {
-    int32_t corner[4] = {0, 0, 1, 3};
-    int32_t tempo = 2;
+    int32_t corner[4] = {0, 0, 1, 4};
+    int32_t tempo = 4;
     // The classic evaluation alone: the score difference and the win bonus.
     bool classic = false;
 };

@@ -280,6 +280,7 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
 
 int32_t Search::Root(int32_t depth, int32_t alpha, int32_t beta, int32_t colour) {
     pvLength_[1] = 1;
+    partialIndex_ = -1;
     const int32_t other = Opponent(colour);
     const BestGains opp = BestGainsOf(board_, other);
     int32_t best = -kInfinity;
@@ -308,6 +309,8 @@ int32_t Search::Root(int32_t depth, int32_t alpha, int32_t beta, int32_t colour)
             if (v > alpha) {
                 alpha = v;
                 UpdatePv(1, p);
+                partialIndex_ = i;
+                partialValue_ = v;
                 if (v >= beta) break;
             }
         }
@@ -402,7 +405,19 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
             else
                 break;
         }
-        if (stop_) break;
+        if (stop_) {
+            // A move searched to the end in the unfinished iteration and
+            // found better than the last best is taken; a decided value would
+            // carry the bonus of a depth not reached.
+            const bool aborted = abort != nullptr && abort->load();
+            if (!aborted && reached > 0 && partialIndex_ > 0 && !IsDecided(partialValue_)) {
+                value = partialValue_;
+                pvLength = std::max(pvLength_[1] - 1, 1);
+                pv[1] = rootMoves_[partialIndex_];
+                for (int32_t i = 2; i <= pvLength; ++i) pv[i] = pv_[1][i];
+            }
+            break;
+        }
 
         // The best first, the others by what this iteration found of them.
         const uint8_t bestMove = rootMoves_[rootBest_];

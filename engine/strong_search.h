@@ -28,7 +28,7 @@ struct Params {
     int32_t aspiration = 30;
     // Do not start an iteration once this share (in percent) of the time or
     // node budget is gone: the next one would rarely finish.
-    int32_t startBelowPercent = 45;
+    int32_t startBelowPercent = 60;
     // Null-move pruning and late-move reductions. A piece never hurts the
     // side that places it, so passing is the worst a side can do and a pass
     // that still reaches beta proves the cut-off in all but rare cases. Off,
@@ -91,6 +91,10 @@ class Search {
     std::array<int32_t, kPoints> rootScores_{};
     int rootCount_ = 0;
     int rootBest_ = -1;
+    // The root move that last raised alpha in the iteration under way, and
+    // its value.
+    int partialIndex_ = -1;
+    int32_t partialValue_ = 0;
 
     int8_t pv_[kMaxPly + 1][kMaxPly + 1]{};
     int32_t pvLength_[kMaxPly + 1]{};
