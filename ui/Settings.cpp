@@ -60,7 +60,7 @@ void TForm2::BuildSearchPage(TSearchPage& s, QWidget* page, int depthX, int radi
     s.widthLabel = PlacedLabel(page, {95, 77}, QString());
     s.width = TrackBar(page, QRect(22, 94, 216, 34), 64, QStringLiteral("Search Width"));
     // Below the classic controls, which keep their places.
-    s.strong = new QRadioButton(QStringLiteral("Strong, thinking time:"), page);
+    s.strong = new QRadioButton(QStringLiteral("Strong, thinking time"), page);
     s.strong->setGeometry(6, 131, 132, 17);
     s.timeLabel = PlacedLabel(page, {140, 133}, QString());
     s.time = TrackBar(page, QRect(22, 148, 216, 34), 300, QStringLiteral("Thinking Time"));
