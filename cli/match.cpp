@@ -22,7 +22,7 @@ struct MatchCliOptions {
     std::string sprt;
 };
 
-EngineSpec Spec(const std::string& option, const std::string& text) {
+EngineSpec EngineOption(const std::string& option, const std::string& text) {
     try {
         return ParseEngineSpec(text);
     } catch (const std::invalid_argument& e) {
@@ -78,8 +78,8 @@ void Run(const MatchCliOptions& c) {
     if (colours == order || (colours && (c.red.empty() || c.blue.empty())) ||
         (order && (c.first.empty() || c.second.empty())))
         throw UsageError("give either --red and --blue, or --first and --second");
-    o.first = colours ? Spec("--red", c.red) : Spec("--first", c.first);
-    o.second = colours ? Spec("--blue", c.blue) : Spec("--second", c.second);
+    o.first = colours ? EngineOption("--red", c.red) : EngineOption("--first", c.first);
+    o.second = colours ? EngineOption("--blue", c.blue) : EngineOption("--second", c.second);
     o.alternate = order;
     o.games = c.games;
     o.openingPlies = c.openings;

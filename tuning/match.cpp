@@ -15,12 +15,12 @@ namespace qv {
 
 namespace {
 
-int64_t Number(const std::string& spec, const std::string& key, const std::string& text, int64_t lo,
-               int64_t hi) {
+int64_t Number(const std::string& player, const std::string& key, const std::string& text,
+               int64_t lo, int64_t hi) {
     int64_t v = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (text.empty() || ec != std::errc() || end != text.data() + text.size() || v < lo || v > hi)
-        throw std::invalid_argument("engine '" + spec + "': " + key + "=" + text +
+        throw std::invalid_argument("engine '" + player + "': " + key + "=" + text +
                                     " is not a whole number in " + std::to_string(lo) + ".." +
                                     std::to_string(hi));
     return v;
@@ -39,14 +39,14 @@ double EloOf(double score) {
 }  // namespace
 
 EngineSpec ParseEngineSpec(const std::string& text) {
-    EngineSpec spec;
-    spec.text = text;
+    EngineSpec player;
+    player.text = text;
     const size_t colon = text.find(':');
     const std::string kind = text.substr(0, colon);
     if (kind == "classic") {
-        spec.kind = SearchKind::Classic;
+        player.kind = SearchKind::Classic;
     } else if (kind == "strong") {
-        spec.kind = SearchKind::Strong;
+        player.kind = SearchKind::Strong;
     } else {
         throw std::invalid_argument("engine '" + text + "': expected classic:... or strong:...");
     }
@@ -65,39 +65,39 @@ EngineSpec ParseEngineSpec(const std::string& text) {
             return Number(text, key, value, lo, hi);
         };
         bool known = true;
-        if (spec.kind == SearchKind::Classic) {
+        if (player.kind == SearchKind::Classic) {
             if (key == "depth" && hasValue)
-                spec.depth = static_cast<int32_t>(number(1, 15));
+                player.depth = static_cast<int32_t>(number(1, 15));
             else if (key == "width" && hasValue)
-                spec.width = static_cast<int32_t>(number(1, 64));
+                player.width = static_cast<int32_t>(number(1, 64));
             else if (key == "full-width" && !hasValue)
-                spec.fullWidth = true;
+                player.fullWidth = true;
             else
                 known = false;
         } else if (!hasValue) {
             known = false;
         } else if (key == "movetime") {
-            spec.movetimeMs = static_cast<int32_t>(number(1, 600000));
+            player.movetimeMs = static_cast<int32_t>(number(1, 600000));
             movetime = true;
         } else if (key == "nodes") {
-            spec.nodes = number(1, 1000000000000);
+            player.nodes = number(1, 1000000000000);
             nodes = true;
         } else if (key == "table-mib") {
-            spec.tableMiB = static_cast<int32_t>(number(1, 4096));
+            player.tableMiB = static_cast<int32_t>(number(1, 4096));
         } else if (key == "corner1" || key == "corner2" || key == "corner3") {
-            spec.strong.eval.corner[key.back() - '0'] = static_cast<int32_t>(number(0, 64));
+            player.strong.eval.corner[key.back() - '0'] = static_cast<int32_t>(number(0, 64));
         } else if (key == "tempo") {
-            spec.strong.eval.tempo = static_cast<int32_t>(number(0, 64));
+            player.strong.eval.tempo = static_cast<int32_t>(number(0, 64));
         } else if (key == "aspiration") {
-            spec.strong.aspiration = static_cast<int32_t>(number(1, 1000));
+            player.strong.aspiration = static_cast<int32_t>(number(1, 1000));
         } else if (key == "lmr") {
-            spec.strong.lateReduction = static_cast<int32_t>(number(0, 400));
+            player.strong.lateReduction = static_cast<int32_t>(number(0, 400));
         } else if (key == "null") {
-            spec.strong.nullReduction = static_cast<int32_t>(number(0, 6));
+            player.strong.nullReduction = static_cast<int32_t>(number(0, 6));
         } else if (key == "selective") {
-            spec.strong.selective = number(0, 1) == 1;
+            player.strong.selective = number(0, 1) == 1;
         } else if (key == "start") {
-            spec.strong.startBelowPercent = static_cast<int32_t>(number(1, 100));
+            player.strong.startBelowPercent = static_cast<int32_t>(number(1, 100));
         } else {
             known = false;
         }
@@ -106,7 +106,7 @@ EngineSpec ParseEngineSpec(const std::string& text) {
     }
     if (movetime && nodes)
         throw std::invalid_argument("engine '" + text + "': give movetime or nodes, not both");
-    return spec;
+    return player;
 }
 
 std::vector<MatchMove> MatchOpening(uint64_t seed, int32_t pair, int32_t plies) {
@@ -132,7 +132,7 @@ std::vector<MatchMove> MatchOpening(uint64_t seed, int32_t pair, int32_t plies) 
     }
 }
 
-MatchPlayer::MatchPlayer(const EngineSpec& spec) : spec_(spec) {}
+MatchPlayer::MatchPlayer(const EngineSpec& player) : spec_(player) {}
 
 ScoredMove MatchPlayer::Move(const Board& board, int32_t colour) {
     SearchRequest request;

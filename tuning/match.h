@@ -67,7 +67,7 @@ std::vector<MatchMove> MatchOpening(uint64_t seed, int32_t pair, int32_t plies);
 // suggestion with its settings does.
 class MatchPlayer {
   public:
-    explicit MatchPlayer(const EngineSpec& spec);
+    explicit MatchPlayer(const EngineSpec& player);
     ScoredMove Move(const Board& board, int32_t colour);
 
   private:
