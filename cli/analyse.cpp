@@ -83,10 +83,7 @@ void AddAnalyseCommand(CLI::App& app) {
         "analyse", "search every position of a saved game for its side to move, as suggest does");
     auto o = std::make_shared<AnalyseOptions>();
     AddText(*command, "--game", o->game, "the saved game")->required();
-    AddInteger(*command, "--depth", o->depth, 1, 15, "search depth in plies, 1..15 (default 11)");
-    AddInteger(*command, "--width", o->width, 1, 64,
-               "candidates tried at inner nodes, 1..64 (default 3)");
-    command->add_flag("--full-width", o->fullWidth, "search every empty point at every node");
+    AddClassicSearchOptions(*command, o->depth, o->width, o->fullWidth);
     AddThreadsOption(*command, o->threads);
     AddWeightsOption(*command, o->weights);
     command->callback([o] { Run(*o); });

@@ -116,6 +116,13 @@ void AddThreadsOption(CLI::App& command, int32_t& threads) {
                "threads to search on, 1..64 (default 1); the result does not depend on it");
 }
 
+void AddClassicSearchOptions(CLI::App& command, int32_t& depth, int32_t& width, bool& fullWidth) {
+    AddInteger(command, "--depth", depth, 1, 15, "search depth in plies, 1..15 (default 11)");
+    AddInteger(command, "--width", width, 1, 64,
+               "candidates tried at inner nodes, 1..64 (default 3)");
+    command.add_flag("--full-width", fullWidth, "search every empty point at every node");
+}
+
 PotentialWeights ParseWeights(const std::string& text, const std::string& option) {
     if (text.empty()) return DefaultWeights();
     std::vector<std::string_view> items;

@@ -54,6 +54,9 @@ void AddWeightsOption(CLI::App& command, std::string& weights);
 
 // --threads N, 1..64: the threads a search runs on (the result is the same).
 void AddThreadsOption(CLI::App& command, int32_t& threads);
+
+// --depth, --width and --full-width, with the suggestion buttons' defaults.
+void AddClassicSearchOptions(CLI::App& command, int32_t& depth, int32_t& width, bool& fullWidth);
 // 16 comma-separated integers, each an optional sign and decimal digits
 // (blanks around an item are allowed); empty text gives the default weights.
 // Weights whose potentials are not all finite numbers are refused. option

@@ -88,10 +88,7 @@ void AddSuggestCommand(CLI::App& app) {
     AddText(*command, "--colour", o->colour, "the colour to search for")
         ->required()
         ->check(CLI::IsMember({"red", "blue"}));
-    AddInteger(*command, "--depth", o->depth, 1, 15, "search depth in plies, 1..15 (default 11)");
-    AddInteger(*command, "--width", o->width, 1, 64,
-               "candidates tried at inner nodes, 1..64 (default 3)");
-    command->add_flag("--full-width", o->fullWidth, "search every empty point at every node");
+    AddClassicSearchOptions(*command, o->depth, o->width, o->fullWidth);
     AddWeightsOption(*command, o->weights);
     AddThreadsOption(*command, o->threads);
     auto* strong = command->add_flag(
