@@ -8,6 +8,7 @@ Parallel::Parallel(SearchEngine& engine, int32_t threads) {
     const fast::Bits none;
     ownerHelper_ = std::make_unique<Searcher>(engine, none, fast::Kept::kNone);
     ownerHelper_->stop = &ownerStop_;
+    watch_ = static_cast<uint32_t>(threads) <= std::thread::hardware_concurrency();
     for (int32_t i = 1; i < threads; ++i) {
         auto helper = std::make_unique<Helper>();
         helper->searcher = std::make_unique<Searcher>(engine, none, fast::Kept::kNone);
@@ -20,25 +21,42 @@ Parallel::Parallel(SearchEngine& engine, int32_t threads) {
 
 Parallel::~Parallel() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<SpinLock> lock(mutex_);
         quit_ = true;
     }
     changed_.notify_all();
     for (auto& helper : helpers_) helper->thread.join();
 }
 
-void Parallel::Wait(std::unique_lock<std::mutex>& lock) {
+void Parallel::Wait(std::unique_lock<SpinLock>& lock) {
     ++waiting_;
     changed_.wait(lock);
     --waiting_;
 }
 
 void Parallel::Changed() {
+    epoch_.store(epoch_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
     if (waiting_ > 0) changed_.notify_all();
 }
 
+void Parallel::WaitForChange(std::unique_lock<SpinLock>& lock) {
+    // A few hundred microseconds: longer than the owner takes to open its
+    // next split point or a helper to finish a task near the horizon. No
+    // pause instruction in the loop: in a virtual machine a run of them can
+    // make the hypervisor take the processor away.
+    constexpr int32_t kWatch = 1 << 18;
+    const uint32_t seen = epoch_.load(std::memory_order_relaxed);
+    if (watch_) {
+        lock.unlock();
+        for (int32_t i = 0; i < kWatch && epoch_.load(std::memory_order_acquire) == seen; ++i) {
+        }
+        lock.lock();
+    }
+    if (epoch_.load(std::memory_order_relaxed) == seen) Wait(lock);
+}
+
 void Parallel::Begin(const Searcher& owner, bool shallowFirst) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<SpinLock> lock(mutex_);
     shallowFirst_ = shallowFirst;
     for (auto& helper : helpers_) {
         helper->searcher->total = owner.total;
@@ -52,8 +70,9 @@ void Parallel::Begin(const Searcher& owner, bool shallowFirst) {
 }
 
 void Parallel::End() {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<SpinLock> lock(mutex_);
     active_ = false;
+    Changed();
     for (SplitPoint& node : points_) {
         if (!node.open) continue;
         node.open = false;
@@ -66,7 +85,7 @@ void Parallel::End() {
 }
 
 void Parallel::Open(SplitPoint& node) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<SpinLock> lock(mutex_);
     ++node.generation;
     node.next = 0;
     node.at = 0;
@@ -75,7 +94,7 @@ void Parallel::Open(SplitPoint& node) {
 }
 
 void Parallel::Close(SplitPoint& node) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<SpinLock> lock(mutex_);
     node.open = false;
     ++node.generation;
     for (int32_t k = node.next; k < node.count; ++k) Stop(node.tasks[static_cast<size_t>(k)]);
@@ -91,7 +110,7 @@ void Parallel::Update(SplitPoint& node, int32_t at, float alpha, int hint) {
     node.at.store(at, std::memory_order_relaxed);
     // Only the owner writes the inputs: it may read them without the lock.
     if (node.alpha == alpha && node.hint == hint) return;
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<SpinLock> lock(mutex_);
     node.alpha = alpha;
     node.hint = hint;
     bool freed = false;
@@ -121,7 +140,7 @@ bool Parallel::Take(SplitPoint& node, int32_t index, float alpha, int hint, Pred
         t.state.compare_exchange_strong(state, Task::State::kOwner, std::memory_order_acquire))
         return false;
     if (state == Task::State::kOwner) return false;
-    std::unique_lock<std::mutex> lock(mutex_, std::defer_lock);
+    std::unique_lock<SpinLock> lock(mutex_, std::defer_lock);
     for (;;) {
         state = t.state.load(std::memory_order_acquire);
         // Read only once the task is done, or under the lock: a helper writes
@@ -156,13 +175,13 @@ bool Parallel::Take(SplitPoint& node, int32_t index, float alpha, int hint, Pred
                 // Wanted and on its way: help with another meanwhile (its own
                 // node's later moves only: anything bigger could keep the
                 // serial order waiting).
-                if (!RunOne(lock, -1, *ownerHelper_, &node)) Wait(lock);
+                if (!RunOne(lock, -1, *ownerHelper_, &node)) WaitForChange(lock);
                 break;
         }
     }
 }
 
-bool Parallel::RunOne(std::unique_lock<std::mutex>& lock, int32_t worker, Searcher& s,
+bool Parallel::RunOne(std::unique_lock<SpinLock>& lock, int32_t worker, Searcher& s,
                       SplitPoint* only) {
     // The owner helps with its own node; helpers look at the open nodes in
     // the order Begin was given.
@@ -232,14 +251,14 @@ bool Parallel::RunOne(std::unique_lock<std::mutex>& lock, int32_t worker, Search
 }
 
 void Parallel::HelperLoop(int32_t worker) {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<SpinLock> lock(mutex_);
     Searcher& s = *helpers_[static_cast<size_t>(worker)]->searcher;
     for (;;) {
         changed_.wait(lock, [this] { return quit_ || active_; });
         if (quit_) return;
         ++busy_;
         while (active_ && !quit_)
-            if (!RunOne(lock, worker, s)) Wait(lock);
+            if (!RunOne(lock, worker, s)) WaitForChange(lock);
         --busy_;
         Changed();
     }

@@ -67,6 +67,25 @@ struct NodeInputs {
     float other = 0.0f;
 };
 
+// The lock around the split points. Its holders never hold it for long, and
+// a thread that found it taken would otherwise sleep in the kernel and wake
+// much later than the lock is free again: it waits on the spot, and gives
+// its processor away only when the holder seems not to run (more threads
+// than processors).
+class SpinLock {
+  public:
+    void lock() {
+        for (int32_t tries = 0; held_.exchange(true, std::memory_order_acquire);)
+            while (held_.load(std::memory_order_relaxed))
+                if (++tries % 1024 == 0) std::this_thread::yield();
+    }
+    bool try_lock() { return !held_.exchange(true, std::memory_order_acquire); }
+    void unlock() { held_.store(false, std::memory_order_release); }
+
+  private:
+    std::atomic<bool> held_{false};
+};
+
 struct Task {
     enum class State : uint8_t {
         kFree,     // a helper may take it
@@ -148,15 +167,15 @@ class Parallel {
     // Takes the first free task (of the given node, or of the open nodes in
     // the order Begin chose) and searches it; the lock is held on entry and
     // on return. False: none was free. worker -1 is the owner.
-    bool RunOne(std::unique_lock<std::mutex>& lock, int32_t worker, Searcher& s,
+    bool RunOne(std::unique_lock<SpinLock>& lock, int32_t worker, Searcher& s,
                 SplitPoint* only = nullptr);
     void Stop(Task& task);
 
     std::vector<std::unique_ptr<Helper>> helpers_;
     std::unique_ptr<Searcher> ownerHelper_;  // the owner's, while it waits
     std::array<SplitPoint, 17> points_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
+    SpinLock mutex_;
+    std::condition_variable_any changed_;
     bool active_ = false;  // a search runs
     bool shallowFirst_ = false;
     bool quit_ = false;    // the helpers end
@@ -166,9 +185,15 @@ class Parallel {
     // owner could make them stale, and it is busy with them).
     alignas(64) std::atomic<bool> ownerStop_{false};
 
-    // Waking a thread costs a system call: Changed wakes only when one waits.
-    void Wait(std::unique_lock<std::mutex>& lock);
+    // Waking a thread costs a system call and a wait for the scheduler, more
+    // than many tasks take: during a search a thread with nothing to do
+    // watches epoch_ for a while before it sleeps (when there is a processor
+    // for each thread), and Changed wakes only threads that sleep.
+    void Wait(std::unique_lock<SpinLock>& lock);
+    void WaitForChange(std::unique_lock<SpinLock>& lock);
     void Changed();
+    alignas(64) std::atomic<uint32_t> epoch_{0};  // counts Changed; written under the lock
+    bool watch_ = false;                          // a processor for each thread
 };
 
 }  // namespace search_detail

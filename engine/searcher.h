@@ -686,6 +686,7 @@ struct alignas(64) Searcher {
         Split split;
         for (int32_t i = 0; i < count; ++i) {
             const int m = order[i];
+            const float alphaBefore = alpha;
             ChildMove<kKept, kGood, Shared>(
                 m, colour, remaining, ply, own, other, fillsBoard, wline, copy,
                 [&](float newScore) {
@@ -719,9 +720,13 @@ struct alignas(64) Searcher {
             }
             if constexpr (Shared) {
                 split.Next(alpha, -1);
-                if (i == 0 && Splits(remaining) && count > 1)
+                // A move that did not raise alpha hints that the later ones
+                // will not either, so that moves searched ahead with this
+                // alpha will be kept; after a move that did, they seldom are.
+                if (split.node == nullptr && alpha == alphaBefore && Splits(remaining) &&
+                    count > i + 1)
                     OpenSplit(split, &SearchWidthChild<Keys>, colour, remaining, ply, alpha, beta,
-                              own, other, -1, order + 1, count - 1, fillsBoard);
+                              own, other, -1, order + i + 1, count - i - 1, fillsBoard);
             }
         }
     }
