@@ -292,8 +292,10 @@ void BM_SuggestThreads(benchmark::State& state) {
 BENCHMARK(BM_SuggestThreads)
     ->Args({8, 0, 3, 7, 1})
     ->Args({8, 0, 3, 7, 2})
+    ->Args({8, 0, 3, 7, 4})
     ->Args({13, 5, 3, 7, 1})
     ->Args({13, 5, 3, 7, 2})
+    ->Args({13, 5, 3, 7, 4})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
