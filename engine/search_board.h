@@ -134,33 +134,12 @@ struct SearchTables {
 // The tables of the default weights.
 const SearchTables& DefaultSearchTables();
 
-// The first of 64 sums holding their largest value.
-[[gnu::always_inline]] inline int FirstOfLargest(const int32_t* sum) {
-#if defined(__SSE2__)
-    const auto at = [sum](int i) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(sum + i));
-    };
-    const auto max = [](__m128i a, __m128i b) {
-        const __m128i greater = _mm_cmpgt_epi32(a, b);
-        return _mm_or_si128(_mm_and_si128(greater, a), _mm_andnot_si128(greater, b));
-    };
-    __m128i top = max(max(at(0), at(4)), max(at(8), at(12)));
-    for (int i = 16; i < 64; i += 16)
-        top = max(top, max(max(at(i), at(i + 4)), max(at(i + 8), at(i + 12))));
-    top = max(top, _mm_shuffle_epi32(top, _MM_SHUFFLE(1, 0, 3, 2)));
-    top = max(top, _mm_shuffle_epi32(top, _MM_SHUFFLE(2, 3, 0, 1)));
-    for (int i = 0;; i += 4) {
-        const int hits = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(at(i), top)));
-        if (hits != 0) return i + std::countr_zero(static_cast<unsigned>(hits));
-    }
-#else
-    int32_t top = sum[0];
-    for (int p = 1; p < 64; ++p) top = sum[p] > top ? sum[p] : top;
-    int p = 0;
-    while (sum[p] != top) ++p;
-    return p;
-#endif
-}
+// The first of 64 sums holding their largest value. Uses AVX2 when the
+// processor has it.
+int FirstOfLargest(const int32_t* sum);
+// The same with 128-bit vectors at most; for the processors without wide
+// ones and to check the other against.
+int FirstOfLargestPlain(const int32_t* sum);
 
 // The points (bits by index) whose gain is at least need, 1 <= need <= 32767.
 [[gnu::always_inline]] inline uint64_t GainsAtLeast(const int16_t* gain, int32_t need) {
