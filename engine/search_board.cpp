@@ -90,6 +90,36 @@ int RankShift(const PotentialTables& t) {
 // Built by the compiler, like the square table.
 constinit const std::array<PointCorners, kPoints> kCornersThrough = BuildCornersThrough();
 
+namespace {
+
+// The squares through a point as bit sets of their three other corners
+// (reading order, as the board's sets) with their values; the lists are
+// padded to whole groups of four with empty sets, which never count.
+struct PointOthers {
+    int32_t count;  // a multiple of 4
+    alignas(32) std::array<uint64_t, kMaxSquaresPerPoint> others;
+    std::array<int16_t, kMaxSquaresPerPoint> value;
+};
+static_assert(kMaxSquaresPerPoint % 4 == 0);
+
+std::array<PointOthers, kPoints> BuildOthersThrough() {
+    std::array<PointOthers, kPoints> lists{};
+    for (int k = 0; k < kPoints; ++k) {
+        const PointCorners& from = kCornersThrough[k];
+        PointOthers& list = lists[k];
+        list.count = (from.count + 3) / 4 * 4;
+        for (int32_t i = 0; i < from.count; ++i) {
+            const Corner& c = from.squares[i];
+            for (const uint8_t o : c.others) list.others[i] |= Bit(ReadingIndex(o));
+            list.value[i] = static_cast<int16_t>(c.size * c.size);
+        }
+    }
+    return lists;
+}
+const std::array<PointOthers, kPoints> kOthersThrough = BuildOthersThrough();
+
+}  // namespace
+
 SearchTables::SearchTables(const PotentialTables& t) {
     rankExact = t.rankSumExact;
     rankShift = RankShift(t);
@@ -259,6 +289,37 @@ __attribute__((target("avx2"))) int FirstOfLargestAvx2(const int32_t* sum) {
     }
 }
 
+// What a piece of the mover at k adds to its gains: each square through k in
+// which the mover now holds three corners adds its value to the fourth, the
+// one of its others that is not the mover's; that one must be empty (then
+// the square is not dead). Four squares at a time.
+[[gnu::always_inline]] __attribute__((target("avx2"))) inline void AddGainsAvx2(
+    int k, uint64_t own, uint64_t occupied, int16_t* gain, uint64_t& gainers) {
+    const PointOthers& list = kOthersThrough[k];
+    const __m256i mine = _mm256_set1_epi64x(static_cast<int64_t>(own));
+    const __m256i taken = _mm256_set1_epi64x(static_cast<int64_t>(occupied));
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i one = _mm256_set1_epi64x(1);
+    for (int32_t i = 0; i < list.count; i += 4) {
+        const __m256i others =
+            _mm256_load_si256(reinterpret_cast<const __m256i*>(list.others.data() + i));
+        // The others that are not the mover's: exactly one, and empty.
+        const __m256i rest = _mm256_andnot_si256(mine, others);
+        const __m256i several =
+            _mm256_cmpeq_epi64(_mm256_and_si256(rest, _mm256_sub_epi64(rest, one)), zero);
+        const __m256i none = _mm256_cmpeq_epi64(rest, zero);
+        const __m256i free = _mm256_cmpeq_epi64(_mm256_and_si256(rest, taken), zero);
+        const __m256i hit = _mm256_andnot_si256(none, _mm256_and_si256(several, free));
+        for (auto hits = static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(hit)));
+             hits != 0; hits &= hits - 1) {
+            const int32_t j = i + std::countr_zero(hits);
+            const int q = std::countr_zero(list.others[j] & ~own);
+            gain[q] = static_cast<int16_t>(gain[q] + list.value[j]);
+            gainers |= Bit(q);
+        }
+    }
+}
+
 bool HasAvx2() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
@@ -267,8 +328,15 @@ const bool hasAvx2 = HasAvx2();
 
 }  // namespace
 
+const bool kWideVectors = hasAvx2;
+
 uint64_t LargestSums(const int32_t* sum, int32_t n) {
     return hasAvx2 ? LargestSumsAvx2(sum, n) : LargestSumsPlain(sum, n);
+}
+__attribute__((target("avx2"))) void SearchBoard::PlaceForGains(int k, int32_t colour) {
+    AddGainsAvx2(k, colour == Red ? red : blue, occupied, sums.gain[colour - 1],
+                 sums.gainers[colour - 1]);
+    Mark(k, colour);
 }
 int FirstOfLargest(const int32_t* sum) {
     return hasAvx2 ? FirstOfLargestAvx2(sum) : FirstOfLargestPlain(sum);
@@ -277,6 +345,8 @@ int FirstOfLargest(const int32_t* sum) {
 uint64_t LargestSums(const int32_t* sum, int32_t n) {
     return LargestSumsPlain(sum, n);
 }
+const bool kWideVectors = false;
+void SearchBoard::PlaceForGains(int, int32_t) {}
 int FirstOfLargest(const int32_t* sum) {
     return FirstOfLargestPlain(sum);
 }

@@ -170,6 +170,9 @@ uint64_t LargestSums(const int32_t* sum, int32_t n);
 // check the other against.
 uint64_t LargestSumsPlain(const int32_t* sum, int32_t n);
 
+// The processor has AVX2 (and popcnt).
+extern const bool kWideVectors;
+
 struct SearchBoard {
     // Reading order.
     uint64_t red = 0;
@@ -208,6 +211,22 @@ struct SearchBoard {
     // Place reads them).
     template <Kept K, bool TrackGood, bool States = true>
     void Place(int k, int32_t colour, const SearchTables& t) {
+        if constexpr (K == Kept::kNone && !TrackGood && !States) {
+            if (kWideVectors) {
+                PlaceForGains(k, colour);
+                return;
+            }
+        }
+        PlaceLoop<K, TrackGood, States>(k, colour, t);
+    }
+
+    // Place when only the mover's gains are to be kept, four squares at a
+    // time with wide vectors (only when the processor has them).
+    void PlaceForGains(int k, int32_t colour);
+
+    // Place, square by square through the point.
+    template <Kept K, bool TrackGood, bool States>
+    void PlaceLoop(int k, int32_t colour, const SearchTables& t) {
         const int step = colour == Red ? kRedStep : kBlueStep;
         const PointCorners& list = CornersThrough()[k];
         const int32_t* change = K == Kept::kRank     ? t.rankChange[colour]
