@@ -88,21 +88,11 @@ int RankShift(const PotentialTables& t) {
 }  // namespace
 
 // Built by the compiler, like the square table.
-constinit const std::array<PointCorners, kPoints> kCornersThrough = BuildCornersThrough();
+constexpr std::array<PointCorners, kPoints> kCornersThrough = BuildCornersThrough();
 
 namespace {
 
-// The squares through a point as bit sets of their three other corners
-// (reading order, as the board's sets) with their values; the lists are
-// padded to whole groups of four with empty sets, which never count.
-struct PointOthers {
-    int32_t count;  // a multiple of 4
-    alignas(32) std::array<uint64_t, kMaxSquaresPerPoint> others;
-    std::array<int16_t, kMaxSquaresPerPoint> value;
-};
-static_assert(kMaxSquaresPerPoint % 4 == 0);
-
-std::array<PointOthers, kPoints> BuildOthersThrough() {
+constexpr std::array<PointOthers, kPoints> BuildOthersThrough() {
     std::array<PointOthers, kPoints> lists{};
     for (int k = 0; k < kPoints; ++k) {
         const PointCorners& from = kCornersThrough[k];
@@ -116,9 +106,10 @@ std::array<PointOthers, kPoints> BuildOthersThrough() {
     }
     return lists;
 }
-const std::array<PointOthers, kPoints> kOthersThrough = BuildOthersThrough();
 
 }  // namespace
+
+constinit const std::array<PointOthers, kPoints> kOthersThrough = BuildOthersThrough();
 
 SearchTables::SearchTables(const PotentialTables& t) {
     rankExact = t.rankSumExact;

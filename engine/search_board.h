@@ -85,6 +85,17 @@ inline const std::array<PointCorners, kPoints>& CornersThrough() {
     return kCornersThrough;
 }
 
+// The same squares as bit sets of their three other corners (reading order,
+// as the board's sets) with their values; the lists are padded to whole
+// groups of four with empty sets, which never count.
+struct PointOthers {
+    int32_t count;  // a multiple of 4
+    alignas(32) std::array<uint64_t, kMaxSquaresPerPoint> others;
+    std::array<int16_t, kMaxSquaresPerPoint> value;
+};
+static_assert(kMaxSquaresPerPoint % 4 == 0);
+extern const std::array<PointOthers, kPoints> kOthersThrough;
+
 // Below every kept sum (they stay within +-2^24, occupied or not).
 constexpr int32_t kOccupiedSum = -(1 << 30);
 
@@ -256,10 +267,7 @@ struct SearchBoard {
                 // of the others still empty. (A square that only loses the
                 // other colour's three corners changes nothing on an empty
                 // point: all its other corners are occupied.)
-                const int q0 = ReadingIndex(c.others[0]), q1 = ReadingIndex(c.others[1]);
-                const int q = !(occupied & Bit(q0))   ? q0
-                              : !(occupied & Bit(q1)) ? q1
-                                                      : ReadingIndex(c.others[2]);
+                const int q = std::countr_zero(kOthersThrough[k].others[i] & ~occupied);
                 gain[q] = static_cast<int16_t>(gain[q] + threeUp[at]);
                 sums.gainers[colour - 1] |= Bit(q);
             }
