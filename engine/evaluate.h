@@ -19,7 +19,10 @@ constexpr float kWinningLead = 15.0f;
     // Scores and bonuses are whole numbers far below 2^24, so adding the bonus
     // to the difference is exact, as adding it to the score first is; taken
     // without branches, since which case holds changes from move to move.
+    // Below the winning score on both sides, though (most of a game, and the
+    // same for a whole search but near its end), no bonus can apply.
     const float diff = Mover - Other;
+    if (std::max(Mover, Other) < kWinningScore) return diff;
     const float bonus = static_cast<float>(Remaining * 1000);
     const bool lead = (diff < 0 ? -diff : diff) >= kWinningLead;
     const bool otherWins = Other >= kWinningScore && Other > Mover;

@@ -99,6 +99,7 @@ void SearchEngine::SearchFullWidth(Board position, int32_t colour, int32_t remai
     Searcher s(*this, fast::ToBits(position),
                searchTables_.searchExact ? fast::Kept::kSearch : fast::Kept::kNone);
     s.total = totalDepth;
+    s.top = remainingDepth;
     RunSearch(s, true, [&] {
         const auto run = [&](auto exact, auto shared) {
             s.FullNode<decltype(exact)::value, decltype(shared)::value>(
@@ -124,6 +125,7 @@ void SearchEngine::SearchWidthLimited(Board position, int32_t colour, int32_t re
     Searcher s(*this, fast::ToBits(position),
                searchTables_.rankExact ? fast::Kept::kRank : fast::Kept::kNone);
     s.total = totalDepth;
+    s.top = remainingDepth;
     // The head is tried whatever the width; no list is longer than the board.
     s.width = width < 1 ? 1 : width > kPoints ? kPoints : width;
     RunSearch(s, false, [&] {

@@ -88,7 +88,28 @@ int RankShift(const PotentialTables& t) {
 }  // namespace
 
 // Built by the compiler, like the square table.
-constinit const std::array<PointCorners, kPoints> kCornersThrough = BuildCornersThrough();
+constexpr std::array<PointCorners, kPoints> kCornersThrough = BuildCornersThrough();
+
+namespace {
+
+constexpr std::array<PointOthers, kPoints> BuildOthersThrough() {
+    std::array<PointOthers, kPoints> lists{};
+    for (int k = 0; k < kPoints; ++k) {
+        const PointCorners& from = kCornersThrough[k];
+        PointOthers& list = lists[k];
+        list.count = (from.count + 3) / 4 * 4;
+        for (int32_t i = 0; i < from.count; ++i) {
+            const Corner& c = from.squares[i];
+            for (const uint8_t o : c.others) list.others[i] |= Bit(ReadingIndex(o));
+            list.value[i] = static_cast<int16_t>(c.size * c.size);
+        }
+    }
+    return lists;
+}
+
+}  // namespace
+
+constinit const std::array<PointOthers, kPoints> kOthersThrough = BuildOthersThrough();
 
 SearchTables::SearchTables(const PotentialTables& t) {
     rankExact = t.rankSumExact;
@@ -140,6 +161,33 @@ const SearchTables& DefaultSearchTables() {
     return tables;
 }
 
+int FirstOfLargestPlain(const int32_t* sum) {
+#if defined(__SSE2__)
+    const auto at = [sum](int i) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(sum + i));
+    };
+    const auto max = [](__m128i a, __m128i b) {
+        const __m128i greater = _mm_cmpgt_epi32(a, b);
+        return _mm_or_si128(_mm_and_si128(greater, a), _mm_andnot_si128(greater, b));
+    };
+    __m128i top = max(max(at(0), at(4)), max(at(8), at(12)));
+    for (int i = 16; i < 64; i += 16)
+        top = max(top, max(max(at(i), at(i + 4)), max(at(i + 8), at(i + 12))));
+    top = max(top, _mm_shuffle_epi32(top, _MM_SHUFFLE(1, 0, 3, 2)));
+    top = max(top, _mm_shuffle_epi32(top, _MM_SHUFFLE(2, 3, 0, 1)));
+    for (int i = 0;; i += 4) {
+        const int hits = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(at(i), top)));
+        if (hits != 0) return i + std::countr_zero(static_cast<unsigned>(hits));
+    }
+#else
+    int32_t top = sum[0];
+    for (int p = 1; p < 64; ++p) top = sum[p] > top ? sum[p] : top;
+    int p = 0;
+    while (sum[p] != top) ++p;
+    return p;
+#endif
+}
+
 uint64_t LargestSumsPlain(const int32_t* sum, int32_t n) {
     int32_t below = INT32_MAX;
     bool first = true;
@@ -173,61 +221,125 @@ uint64_t LargestSumsPlain(const int32_t* sum, int32_t n) {
 #if defined(__x86_64__) && defined(__GNUC__)
 namespace {
 
-// Each round takes the largest sum left and how often it occurs, eight
-// lanes at a time, and takes those out of the later rounds.
+// The largest of eight vectors' lanes, in every lane.
+__attribute__((target("avx2"))) inline __m256i LargestLane(const __m256i* v) {
+    __m256i top =
+        _mm256_max_epi32(_mm256_max_epi32(_mm256_max_epi32(v[0], v[1]), _mm256_max_epi32(v[2], v[3])),
+                         _mm256_max_epi32(_mm256_max_epi32(v[4], v[5]), _mm256_max_epi32(v[6], v[7])));
+    top = _mm256_max_epi32(top, _mm256_permute2x128_si256(top, top, 1));
+    top = _mm256_max_epi32(top, _mm256_shuffle_epi32(top, _MM_SHUFFLE(1, 0, 3, 2)));
+    return _mm256_max_epi32(top, _mm256_shuffle_epi32(top, _MM_SHUFFLE(2, 3, 0, 1)));
+}
+
+// Each round takes the largest sum left and how often it occurs, and takes
+// those out of the later rounds (as INT32_MIN, which is then the largest left
+// only once every other value is out). The points are those at least the
+// last round's value.
 __attribute__((target("avx2,popcnt"))) uint64_t LargestSumsAvx2(const int32_t* sum, int32_t n) {
     __m256i v[8];
     for (int i = 0; i < 8; ++i)
         v[i] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sum + 8 * i));
-    uint64_t points = 0;
-    for (int32_t left = kPoints; left > 0;) {
-        __m256i top = _mm256_max_epi32(
-            _mm256_max_epi32(_mm256_max_epi32(v[0], v[1]), _mm256_max_epi32(v[2], v[3])),
-            _mm256_max_epi32(_mm256_max_epi32(v[4], v[5]), _mm256_max_epi32(v[6], v[7])));
-        top = _mm256_max_epi32(top, _mm256_permute2x128_si256(top, top, 1));
-        top = _mm256_max_epi32(top, _mm256_shuffle_epi32(top, _MM_SHUFFLE(1, 0, 3, 2)));
-        top = _mm256_max_epi32(top, _mm256_shuffle_epi32(top, _MM_SHUFFLE(2, 3, 0, 1)));
-        uint64_t hits = 0;
+    const __m256i out = _mm256_set1_epi32(INT32_MIN);
+    int32_t floor;
+    for (;;) {
+        const __m256i top = LargestLane(v);
+        floor = _mm256_cvtsi256_si32(top);
+        if (floor == INT32_MIN) return ~uint64_t{0};
+        // Lanes equal to the top count -1 each.
+        __m256i count = _mm256_setzero_si256();
         for (int i = 0; i < 8; ++i) {
-            const __m256i same =
-                _mm256_and_si256(_mm256_cmpeq_epi32(v[i], top),
-                                 _mm256_cmpgt_epi32(v[i], _mm256_set1_epi32(INT32_MIN)));
-            hits |= static_cast<uint64_t>(
-                        static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(same))))
-                    << (8 * i);
-            v[i] = _mm256_blendv_epi8(v[i], _mm256_set1_epi32(INT32_MIN), same);
+            const __m256i same = _mm256_cmpeq_epi32(v[i], top);
+            count = _mm256_add_epi32(count, same);
+            v[i] = _mm256_blendv_epi8(v[i], out, same);
         }
-        if (hits == 0) {
-            // Only INT32_MIN is left: every one of those is at least it.
-            for (int p = 0; p < kPoints; ++p)
-                if (sum[p] == INT32_MIN) points |= Bit(p);
-            break;
-        }
-        points |= hits;
-        const auto count = static_cast<int32_t>(__builtin_popcountll(hits));
-        if (count >= n) break;
-        n -= count;
-        left -= count;
+        __m128i c = _mm_add_epi32(_mm256_castsi256_si128(count), _mm256_extracti128_si256(count, 1));
+        c = _mm_add_epi32(c, _mm_shuffle_epi32(c, _MM_SHUFFLE(1, 0, 3, 2)));
+        c = _mm_add_epi32(c, _mm_shuffle_epi32(c, _MM_SHUFFLE(2, 3, 0, 1)));
+        n += _mm_cvtsi128_si32(c);
+        if (n <= 0) break;
+    }
+    const __m256i below = _mm256_set1_epi32(floor - 1);
+    uint64_t points = 0;
+    for (int i = 0; i < 8; ++i) {
+        const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sum + 8 * i));
+        points |= static_cast<uint64_t>(static_cast<uint32_t>(_mm256_movemask_ps(
+                      _mm256_castsi256_ps(_mm256_cmpgt_epi32(at, below)))))
+                  << (8 * i);
     }
     return points;
 }
 
-using LargestSumsFn = uint64_t (*)(const int32_t*, int32_t);
-LargestSumsFn ChooseLargestSums() {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") ? LargestSumsAvx2
-                                                                              : LargestSumsPlain;
+__attribute__((target("avx2"))) int FirstOfLargestAvx2(const int32_t* sum) {
+    __m256i v[8];
+    for (int i = 0; i < 8; ++i)
+        v[i] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sum + 8 * i));
+    const __m256i top = LargestLane(v);
+    for (int i = 0;; ++i) {
+        const int hits = _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(v[i], top)));
+        if (hits != 0) return 8 * i + std::countr_zero(static_cast<unsigned>(hits));
+    }
 }
-const LargestSumsFn largestSums = ChooseLargestSums();
+
+// What a piece of the mover at k adds to its gains: each square through k in
+// which the mover now holds three corners adds its value to the fourth, the
+// one of its others that is not the mover's; that one must be empty (then
+// the square is not dead). Four squares at a time.
+[[gnu::always_inline]] __attribute__((target("avx2"))) inline void AddGainsAvx2(
+    int k, uint64_t own, uint64_t occupied, int16_t* gain, uint64_t& gainers) {
+    const PointOthers& list = kOthersThrough[k];
+    const __m256i mine = _mm256_set1_epi64x(static_cast<int64_t>(own));
+    const __m256i taken = _mm256_set1_epi64x(static_cast<int64_t>(occupied));
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i one = _mm256_set1_epi64x(1);
+    for (int32_t i = 0; i < list.count; i += 4) {
+        const __m256i others =
+            _mm256_load_si256(reinterpret_cast<const __m256i*>(list.others.data() + i));
+        // The others that are not the mover's: exactly one, and empty.
+        const __m256i rest = _mm256_andnot_si256(mine, others);
+        const __m256i several =
+            _mm256_cmpeq_epi64(_mm256_and_si256(rest, _mm256_sub_epi64(rest, one)), zero);
+        const __m256i none = _mm256_cmpeq_epi64(rest, zero);
+        const __m256i free = _mm256_cmpeq_epi64(_mm256_and_si256(rest, taken), zero);
+        const __m256i hit = _mm256_andnot_si256(none, _mm256_and_si256(several, free));
+        for (auto hits = static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(hit)));
+             hits != 0; hits &= hits - 1) {
+            const int32_t j = i + std::countr_zero(hits);
+            const int q = std::countr_zero(list.others[j] & ~own);
+            gain[q] = static_cast<int16_t>(gain[q] + list.value[j]);
+            gainers |= Bit(q);
+        }
+    }
+}
+
+bool HasAvx2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+}
+const bool hasAvx2 = HasAvx2();
 
 }  // namespace
 
+const bool kWideVectors = hasAvx2;
+
 uint64_t LargestSums(const int32_t* sum, int32_t n) {
-    return largestSums(sum, n);
+    return hasAvx2 ? LargestSumsAvx2(sum, n) : LargestSumsPlain(sum, n);
+}
+__attribute__((target("avx2"))) void SearchBoard::PlaceForGains(int k, int32_t colour) {
+    AddGainsAvx2(k, colour == Red ? red : blue, occupied, sums.gain[colour - 1],
+                 sums.gainers[colour - 1]);
+    Mark(k, colour);
+}
+int FirstOfLargest(const int32_t* sum) {
+    return hasAvx2 ? FirstOfLargestAvx2(sum) : FirstOfLargestPlain(sum);
 }
 #else
 uint64_t LargestSums(const int32_t* sum, int32_t n) {
     return LargestSumsPlain(sum, n);
+}
+const bool kWideVectors = false;
+void SearchBoard::PlaceForGains(int, int32_t) {}
+int FirstOfLargest(const int32_t* sum) {
+    return FirstOfLargestPlain(sum);
 }
 #endif
 

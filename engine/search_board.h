@@ -85,6 +85,17 @@ inline const std::array<PointCorners, kPoints>& CornersThrough() {
     return kCornersThrough;
 }
 
+// The same squares as bit sets of their three other corners (reading order,
+// as the board's sets) with their values; the lists are padded to whole
+// groups of four with empty sets, which never count.
+struct PointOthers {
+    int32_t count;  // a multiple of 4
+    alignas(32) std::array<uint64_t, kMaxSquaresPerPoint> others;
+    std::array<int16_t, kMaxSquaresPerPoint> value;
+};
+static_assert(kMaxSquaresPerPoint % 4 == 0);
+extern const std::array<PointOthers, kPoints> kOthersThrough;
+
 // Below every kept sum (they stay within +-2^24, occupied or not).
 constexpr int32_t kOccupiedSum = -(1 << 30);
 
@@ -134,33 +145,12 @@ struct SearchTables {
 // The tables of the default weights.
 const SearchTables& DefaultSearchTables();
 
-// The first of 64 sums holding their largest value.
-[[gnu::always_inline]] inline int FirstOfLargest(const int32_t* sum) {
-#if defined(__SSE2__)
-    const auto at = [sum](int i) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(sum + i));
-    };
-    const auto max = [](__m128i a, __m128i b) {
-        const __m128i greater = _mm_cmpgt_epi32(a, b);
-        return _mm_or_si128(_mm_and_si128(greater, a), _mm_andnot_si128(greater, b));
-    };
-    __m128i top = max(max(at(0), at(4)), max(at(8), at(12)));
-    for (int i = 16; i < 64; i += 16)
-        top = max(top, max(max(at(i), at(i + 4)), max(at(i + 8), at(i + 12))));
-    top = max(top, _mm_shuffle_epi32(top, _MM_SHUFFLE(1, 0, 3, 2)));
-    top = max(top, _mm_shuffle_epi32(top, _MM_SHUFFLE(2, 3, 0, 1)));
-    for (int i = 0;; i += 4) {
-        const int hits = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(at(i), top)));
-        if (hits != 0) return i + std::countr_zero(static_cast<unsigned>(hits));
-    }
-#else
-    int32_t top = sum[0];
-    for (int p = 1; p < 64; ++p) top = sum[p] > top ? sum[p] : top;
-    int p = 0;
-    while (sum[p] != top) ++p;
-    return p;
-#endif
-}
+// The first of 64 sums holding their largest value. Uses AVX2 when the
+// processor has it.
+int FirstOfLargest(const int32_t* sum);
+// The same with 128-bit vectors at most; for the processors without wide
+// ones and to check the other against.
+int FirstOfLargestPlain(const int32_t* sum);
 
 // The points (bits by index) whose gain is at least need, 1 <= need <= 32767.
 [[gnu::always_inline]] inline uint64_t GainsAtLeast(const int16_t* gain, int32_t need) {
@@ -190,6 +180,9 @@ uint64_t LargestSums(const int32_t* sum, int32_t n);
 // The same without wide vectors; for the processors without them and to
 // check the other against.
 uint64_t LargestSumsPlain(const int32_t* sum, int32_t n);
+
+// The processor has AVX2 (and popcnt).
+extern const bool kWideVectors;
 
 struct SearchBoard {
     // Reading order.
@@ -229,6 +222,22 @@ struct SearchBoard {
     // Place reads them).
     template <Kept K, bool TrackGood, bool States = true>
     void Place(int k, int32_t colour, const SearchTables& t) {
+        if constexpr (K == Kept::kNone && !TrackGood && !States) {
+            if (kWideVectors) {
+                PlaceForGains(k, colour);
+                return;
+            }
+        }
+        PlaceLoop<K, TrackGood, States>(k, colour, t);
+    }
+
+    // Place when only the mover's gains are to be kept, four squares at a
+    // time with wide vectors (only when the processor has them).
+    void PlaceForGains(int k, int32_t colour);
+
+    // Place, square by square through the point.
+    template <Kept K, bool TrackGood, bool States>
+    void PlaceLoop(int k, int32_t colour, const SearchTables& t) {
         const int step = colour == Red ? kRedStep : kBlueStep;
         const PointCorners& list = CornersThrough()[k];
         const int32_t* change = K == Kept::kRank     ? t.rankChange[colour]
@@ -258,10 +267,7 @@ struct SearchBoard {
                 // of the others still empty. (A square that only loses the
                 // other colour's three corners changes nothing on an empty
                 // point: all its other corners are occupied.)
-                const int q0 = ReadingIndex(c.others[0]), q1 = ReadingIndex(c.others[1]);
-                const int q = !(occupied & Bit(q0))   ? q0
-                              : !(occupied & Bit(q1)) ? q1
-                                                      : ReadingIndex(c.others[2]);
+                const int q = std::countr_zero(kOthersThrough[k].others[i] & ~occupied);
                 gain[q] = static_cast<int16_t>(gain[q] + threeUp[at]);
                 sums.gainers[colour - 1] |= Bit(q);
             }

@@ -60,6 +60,13 @@ struct alignas(64) Searcher {
     const fast::SearchTables& terms;
     fast::SearchBoard board;
     int32_t total = 0;
+    // The remaining depth of the node the search was asked for (0: none of
+    // this Searcher's nodes, as for a helper). Line entries past the horizon
+    // are kNoMove in every line of the search but that node's (the nodes'
+    // working lines start so, and only ever get such entries copied there),
+    // which the caller gave and may hold anything there: only that node needs
+    // to clear them.
+    int32_t top = 0;
     int32_t width = 1;
     int64_t positions = 0;
     // positions when OnPoll last ran.
@@ -166,6 +173,9 @@ struct alignas(64) Searcher {
         if constexpr (Good) std::copy(std::begin(copy.good), std::end(copy.good), board.good);
         copy.placed = copy.sums = false;
     }
+
+    // The last line entry a node at this remaining depth needs to clear.
+    int32_t LineEnd(int32_t remaining) const { return remaining == top ? 16 : total; }
 
     // Exactly one empty point: a move there fills the board.
     bool OneEmpty() const {
@@ -276,7 +286,7 @@ struct alignas(64) Searcher {
         }
         line[ply] = MoveAt(r.best, r.value);
         if (clearTail)
-            for (int32_t i = ply + 1; i <= 16; ++i) line[i] = kNoMove;
+            for (int32_t i = ply + 1; i <= LineEnd(1); ++i) line[i] = kNoMove;
     }
 
     // A root searched to depth 1: every empty point in reading order, one
@@ -878,7 +888,7 @@ struct alignas(64) Searcher {
         if (bestMove < 0) return;
         line[ply] = MoveAt(bestMove, best);
         line[ply + 1] = bestReply;
-        for (int32_t i = ply + 2; i <= 16; ++i) line[i] = kNoMove;
+        for (int32_t i = ply + 2; i <= LineEnd(2); ++i) line[i] = kNoMove;
     }
 
     template <bool Exact, bool Shared>

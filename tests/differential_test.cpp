@@ -355,3 +355,44 @@ TEST(Differential, BenchPositions) {
 
 }  // namespace
 }  // namespace qv
+
+namespace qv {
+namespace {
+
+// A search entered below its root (remaining < total) on a line that holds
+// entries from before: the node it is entered at must clear what it leaves
+// behind it as the literal reading does; the nodes below it only write up to
+// the horizon.
+TEST(Differential, SearchEnteredBelowTheRootOnAUsedLine) {
+    std::mt19937 rng(DifferentialSeed(515));
+    const ScoredMove old{3, 4, 77.0f};
+    for (int i = 0; i < 60; ++i) {
+        Scenario s = Make(rng, i);
+        const int32_t remaining = 1 + (i / 3) % 3, total = remaining + 2;
+        s.width = 1 + i % 4;
+        SCOPED_TRACE(Describe(s) + " remaining " + std::to_string(remaining));
+        const float own = static_cast<float>(TotalScore(s.colour, s.board));
+        const float other = static_cast<float>(TotalScore(Opponent(s.colour), s.board));
+        PredictedLine fastLine, slowLine;
+        fastLine.fill(old);
+        slowLine.fill(old);
+        SearchEngine fast;
+        literal::Engine slow;
+        if (s.fullWidth) {
+            fast.SearchFullWidth(s.board, s.colour, remaining, total, -65000, 65000, other, own,
+                                 fastLine, kNoMove);
+            slow.SearchFullWidth(s.board, s.colour, remaining, total, -65000, 65000, other, own,
+                                 slowLine, kNoMove);
+        } else {
+            fast.SearchWidthLimited(s.board, s.colour, remaining, s.width, total, -65000, 65000,
+                                    other, own, fastLine);
+            slow.SearchWidthLimited(s.board, s.colour, remaining, s.width, total, -65000, 65000,
+                                    other, own, slowLine);
+        }
+        for (int k = 1; k <= 16; ++k) ASSERT_EQ(fastLine[k], slowLine[k]) << "entry " << k;
+        ASSERT_EQ(fast.PositionsEvaluated, slow.PositionsEvaluated);
+    }
+}
+
+}  // namespace
+}  // namespace qv

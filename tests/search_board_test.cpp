@@ -22,6 +22,7 @@ uint64_t Sorted(const int32_t* sum, int32_t n) {
     return points;
 }
 
+// (FirstOfLargest is checked against its plain form on the same values.)
 TEST(LargestSums, AgreesWithSortingOnTiesAndExtremes) {
     std::mt19937 rng(20261208);
     // Value spreads: many ties, few ties, occupied points far below, the
@@ -39,6 +40,7 @@ TEST(LargestSums, AgreesWithSortingOnTiesAndExtremes) {
                 EXPECT_EQ(LargestSumsPlain(sum, n), want) << "n " << n;
                 EXPECT_EQ(LargestSums(sum, n), want) << "n " << n;
             }
+            EXPECT_EQ(FirstOfLargest(sum), FirstOfLargestPlain(sum));
         }
     std::uniform_int_distribution<int32_t> any(-(1 << 24), 1 << 24);
     for (int round = 0; round < 200; ++round) {
