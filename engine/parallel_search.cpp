@@ -23,6 +23,7 @@ Parallel::~Parallel() {
     {
         std::lock_guard<SpinLock> lock(mutex_);
         quit_ = true;
+        Changed();
     }
     changed_.notify_all();
     for (auto& helper : helpers_) helper->thread.join();
@@ -66,7 +67,7 @@ void Parallel::Begin(const Searcher& owner, bool shallowFirst) {
     ownerHelper_->width = owner.width;
     for (SplitPoint& node : points_) node.open = false;
     active_ = true;
-    changed_.notify_all();
+    Changed();
 }
 
 void Parallel::End() {
@@ -79,9 +80,8 @@ void Parallel::End() {
         ++node.generation;
         for (int32_t k = 0; k < node.count; ++k) Stop(node.tasks[static_cast<size_t>(k)]);
     }
-    changed_.notify_all();
     // No helper may touch the engine's tables once the search has returned.
-    while (busy_ > 0) Wait(lock);
+    while (busy_ > 0) WaitForChange(lock);
 }
 
 void Parallel::Open(SplitPoint& node) {
@@ -97,7 +97,7 @@ void Parallel::Close(SplitPoint& node) {
     std::lock_guard<SpinLock> lock(mutex_);
     node.open = false;
     ++node.generation;
-    for (int32_t k = node.next; k < node.count; ++k) Stop(node.tasks[static_cast<size_t>(k)]);
+    for (int32_t k = 0; k < node.count; ++k) Stop(node.tasks[static_cast<size_t>(k)]);
 }
 
 void Parallel::Stop(Task& task) {
@@ -221,7 +221,10 @@ bool Parallel::RunOne(std::unique_lock<SpinLock>& lock, int32_t worker, Searcher
     const int hint = task->hint;
     const int32_t ply = node->ply;
     s.board = node->board;
-    if (worker >= 0) helpers_[static_cast<size_t>(worker)]->stop.store(false);
+    if (worker >= 0) {
+        helpers_[static_cast<size_t>(worker)]->stop.store(false);
+        ++busy_;
+    }
     lock.unlock();
 
     s.positions = 0;
@@ -232,6 +235,7 @@ bool Parallel::RunOne(std::unique_lock<SpinLock>& lock, int32_t worker, Searcher
     const bool stopped = s.Aborted();
 
     lock.lock();
+    if (worker >= 0) --busy_;
     Task& t = node->tasks[static_cast<size_t>(index)];
     if (node->generation == generation &&
         t.state.load(std::memory_order_relaxed) == Task::State::kRunning && t.worker == worker) {
@@ -254,13 +258,10 @@ void Parallel::HelperLoop(int32_t worker) {
     std::unique_lock<SpinLock> lock(mutex_);
     Searcher& s = *helpers_[static_cast<size_t>(worker)]->searcher;
     for (;;) {
-        changed_.wait(lock, [this] { return quit_ || active_; });
+        while (!quit_ && !active_) WaitForChange(lock);
         if (quit_) return;
-        ++busy_;
         while (active_ && !quit_)
             if (!RunOne(lock, worker, s)) WaitForChange(lock);
-        --busy_;
-        Changed();
     }
 }
 

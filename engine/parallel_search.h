@@ -179,7 +179,7 @@ class Parallel {
     bool active_ = false;  // a search runs
     bool shallowFirst_ = false;
     bool quit_ = false;    // the helpers end
-    int32_t busy_ = 0;     // helpers inside a search
+    int32_t busy_ = 0;     // helpers searching a task
     int32_t waiting_ = 0;  // threads waiting for a change
     // Never set: the owner's searches ahead are stopped by nobody (only the
     // owner could make them stale, and it is busy with them).
