@@ -62,9 +62,13 @@ void Parallel::Begin(const Searcher& owner, bool shallowFirst) {
     for (auto& helper : helpers_) {
         helper->searcher->total = owner.total;
         helper->searcher->width = owner.width;
+        helper->cache.Begin();
+        helper->searcher->cache = &helper->cache;
     }
     ownerHelper_->total = owner.total;
     ownerHelper_->width = owner.width;
+    // What it finds while the owner waits is of the owner's search.
+    ownerHelper_->cache = owner.cache;
     for (SplitPoint& node : points_) node.open = false;
     active_ = true;
     Changed();

@@ -29,7 +29,9 @@
 #include <thread>
 #include <vector>
 
+#include "engine/noted.h"
 #include "engine/search_board.h"
+#include "engine/subtree_cache.h"
 #include "engine/types.h"
 
 namespace qv {
@@ -39,15 +41,6 @@ class SearchEngine;
 namespace search_detail {
 
 struct Searcher;
-
-// The position the potentials table is to show: the last ranking or best
-// point a search asked for.
-struct Noted {
-    enum class Kind : uint8_t { kNone, kRank, kBest } kind = Kind::kNone;
-    uint64_t red = 0, blue = 0;  // reading order
-    int32_t colour = 0;
-    float score = 0.0f;
-};
 
 struct NodeInputs;
 
@@ -159,6 +152,7 @@ class Parallel {
     struct Helper {
         std::thread thread;
         std::unique_ptr<Searcher> searcher;
+        SubtreeCache cache;
         // Read at every move of the helper's search: on a line of its own.
         alignas(64) std::atomic<bool> stop{false};
     };

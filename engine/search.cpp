@@ -42,6 +42,9 @@ search_detail::Parallel* SearchEngine::Helpers() {
 template <class Body>
 void SearchEngine::RunSearch(search_detail::Searcher& s, bool fullWidth, Body body) {
     s.parallel = Helpers();
+    if (!cache_) cache_ = std::make_unique<search_detail::SubtreeCache>();
+    cache_->Begin();
+    s.cache = cache_.get();
     s.splitFrom = SplitFrom < 2 ? 2 : SplitFrom;
     if (s.parallel != nullptr) {
         s.parallel->Begin(s, fullWidth);

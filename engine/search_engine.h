@@ -17,6 +17,7 @@ namespace qv {
 namespace search_detail {
 struct Searcher;
 class Parallel;
+class SubtreeCache;
 }  // namespace search_detail
 
 // The searches' state behind the Engine facade: one per board being
@@ -95,6 +96,9 @@ class SearchEngine {
     fast::PotentialTables previousTables_{fast::DefaultTables()};
     fast::SearchTables previousSearchTables_{fast::DefaultSearchTables()};
     std::unique_ptr<search_detail::Parallel> parallel_;
+    // The owner's subtrees found in the search running, kept from one
+    // search to the next so that it is allocated once.
+    std::unique_ptr<search_detail::SubtreeCache> cache_;
 };
 
 }  // namespace qv

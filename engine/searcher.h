@@ -12,6 +12,7 @@
 #include "engine/parallel_search.h"
 #include "engine/search_board.h"
 #include "engine/search_engine.h"
+#include "engine/subtree_cache.h"
 
 namespace qv {
 
@@ -79,6 +80,11 @@ struct alignas(64) Searcher {
     int32_t splitFrom = 5;
     // A helper's: its task is no longer wanted.
     const std::atomic<bool>* stop = nullptr;
+    // Subtrees searched so far (null: none kept).
+    SubtreeCache* cache = nullptr;
+    // Subtrees this deep or deeper are kept: below, looking one up costs
+    // about what searching it again does.
+    static constexpr int32_t kCacheFrom = 3;
 
     // PointPotentials are left as the last ranking or best-point call wrote
     // them; that call's position is kept and the table is filled once, at the
@@ -101,6 +107,9 @@ struct alignas(64) Searcher {
             polledAt = positions;
             if (stop == nullptr && engine.OnPoll) engine.OnPoll();
         }
+        return Stopped();
+    }
+    bool Stopped() const {
         return engine.AbortRequested || (stop != nullptr && stop->load(std::memory_order_relaxed));
     }
 
@@ -610,7 +619,8 @@ struct alignas(64) Searcher {
     template <fast::Kept K, bool Good, bool Shared, class Deeper, class HorizonReply>
     bool ChildMove(int m, int32_t colour, int32_t remaining, int32_t ply, float own, float other,
                    bool fillsBoard, PredictedLine& wline, Copy& copy, Deeper deeper,
-                   HorizonReply horizon, bool sumsRead, Split& split, float alpha, int hint) {
+                   HorizonReply horizon, bool sumsRead, Split& split, float alpha, float beta,
+                   int hint) {
         const float newScore = own + static_cast<float>(board.Gain(colour, m));
         const float v = EvaluatePosition(remaining, newScore, other);
         wline[ply].score = v;
@@ -627,8 +637,30 @@ struct alignas(64) Searcher {
                     return true;
                 }
             } else {
-                (void)split, (void)alpha, (void)hint;
+                (void)split;
             }
+            SubtreeKey key{};
+            const bool cached = cache != nullptr && remaining - 1 >= kCacheFrom;
+            if (cached) {
+                key = {colour == Red ? board.red | Bit(m) : board.red,
+                       colour == Red ? board.blue : board.blue | Bit(m),
+                       alpha,
+                       beta,
+                       newScore,
+                       other,
+                       static_cast<int8_t>(Opponent(colour)),
+                       static_cast<int8_t>(remaining - 1),
+                       static_cast<int8_t>(hint)};
+                if (const SubtreeCache::Entry* e = cache->Find(key)) {
+                    SubtreeCache::Load(*e, wline, ply + 1, total, positions, noted);
+                    wline[ply].score = -wline[ply + 1].score;
+                    return true;
+                }
+            }
+            // The subtree's own last potentials, if it notes any.
+            const int64_t before = positions;
+            const Noted outer = noted;
+            if (cached) noted.kind = Noted::Kind::kNone;
             const bool deep = Deep<K>(remaining);
             if (!copy.saved) Save<K, Good>(copy, colour, deep);
             if (deep) {
@@ -643,6 +675,10 @@ struct alignas(64) Searcher {
             copy.placed = true;
             deeper(newScore);
             board.Unmark(m, colour);
+            if (cached) {
+                if (!Stopped()) cache->Store(key, wline, ply + 1, total, positions - before, noted);
+                if (noted.kind == Noted::Kind::kNone) noted = outer;
+            }
         } else {
             // The reply is a horizon node; every child here ends the working
             // line after its own entry, so that stays clean.
@@ -712,7 +748,7 @@ struct alignas(64) Searcher {
                     Horizon(reply, newScore, other, -alpha, wline, ply + 1, -1, false);
                     board.Unmark(m, colour);
                 },
-                true, split, alpha, -1);
+                true, split, alpha, beta, -1);
             Adopt(m, ply, wline, line, alpha);
             if (Aborted()) return;
             if (remaining == total) {
@@ -957,7 +993,7 @@ struct alignas(64) Searcher {
                     EndHorizon(Reply(colour, m, newScore, other, -alpha, hint, same), wline,
                                ply + 1, false);
                 },
-                sumsRead, split, alpha, hint);
+                sumsRead, split, alpha, beta, hint);
             if (replied && wline[ply + 1].score > record.score) record = wline[ply + 1];
             Adopt(m, ply, wline, line, alpha);
             if (Aborted()) return;

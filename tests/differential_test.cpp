@@ -10,6 +10,7 @@
 #include "engine/search_board.h"
 #include "engine/search_engine.h"
 #include "engine/suggest.h"
+#include "model/board_text.h"
 #include "model/scoring.h"
 #include "oracle/literal_engine.h"
 #include "oracle/literal_scoring.h"
@@ -337,6 +338,29 @@ TEST(Differential, EveryWayOfSummingPotentials) {
 
 // The bench positions at the depths the bench uses in its default search, and
 // a few plies of full width, against the literal reading.
+// Positions the search meets again by the same moves in another order, with
+// the same bounds: what their subtrees found the first time stands in for
+// searching them again, the last potentials such a subtree noted included
+// (the width row is one where the table would show another position if they
+// were left out).
+TEST(Differential, SubtreesMetAgain) {
+    const struct {
+        const char* board;
+        int32_t colour, depth, width;
+    } cases[] = {
+        {"b.r.rr.r/..rb.b.r/...b..b./rbr...../.r...r.b/.r..r.../r.b...../..rb.rrr", Blue, 6, 5},
+        {"....r.../..rb..../..r.b.../bb...bb./.....rr./bb.r..../..b...../...r.r..", Red, 7, 0},
+    };
+    for (const auto& c : cases) {
+        Scenario s{ParseBoardText(c.board), c.colour, c.depth, c.width, c.width == 0,
+                   DefaultWeights()};
+        SCOPED_TRACE(Describe(s));
+        literal::Engine slow;
+        LiteralSuggest(slow, s);
+        ASSERT_TRUE(FastMatches(s, slow));
+    }
+}
+
 TEST(Differential, BenchPositions) {
     for (const BenchPosition& p : kBenchPositions) {
         const Board b = BenchBoard(p);
