@@ -657,10 +657,14 @@ struct alignas(64) Searcher {
                     return true;
                 }
             }
-            // The subtree's own last potentials, if it notes any.
+            // What the subtree adds, to keep: its positions and the last
+            // potentials it notes itself (none: the caller's stay).
             const int64_t before = positions;
-            const Noted outer = noted;
-            if (cached) noted.kind = Noted::Kind::kNone;
+            Noted outer;
+            if (cached) {
+                outer = noted;
+                noted.kind = Noted::Kind::kNone;
+            }
             const bool deep = Deep<K>(remaining);
             if (!copy.saved) Save<K, Good>(copy, colour, deep);
             if (deep) {
