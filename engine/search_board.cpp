@@ -223,9 +223,9 @@ namespace {
 
 // The largest of eight vectors' lanes, in every lane.
 __attribute__((target("avx2"))) inline __m256i LargestLane(const __m256i* v) {
-    __m256i top =
-        _mm256_max_epi32(_mm256_max_epi32(_mm256_max_epi32(v[0], v[1]), _mm256_max_epi32(v[2], v[3])),
-                         _mm256_max_epi32(_mm256_max_epi32(v[4], v[5]), _mm256_max_epi32(v[6], v[7])));
+    __m256i top = _mm256_max_epi32(
+        _mm256_max_epi32(_mm256_max_epi32(v[0], v[1]), _mm256_max_epi32(v[2], v[3])),
+        _mm256_max_epi32(_mm256_max_epi32(v[4], v[5]), _mm256_max_epi32(v[6], v[7])));
     top = _mm256_max_epi32(top, _mm256_permute2x128_si256(top, top, 1));
     top = _mm256_max_epi32(top, _mm256_shuffle_epi32(top, _MM_SHUFFLE(1, 0, 3, 2)));
     return _mm256_max_epi32(top, _mm256_shuffle_epi32(top, _MM_SHUFFLE(2, 3, 0, 1)));
@@ -252,7 +252,8 @@ __attribute__((target("avx2,popcnt"))) uint64_t LargestSumsAvx2(const int32_t* s
             count = _mm256_add_epi32(count, same);
             v[i] = _mm256_blendv_epi8(v[i], out, same);
         }
-        __m128i c = _mm_add_epi32(_mm256_castsi256_si128(count), _mm256_extracti128_si256(count, 1));
+        __m128i c =
+            _mm_add_epi32(_mm256_castsi256_si128(count), _mm256_extracti128_si256(count, 1));
         c = _mm_add_epi32(c, _mm_shuffle_epi32(c, _MM_SHUFFLE(1, 0, 3, 2)));
         c = _mm_add_epi32(c, _mm_shuffle_epi32(c, _MM_SHUFFLE(2, 3, 0, 1)));
         n += _mm_cvtsi128_si32(c);
@@ -262,8 +263,8 @@ __attribute__((target("avx2,popcnt"))) uint64_t LargestSumsAvx2(const int32_t* s
     uint64_t points = 0;
     for (int i = 0; i < 8; ++i) {
         const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sum + 8 * i));
-        points |= static_cast<uint64_t>(static_cast<uint32_t>(_mm256_movemask_ps(
-                      _mm256_castsi256_ps(_mm256_cmpgt_epi32(at, below)))))
+        points |= static_cast<uint64_t>(static_cast<uint32_t>(
+                      _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpgt_epi32(at, below)))))
                   << (8 * i);
     }
     return points;
@@ -284,8 +285,10 @@ __attribute__((target("avx2"))) int FirstOfLargestAvx2(const int32_t* sum) {
 // which the mover now holds three corners adds its value to the fourth, the
 // one of its others that is not the mover's; that one must be empty (then
 // the square is not dead). Four squares at a time.
-[[gnu::always_inline]] __attribute__((target("avx2"))) inline void AddGainsAvx2(
-    int k, uint64_t own, uint64_t occupied, int16_t* gain, uint64_t& gainers) {
+[[gnu::always_inline]] __attribute__((target("avx2"))) inline void AddGainsAvx2(int k, uint64_t own,
+                                                                                uint64_t occupied,
+                                                                                int16_t* gain,
+                                                                                uint64_t& gainers) {
     const PointOthers& list = kOthersThrough[k];
     const __m256i mine = _mm256_set1_epi64x(static_cast<int64_t>(own));
     const __m256i taken = _mm256_set1_epi64x(static_cast<int64_t>(occupied));
@@ -311,6 +314,69 @@ __attribute__((target("avx2"))) int FirstOfLargestAvx2(const int32_t* sum) {
     }
 }
 
+// The same with 512-bit vectors: the 64 sums in four, and the lanes that
+// hold a value as the bits of a mask, so that counting and taking them out
+// are single steps. (GCC 12 warns that its own 512-bit intrinsics read an
+// uninitialised vector: they leave the unused lanes so on purpose.)
+#if !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+__attribute__((target("avx512f"))) inline __m512i LargestLane512(const __m512i* v) {
+    __m512i top = _mm512_max_epi32(_mm512_max_epi32(v[0], v[1]), _mm512_max_epi32(v[2], v[3]));
+    top = _mm512_max_epi32(top, _mm512_shuffle_i32x4(top, top, _MM_SHUFFLE(1, 0, 3, 2)));
+    top = _mm512_max_epi32(top, _mm512_shuffle_i32x4(top, top, _MM_SHUFFLE(2, 3, 0, 1)));
+    top = _mm512_max_epi32(
+        top, _mm512_shuffle_epi32(top, static_cast<_MM_PERM_ENUM>(_MM_SHUFFLE(1, 0, 3, 2))));
+    return _mm512_max_epi32(
+        top, _mm512_shuffle_epi32(top, static_cast<_MM_PERM_ENUM>(_MM_SHUFFLE(2, 3, 0, 1))));
+}
+
+__attribute__((target("avx512f,popcnt"))) uint64_t LargestSums512(const int32_t* sum, int32_t n) {
+    __m512i v[4];
+    for (int i = 0; i < 4; ++i) v[i] = _mm512_loadu_si512(sum + 16 * i);
+    const __m512i out = _mm512_set1_epi32(INT32_MIN);
+    int32_t floor;
+    for (;;) {
+        const __m512i top = LargestLane512(v);
+        floor = _mm512_cvtsi512_si32(top);
+        if (floor == INT32_MIN) return ~uint64_t{0};
+        for (int i = 0; i < 4; ++i) {
+            const __mmask16 same = _mm512_cmpeq_epi32_mask(v[i], top);
+            n -= std::popcount(static_cast<unsigned>(same));
+            v[i] = _mm512_mask_mov_epi32(v[i], same, out);
+        }
+        if (n <= 0) break;
+    }
+    const __m512i below = _mm512_set1_epi32(floor - 1);
+    uint64_t points = 0;
+    for (int i = 0; i < 4; ++i)
+        points |= uint64_t{_mm512_cmpgt_epi32_mask(_mm512_loadu_si512(sum + 16 * i), below)}
+                  << (16 * i);
+    return points;
+}
+
+__attribute__((target("avx512f"))) int FirstOfLargest512(const int32_t* sum) {
+    __m512i v[4];
+    for (int i = 0; i < 4; ++i) v[i] = _mm512_loadu_si512(sum + 16 * i);
+    const __m512i top = LargestLane512(v);
+    uint64_t hits = 0;
+    for (int i = 0; i < 4; ++i) hits |= uint64_t{_mm512_cmpeq_epi32_mask(v[i], top)} << (16 * i);
+    return std::countr_zero(hits);
+}
+
+#if !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+bool HasAvx512() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("popcnt");
+}
+const bool hasAvx512 = HasAvx512();
+
 bool HasAvx2() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
@@ -322,7 +388,9 @@ const bool hasAvx2 = HasAvx2();
 const bool kWideVectors = hasAvx2;
 
 uint64_t LargestSums(const int32_t* sum, int32_t n) {
-    return hasAvx2 ? LargestSumsAvx2(sum, n) : LargestSumsPlain(sum, n);
+    return hasAvx512 ? LargestSums512(sum, n)
+           : hasAvx2 ? LargestSumsAvx2(sum, n)
+                     : LargestSumsPlain(sum, n);
 }
 __attribute__((target("avx2"))) void SearchBoard::PlaceForGains(int k, int32_t colour) {
     AddGainsAvx2(k, colour == Red ? red : blue, occupied, sums.gain[colour - 1],
@@ -330,7 +398,16 @@ __attribute__((target("avx2"))) void SearchBoard::PlaceForGains(int k, int32_t c
     Mark(k, colour);
 }
 int FirstOfLargest(const int32_t* sum) {
-    return hasAvx2 ? FirstOfLargestAvx2(sum) : FirstOfLargestPlain(sum);
+    return hasAvx512 ? FirstOfLargest512(sum)
+           : hasAvx2 ? FirstOfLargestAvx2(sum)
+                     : FirstOfLargestPlain(sum);
+}
+std::vector<LargestForm> LargestForms() {
+    std::vector<LargestForm> forms;
+    if (hasAvx512) forms.push_back({"avx512", &LargestSums512, &FirstOfLargest512});
+    if (hasAvx2) forms.push_back({"avx2", &LargestSumsAvx2, &FirstOfLargestAvx2});
+    forms.push_back({"plain", &LargestSumsPlain, &FirstOfLargestPlain});
+    return forms;
 }
 #else
 uint64_t LargestSums(const int32_t* sum, int32_t n) {
@@ -340,6 +417,9 @@ const bool kWideVectors = false;
 void SearchBoard::PlaceForGains(int, int32_t) {}
 int FirstOfLargest(const int32_t* sum) {
     return FirstOfLargestPlain(sum);
+}
+std::vector<LargestForm> LargestForms() {
+    return {{"plain", &LargestSumsPlain, &FirstOfLargestPlain}};
 }
 #endif
 

@@ -19,6 +19,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -145,8 +146,8 @@ struct SearchTables {
 // The tables of the default weights.
 const SearchTables& DefaultSearchTables();
 
-// The first of 64 sums holding their largest value. Uses AVX2 when the
-// processor has it.
+// The first of 64 sums holding their largest value. Uses AVX-512 or AVX2
+// when the processor has them.
 int FirstOfLargest(const int32_t* sum);
 // The same with 128-bit vectors at most; for the processors without wide
 // ones and to check the other against.
@@ -175,11 +176,21 @@ int FirstOfLargestPlain(const int32_t* sum);
 
 // The points (bits by index) whose sums are at least the n-th largest of
 // the 64, equal sums counted one by one (n in 1..64): the n largest and any
-// that tie with the last of them. Uses AVX2 when the processor has it.
+// that tie with the last of them. Uses AVX-512 or AVX2 when the processor
+// has them.
 uint64_t LargestSums(const int32_t* sum, int32_t n);
 // The same without wide vectors; for the processors without them and to
 // check the other against.
 uint64_t LargestSumsPlain(const int32_t* sum, int32_t n);
+
+// Every form of LargestSums and FirstOfLargest this processor can run, the
+// one in use first; for the tests, which check them all.
+struct LargestForm {
+    const char* name;
+    uint64_t (*largestSums)(const int32_t* sum, int32_t n);
+    int (*firstOfLargest)(const int32_t* sum);
+};
+std::vector<LargestForm> LargestForms();
 
 // The processor has AVX2 (and popcnt).
 extern const bool kWideVectors;

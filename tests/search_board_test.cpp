@@ -22,8 +22,9 @@ uint64_t Sorted(const int32_t* sum, int32_t n) {
     return points;
 }
 
-// (FirstOfLargest is checked against its plain form on the same values.)
-TEST(LargestSums, AgreesWithSortingOnTiesAndExtremes) {
+// One form of them (FirstOfLargest is checked against its plain form on the
+// same values).
+void CheckAgainstSorting(const LargestForm& form) {
     std::mt19937 rng(20261208);
     // Value spreads: many ties, few ties, occupied points far below, the
     // extreme values of the type.
@@ -37,19 +38,26 @@ TEST(LargestSums, AgreesWithSortingOnTiesAndExtremes) {
             for (int32_t& v : sum) v = pool[rng() % pool.size()];
             for (const int32_t n : {1, 2, 3, 5, 8, 63, 64}) {
                 const uint64_t want = Sorted(sum, n);
-                EXPECT_EQ(LargestSumsPlain(sum, n), want) << "n " << n;
-                EXPECT_EQ(LargestSums(sum, n), want) << "n " << n;
+                EXPECT_EQ(form.largestSums(sum, n), want) << "n " << n;
             }
-            EXPECT_EQ(FirstOfLargest(sum), FirstOfLargestPlain(sum));
+            EXPECT_EQ(form.firstOfLargest(sum), FirstOfLargestPlain(sum));
         }
     std::uniform_int_distribution<int32_t> any(-(1 << 24), 1 << 24);
     for (int round = 0; round < 200; ++round) {
         int32_t sum[kPoints];
         for (int32_t& v : sum) v = any(rng);
         const auto n = static_cast<int32_t>(1 + rng() % kPoints);
-        EXPECT_EQ(LargestSums(sum, n), Sorted(sum, n));
-        EXPECT_EQ(LargestSumsPlain(sum, n), Sorted(sum, n));
+        EXPECT_EQ(form.largestSums(sum, n), Sorted(sum, n));
     }
+}
+
+// Every form the processor can run, and the one the searches use.
+TEST(LargestSums, AgreesWithSortingOnTiesAndExtremes) {
+    for (const LargestForm& form : LargestForms()) {
+        SCOPED_TRACE(form.name);
+        CheckAgainstSorting(form);
+    }
+    CheckAgainstSorting({"in use", &LargestSums, &FirstOfLargest});
 }
 
 }  // namespace
