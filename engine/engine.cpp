@@ -16,9 +16,10 @@ SearchResult Engine::Search(const SearchRequest& request,
                             const std::function<void(const SearchProgress&)>& onRootMove) {
     SearchEngine& e = *impl_;
     if (request.kind == SearchKind::Strong) {
-        // One thread: request.threads, depth, width and fullWidth are not read.
+        // One thread: request.threads, depth, width and fullWidth are not read;
+        // its knobs come with the request.
         if (!strong_) strong_ = std::make_unique<strong::Search>();
-        return strong_->Run(request, strong::Params{}, onRootMove, &e.CancelRequested,
+        return strong_->Run(request, request.strong, onRootMove, &e.CancelRequested,
                             &e.AbortRequested);
     }
     e.Weights = request.weights;

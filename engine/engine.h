@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <string>
 
 #include "engine/potentials.h"
+#include "engine/search_request.h"
 #include "engine/types.h"
 #include "model/board.h"
 
@@ -19,54 +19,6 @@ class SearchEngine;
 namespace strong {
 class Search;
 }
-
-// Classic: the fixed-depth searches the settings have always offered. Strong:
-// iterative deepening over every empty point with a transposition table,
-// stopped by a clock or a node budget.
-enum class SearchKind { Classic, Strong };
-
-// Everything a suggestion depends on.
-struct SearchRequest {
-    SearchKind kind = SearchKind::Classic;
-    Board position;
-    int32_t colour = Blue;
-    int32_t depth = 11;  // plies, 1..kMaxSearchDepth (others are refused)
-    int32_t width = 3;   // candidates tried at inner nodes
-    bool fullWidth = false;
-    PotentialWeights weights = DefaultWeights();
-    // The line is ended after this entry (the common search depth of the
-    // settings); 0 keeps the whole line.
-    int32_t lineEnd = 0;
-    // Threads that search; the result is the same for any number. Taken as
-    // 1..64.
-    int32_t threads = 1;
-    // Strong only: the thinking time, a node budget (0: none; with one the
-    // answer is deterministic and the clock is ignored) and the table's size.
-    int32_t movetimeMs = 1000;
-    int64_t nodes = 0;
-    int32_t tableMiB = 64;
-};
-
-// After each root move: how many are done and the progress bar's 0..100.
-struct SearchProgress {
-    int32_t rootMoves = 0;
-    int32_t percent = 0;
-};
-
-struct SearchResult {
-    PredictedLine line{};
-    float value = kNoMove.score;  // entry 1's score
-    bool boardWasFull = false;    // nothing could be tried
-    bool cancelled = false;       // ended early by Cancel
-    std::string caption;          // the predicted outcome
-    int64_t positions = 0;        // positions evaluated
-    int32_t rootMoves = 0;
-    double elapsedMs = 0;  // from a monotonic clock
-    // As the last ranking or best-point call of the search left them.
-    std::array<float, kPoints> pointPotentials{};
-    // Strong only: the last depth the iterative deepening finished.
-    int32_t depthReached = 0;
-};
 
 class Engine {
   public:

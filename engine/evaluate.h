@@ -4,14 +4,9 @@
 #include <cstdint>
 
 #include "engine/types.h"
+#include "model/rules.h"
 
 namespace qv {
-
-// A value this large either way is a decided game.
-constexpr float kDecided = 1000.0f;
-// A game is decided once one colour has the winning score and the lead.
-constexpr float kWinningScore = 150.0f;
-constexpr float kWinningLead = 15.0f;
 
 // Mover - Other seen from the side that has just moved; a leader with at
 // least the winning score and lead gets Remaining x 1000 on top.

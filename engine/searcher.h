@@ -35,7 +35,7 @@ inline void Adopt(int k, int32_t ply, const PredictedLine& wline, PredictedLine&
 }
 
 inline bool Decided(float v) {
-    return v >= kDecided || v <= -kDecided;
+    return IsDecidedValue(v);
 }
 
 // Points of the reading order from k on.

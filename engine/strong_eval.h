@@ -6,17 +6,9 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace qv::strong {
+#include "engine/strong_params.h"
 
-// Weights in sixteenths of a point. A live square (one colour only) with n
-// of its corners filled is worth corner[n] / 16 of its value to that colour;
-// the side to move is expected to take tempo / 16 of its best single gain.
-struct EvalParams {
-    int32_t corner[4] = {0, 0, 1, 4};
-    int32_t tempo = 4;
-    // The classic evaluation alone: the score difference and the win bonus.
-    bool classic = false;
-};
+namespace qv::strong {
 
 // A square's state is reds + 5 x blues; states past a full square are padding.
 constexpr int kStates = 30;

@@ -12,33 +12,14 @@
 #include <cstdint>
 #include <functional>
 
-#include "engine/engine.h"
 #include "engine/potential_tables.h"
+#include "engine/search_request.h"
 #include "engine/strong_board.h"
 #include "engine/strong_eval.h"
+#include "engine/strong_params.h"
 #include "engine/strong_table.h"
 
 namespace qv::strong {
-
-struct Params {
-    EvalParams eval;
-    // The deepest iteration; a search never goes past the last empty point.
-    int32_t maxDepth = 64;
-    // Half the aspiration window around the last iteration's value.
-    int32_t aspiration = 30;
-    // Do not start an iteration once this share (in percent) of the time or
-    // node budget is gone: the next one would rarely finish.
-    int32_t startBelowPercent = 60;
-    // Null-move pruning and late-move reductions. A piece never hurts the
-    // side that places it, so passing is the worst a side can do and a pass
-    // that still reaches beta proves the cut-off in all but rare cases. Off,
-    // the search finds exactly the full-width value of each depth.
-    bool selective = true;
-    int32_t nullReduction = 2;
-    // Late quiet moves search this many hundredths of ln(depth) x ln(move
-    // number) shallower first.
-    int32_t lateReduction = 45;
-};
 
 class Search {
   public:

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "engine/evaluate.h"
+#include "model/rules.h"
 #include "model/scoring.h"
 
 namespace qv {
@@ -24,12 +24,6 @@ int64_t Number(const std::string& player, const std::string& key, const std::str
                                     " is not a whole number in " + std::to_string(lo) + ".." +
                                     std::to_string(hi));
     return v;
-}
-
-bool Decided(const Board& board) {
-    const float v = EvaluatePosition(1, static_cast<float>(TotalScore(Red, board)),
-                                     static_cast<float>(TotalScore(Blue, board)));
-    return std::fabs(v) > kDecided;
 }
 
 double EloOf(double score) {

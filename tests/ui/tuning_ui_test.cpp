@@ -39,7 +39,7 @@ QByteArray ReadAll(const std::string& path) {
     return file.readAll();
 }
 
-bool Decided(const Board& b) {
+bool EvaluationDecided(const Board& b) {
     return std::abs(EvaluatePosition(1, static_cast<float>(TotalScore(Red, b)),
                                      static_cast<float>(TotalScore(Blue, b)))) > 1000;
 }
@@ -80,7 +80,7 @@ class TuningUiTest : public QObject {
         WaitForWork(f);
 
         const Board& b = f.Game.board;
-        QVERIFY(Decided(b) || b.Pieces() == 64);
+        QVERIFY(EvaluationDecided(b) || b.Pieces() == 64);
         QVERIFY(rootMoves > b.Pieces());  // searches were not cut short
         QCOMPARE(f.Game.MoveHistory, history);
         QCOMPARE(f.Game.MoveCount, b.Pieces());
@@ -89,7 +89,7 @@ class TuningUiTest : public QObject {
         // The last profile installed stays in the live weights: the last mover's
         // after a decided game (Blue made the odd moves), Blue's after a full board.
         const auto [red, blue] = PlayRoundProfiles(DefaultWeights());
-        const bool blueLast = !Decided(b) || b.Pieces() % 2 == 1;
+        const bool blueLast = !EvaluationDecided(b) || b.Pieces() % 2 == 1;
         const EngineProfile& last = blueLast ? blue : red;
         for (int i : {3, 4, 5, 6, 7, 8, 13, 14, 15}) QCOMPARE(f.Controller.Weights()[i], last[i]);
         for (int i : {0, 1, 2, 9, 10, 11, 12})

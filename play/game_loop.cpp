@@ -1,0 +1,69 @@
+#include "play/game_loop.h"
+
+#include "model/rules.h"
+#include "model/scoring.h"
+
+namespace qv {
+
+GameRecord PlayGame(Player& red, Player& blue, const std::vector<GameMove>& opening,
+                    const GameHooks& hooks) {
+    GameRecord g;
+    Board& board = g.board;
+    const auto place = [&](const GameMove& m, const MoveReply& reply) {
+        board(m.column, m.row) = m.colour;
+        g.moves.push_back(m);
+        if (hooks.moved) hooks.moved(m, board, reply);
+    };
+    for (const GameMove& m : opening) place(m, MoveReply{});
+    g.openingPlies = static_cast<int32_t>(opening.size());
+
+    while (true) {
+        if (Decided(board)) {
+            g.end = GameEnd::Decided;
+            break;
+        }
+        if (board.CountOf(Empty) == 0) {
+            g.end = GameEnd::BoardFull;
+            break;
+        }
+        if (hooks.stop && hooks.stop()) {
+            g.end = GameEnd::Stopped;
+            break;
+        }
+        const int32_t colour = SideToMove(board);
+        Player& player = colour == Red ? red : blue;
+        MoveRequest request;
+        request.position = board;
+        request.colour = colour;
+        request.history = g.moves;
+        if (hooks.moveStarting) hooks.moveStarting(player, request);
+        const MoveReply reply = player.GenMove(request);
+        const ScoredMove& m = reply.move;
+        if (reply.failed ||
+            (m.column != -1 && !(OnBoard(m.column, m.row) && board(m.column, m.row) == Empty))) {
+            g.end = GameEnd::PlayerFailed;
+            g.endColour = colour;
+            g.failure = reply.failed
+                            ? reply.failure
+                            : "played " + (OnBoard(m.column, m.row)
+                                               ? "the occupied point " + PointName(m.column, m.row)
+                                               : std::string("off the board"));
+            break;
+        }
+        if (m.column == -1) {
+            g.end = GameEnd::NoMove;
+            g.endColour = colour;
+            break;
+        }
+        place({m.column, m.row, colour}, reply);
+    }
+    g.redScore = TotalScore(Red, board);
+    g.blueScore = TotalScore(Blue, board);
+    if (g.end == GameEnd::PlayerFailed)
+        g.winner = Opponent(g.endColour);
+    else
+        g.winner = g.redScore > g.blueScore ? Red : g.blueScore > g.redScore ? Blue : Empty;
+    return g;
+}
+
+}  // namespace qv

@@ -1,0 +1,308 @@
+#include "play/player_spec.h"
+
+#include <array>
+#include <charconv>
+#include <functional>
+#include <set>
+#include <vector>
+
+#include "engine/potentials.h"
+
+namespace qv {
+
+namespace {
+
+// The strong search's knobs by name: reachable from the text form so that
+// the match tool can tune them.
+struct StrongKnob {
+    const char* name;
+    int32_t lo, hi;
+    std::function<int32_t&(strong::Params&)> field;
+};
+
+const std::vector<StrongKnob>& StrongKnobs() {
+    static const std::vector<StrongKnob> knobs = {
+        {"corner1", 0, 64, [](strong::Params& p) -> int32_t& { return p.eval.corner[1]; }},
+        {"corner2", 0, 64, [](strong::Params& p) -> int32_t& { return p.eval.corner[2]; }},
+        {"corner3", 0, 64, [](strong::Params& p) -> int32_t& { return p.eval.corner[3]; }},
+        {"tempo", 0, 64, [](strong::Params& p) -> int32_t& { return p.eval.tempo; }},
+        {"aspiration", 1, 1000, [](strong::Params& p) -> int32_t& { return p.aspiration; }},
+        {"lmr", 0, 400, [](strong::Params& p) -> int32_t& { return p.lateReduction; }},
+        {"null", 0, 6, [](strong::Params& p) -> int32_t& { return p.nullReduction; }},
+        {"start", 1, 100, [](strong::Params& p) -> int32_t& { return p.startBelowPercent; }},
+    };
+    return knobs;
+}
+
+std::string Quoted(const std::string& text) {
+    return "player '" + text + "': ";
+}
+
+// Decimal digits only (leading zeros allowed), within lo..hi.
+int64_t Number(const std::string& text, const std::string& key, const std::string& value,
+               int64_t lo, int64_t hi) {
+    int64_t v = 0;
+    const char* first = value.data();
+    const char* last = first + value.size();
+    const bool digits =
+        !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+    const auto [end, ec] = std::from_chars(first, last, v);
+    if (!digits || ec != std::errc() || end != last || v < lo || v > hi)
+        throw PlayerSpecError(Quoted(text) + key + "=" + value + " is not a whole number in " +
+                              std::to_string(lo) + ".." + std::to_string(hi));
+    return v;
+}
+
+PotentialWeights Weights(const std::string& text, const std::string& value) {
+    PotentialWeights w{};
+    size_t start = 0;
+    for (size_t i = 0; i < w.size(); ++i) {
+        const size_t slash = value.find('/', start);
+        const bool lastItem = i + 1 == w.size();
+        if (lastItem != (slash == std::string::npos))
+            throw PlayerSpecError(Quoted(text) + "weights= takes 16 integers joined by '/'");
+        std::string item = value.substr(start, lastItem ? std::string::npos : slash - start);
+        start = slash + 1;
+        const bool negative = !item.empty() && (item[0] == '-' || item[0] == '+');
+        const std::string digits = negative ? item.substr(1) : item;
+        int64_t v = 0;
+        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
+        if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos ||
+            ec != std::errc() || end != digits.data() + digits.size() || v > INT32_MAX)
+            throw PlayerSpecError(Quoted(text) + "weight '" + item + "' is not an integer");
+        w[i] = static_cast<int32_t>(item[0] == '-' ? -v : v);
+    }
+    if (!PotentialsFinite(w))
+        throw PlayerSpecError(Quoted(text) + "these weights give potentials that are not numbers");
+    return w;
+}
+
+std::string WeightsText(const PotentialWeights& w) {
+    std::string s;
+    for (size_t i = 0; i < w.size(); ++i) s += (i ? "/" : "") + std::to_string(w[i]);
+    return s;
+}
+
+struct Item {
+    std::string key;
+    std::string value;
+    bool hasValue = false;
+};
+
+// "k=v,k,k=v": every item non-empty, every key once.
+std::vector<Item> Items(const std::string& text, const std::string& rest) {
+    std::vector<Item> items;
+    std::set<std::string> seen;
+    size_t start = 0;
+    while (true) {
+        const size_t comma = rest.find(',', start);
+        const std::string item =
+            rest.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (item.empty())
+            throw PlayerSpecError(Quoted(text) + "an empty setting (a comma too many?)");
+        const size_t eq = item.find('=');
+        Item it{item.substr(0, eq), eq == std::string::npos ? "" : item.substr(eq + 1),
+                eq != std::string::npos};
+        if (!seen.insert(it.key).second)
+            throw PlayerSpecError(Quoted(text) + "'" + it.key + "' is given twice");
+        items.push_back(it);
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return items;
+}
+
+[[noreturn]] void Unknown(const std::string& text, const Item& item) {
+    throw PlayerSpecError(Quoted(text) + "unknown setting '" + item.key +
+                          (item.hasValue ? "=" + item.value : "") + "'");
+}
+
+void ReadClassic(const std::string& text, const std::vector<Item>& items, PlayerSpec& p) {
+    bool depth = false, width = false;
+    for (const Item& it : items) {
+        const auto number = [&](int64_t lo, int64_t hi) {
+            return static_cast<int32_t>(Number(text, it.key, it.value, lo, hi));
+        };
+        if (it.key == "full-width" && !it.hasValue) {
+            p.fullWidth = true;
+        } else if (!it.hasValue) {
+            Unknown(text, it);
+        } else if (it.key == "depth") {
+            p.depth = number(1, kMaxSearchDepth);
+            depth = true;
+        } else if (it.key == "width") {
+            p.width = number(1, 64);
+            width = true;
+        } else if (it.key == "threads") {
+            p.threads = number(1, 64);
+        } else if (it.key == "weights") {
+            p.weights = Weights(text, it.value);
+        } else {
+            Unknown(text, it);
+        }
+    }
+    if (!depth) throw PlayerSpecError(Quoted(text) + "a classic player needs depth=D");
+    if (width && p.fullWidth)
+        throw PlayerSpecError(Quoted(text) +
+                              "full-width searches every point: give width= or full-width");
+}
+
+void ReadStrong(const std::string& text, const std::vector<Item>& items, PlayerSpec& p) {
+    bool movetime = false, nodes = false;
+    for (const Item& it : items) {
+        if (!it.hasValue) Unknown(text, it);
+        const auto number = [&](int64_t lo, int64_t hi) {
+            return Number(text, it.key, it.value, lo, hi);
+        };
+        if (it.key == "movetime") {
+            p.movetimeMs = static_cast<int32_t>(number(1, 600000));
+            movetime = true;
+        } else if (it.key == "nodes") {
+            p.nodes = number(1, 1000000000000);
+            nodes = true;
+        } else if (it.key == "table-mib") {
+            p.tableMiB = static_cast<int32_t>(number(1, 4096));
+        } else if (it.key == "threads") {
+            p.threads = static_cast<int32_t>(number(1, 64));
+        } else if (it.key == "weights") {
+            p.weights = Weights(text, it.value);
+        } else if (it.key == "selective") {
+            p.strong.selective = number(0, 1) == 1;
+        } else {
+            bool known = false;
+            for (const StrongKnob& k : StrongKnobs())
+                if (it.key == k.name) {
+                    k.field(p.strong) = static_cast<int32_t>(number(k.lo, k.hi));
+                    known = true;
+                }
+            if (!known) Unknown(text, it);
+        }
+    }
+    if (movetime == nodes)
+        throw PlayerSpecError(Quoted(text) + "a strong player needs movetime=MS or nodes=N");
+}
+
+}  // namespace
+
+bool PlayerSpec::operator==(const PlayerSpec& o) const {
+    return FormatPlayerSpec(*this) == FormatPlayerSpec(o);
+}
+
+PlayerSpec DefaultPlayer() {
+    return PlayerSpec{};
+}
+
+PlayerSpec ParsePlayerSpec(const std::string& text) {
+    PlayerSpec p;
+    const size_t colon = text.find(':');
+    const std::string kind = text.substr(0, colon);
+    const bool hasRest = colon != std::string::npos;
+    const std::string rest = hasRest ? text.substr(colon + 1) : "";
+    if (kind == "external") {
+        p.kind = PlayerKind::External;
+        if (rest.find_first_not_of(" \t") == std::string::npos)
+            throw PlayerSpecError(Quoted(text) + "external: needs the command to run");
+        p.command = rest;
+        return p;
+    }
+    if (kind == "potential") {
+        p.kind = PlayerKind::Potential;
+        if (!hasRest) return p;
+        for (const Item& it : Items(text, rest)) {
+            if (it.key != "weights" || !it.hasValue) Unknown(text, it);
+            p.weights = Weights(text, it.value);
+        }
+        return p;
+    }
+    if (kind != "classic" && kind != "strong")
+        throw PlayerSpecError(Quoted(text) +
+                              "expected classic:..., strong:..., potential or external:...");
+    if (!hasRest || rest.empty())
+        throw PlayerSpecError(Quoted(text) + (kind == "classic" ? "a classic player needs depth=D"
+                                                                : "a strong player needs "
+                                                                  "movetime=MS or nodes=N"));
+    const std::vector<Item> items = Items(text, rest);
+    if (kind == "classic") {
+        p.kind = PlayerKind::Classic;
+        ReadClassic(text, items, p);
+    } else {
+        p.kind = PlayerKind::Strong;
+        ReadStrong(text, items, p);
+    }
+    return p;
+}
+
+std::string FormatPlayerSpec(const PlayerSpec& p) {
+    const PlayerSpec d;
+    std::string s;
+    const auto add = [&s](const std::string& item) { s += (s.back() == ':' ? "" : ",") + item; };
+    switch (p.kind) {
+        case PlayerKind::Classic:
+            s = "classic:depth=" + std::to_string(p.depth);
+            add(p.fullWidth ? "full-width" : "width=" + std::to_string(p.width));
+            if (p.threads != d.threads) add("threads=" + std::to_string(p.threads));
+            if (p.weights != d.weights) add("weights=" + WeightsText(p.weights));
+            return s;
+        case PlayerKind::Strong: {
+            s = "strong:";
+            add(p.nodes > 0 ? "nodes=" + std::to_string(p.nodes)
+                            : "movetime=" + std::to_string(p.movetimeMs));
+            if (p.tableMiB != d.tableMiB) add("table-mib=" + std::to_string(p.tableMiB));
+            if (p.threads != d.threads) add("threads=" + std::to_string(p.threads));
+            strong::Params mine = p.strong, defaults = d.strong;
+            for (const StrongKnob& k : StrongKnobs())
+                if (k.field(mine) != k.field(defaults))
+                    add(std::string(k.name) + "=" + std::to_string(k.field(mine)));
+            if (mine.selective != defaults.selective)
+                add(std::string("selective=") + (mine.selective ? "1" : "0"));
+            if (p.weights != d.weights) add("weights=" + WeightsText(p.weights));
+            return s;
+        }
+        case PlayerKind::Potential:
+            return p.weights == d.weights ? "potential"
+                                          : "potential:weights=" + WeightsText(p.weights);
+        case PlayerKind::External:
+            return "external:" + p.command;
+    }
+    return s;
+}
+
+PlayerSpec PlayerFromChoice(const SearchChoice& choice, const PotentialWeights& weights,
+                            int32_t threads) {
+    PlayerSpec p;
+    p.weights = weights;
+    p.threads = threads;
+    if (choice.strong) {
+        p.kind = PlayerKind::Strong;
+        p.movetimeMs = choice.movetimeMs;
+    } else {
+        p.depth = choice.depth;
+        p.width = choice.width;
+        p.fullWidth = choice.fullWidth;
+    }
+    return p;
+}
+
+SearchRequest MakeSearchRequest(const PlayerSpec& p, const Board& position, int32_t colour,
+                                int32_t lineEnd) {
+    if (p.kind != PlayerKind::Classic && p.kind != PlayerKind::Strong)
+        throw std::logic_error("only classic and strong players search");
+    SearchRequest r;
+    r.kind = p.kind == PlayerKind::Strong ? SearchKind::Strong : SearchKind::Classic;
+    r.position = position;
+    r.colour = colour;
+    r.depth = p.depth;
+    r.width = p.width;
+    r.fullWidth = p.fullWidth;
+    r.weights = p.weights;
+    r.threads = p.threads;
+    // The strong line has no fixed depth to end at.
+    r.lineEnd = p.kind == PlayerKind::Classic ? lineEnd : 0;
+    r.movetimeMs = p.movetimeMs;
+    r.nodes = p.nodes;
+    r.tableMiB = p.tableMiB;
+    r.strong = p.strong;
+    return r;
+}
+
+}  // namespace qv
