@@ -124,4 +124,15 @@ void TEvolutionForm::Finished() {
     ProgressLabel->setText(QStringLiteral("Evolution finished: %1 rounds").arg(rounds_));
 }
 
+void TEvolutionForm::NotStarted(const QString& reason) {
+    ProgressLabel->setText(QStringLiteral("Evolution not started: %1").arg(reason));
+}
+
+void TEvolutionForm::Failed(const QString& reason) {
+    ProgressLabel->setText(QStringLiteral("Evolution failed after round %1 of %2: %3")
+                               .arg(lastRound_)
+                               .arg(rounds_)
+                               .arg(reason));
+}
+
 }  // namespace qv::ui

@@ -26,6 +26,9 @@ class TEvolutionForm : public QWidget {
     void RoundFinished(const RoundSummary& summary);
     void Halted();
     void Finished();
+    // The run was refused before its first round, or a failure ended it.
+    void NotStarted(const QString& reason);
+    void Failed(const QString& reason);
 
     QLabel* ProgressLabel;
     QLabel* TopLabel;

@@ -414,9 +414,22 @@ void GameController::RunEvolution() {
     const int32_t common = Settings().SearchDepth;
     PostJob([this, seed, path, rounds, common, weights = weights_]() mutable {
         Engine& engine = runner_.SearchEngine();
-        Board board;
+        std::optional<TraceFile> trace;
         try {
-            TraceFile trace(path);
+            trace.emplace(path);
+        } catch (const std::exception& e) {
+            const QString reason = QString::fromLocal8Bit(e.what());
+            Deliver([this, reason] {
+                // The evolution window says so before the error box waits.
+                emit evolutionNotStarted(reason);
+                emit workFailed(reason);
+                End();
+            });
+            return;
+        }
+        Board board;
+        bool complete = false;
+        try {
             EvolutionHooks hooks;
             hooks.gameStarting = [this](int round, int game, int32_t redId, int32_t blueId) {
                 Note([=](Updates& u) { u.game = std::array<int, 4>{round, game, redId, blueId}; });
@@ -438,13 +451,17 @@ void GameController::RunEvolution() {
             hooks.gameFinished = [this, &board] { PublishBoard(board); };
             hooks.cancelRequested = [&engine] { return engine.CancelRequested(); };
             hooks.halted = [this] { Deliver([this] { emit evolutionHalted(); }); };
-            qv::RunEvolution(seed, rounds, trace, hooks);
+            complete = qv::RunEvolution(seed, rounds, *trace, hooks);
         } catch (const std::exception& e) {
-            const QString message = QString::fromLocal8Bit(e.what());
-            Deliver([this, message] { emit workFailed(message); });
+            const QString reason = QString::fromLocal8Bit(e.what());
+            Deliver([this, reason] {
+                emit evolutionFailed(reason);
+                emit workFailed(reason);
+            });
         }
-        Deliver([this, weights] {
+        Deliver([this, weights, complete] {
             weights_ = weights;
+            if (complete) emit evolutionFinished();
             End();
         });
     });

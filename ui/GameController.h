@@ -166,6 +166,11 @@ class GameController : public QObject {
     void analysisPosition(const qv::PositionAnalysis& position);
     void analysisFinished(bool complete, double seconds);
     void evolutionHalted();
+    // Every round was played and traced.
+    void evolutionFinished();
+    // The trace could not be created: nothing ran. Or a failure ended the run.
+    void evolutionNotStarted(const QString& reason);
+    void evolutionFailed(const QString& reason);
     void workFailed(const QString& message);
 
   private:

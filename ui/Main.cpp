@@ -133,13 +133,11 @@ void TForm1::SetPictureWindows(TAnalysisForm* analysis, TEvolutionForm* evolutio
         connect(&Controller, &GameController::evolutionRoundFinished, evolution,
                 &TEvolutionForm::RoundFinished);
         connect(&Controller, &GameController::evolutionHalted, evolution, &TEvolutionForm::Halted);
-        connect(&Controller, &GameController::workEnded, evolution, [this, evolution](LongWork w) {
-            if (w == LongWork::Evolution && !evolutionHalted_) evolution->Finished();
-        });
-        connect(&Controller, &GameController::evolutionStarted, this,
-                [this] { evolutionHalted_ = false; });
-        connect(&Controller, &GameController::evolutionHalted, this,
-                [this] { evolutionHalted_ = true; });
+        connect(&Controller, &GameController::evolutionFinished, evolution,
+                &TEvolutionForm::Finished);
+        connect(&Controller, &GameController::evolutionNotStarted, evolution,
+                &TEvolutionForm::NotStarted);
+        connect(&Controller, &GameController::evolutionFailed, evolution, &TEvolutionForm::Failed);
     }
 }
 
