@@ -170,7 +170,9 @@ void GameController::SetComputerPlays(int32_t colour, bool on) {
 void GameController::MaybeComputerMove() {
     if (work_ != LongWork::None || setupMode_ || !(dragPoint_ == Point{0, 0})) return;
     const int32_t colour = SideToMove(game_.board);
-    if (!computerPlays_[colour] || GameOver()) return;
+    // Play may go on by hand after the end, and the computer answers it; a
+    // game it plays against itself ends there.
+    if (!computerPlays_[colour] || BoardFull() || (!OneComputerColour() && GameOver())) return;
     StartSuggestion(colour, LongWork::ComputerMove);
 }
 

@@ -101,9 +101,10 @@ class GameController : public QObject {
 
     // ---- the computer's colours ----
     // Whenever the side to move is a colour the computer plays, nothing else
-    // runs, setup mode is off and the position is neither decided nor full,
-    // the computer searches as that colour's suggestion does and plays entry
-    // 1 of the line.
+    // runs, setup mode is off and the board is not full, the computer
+    // searches as that colour's suggestion does and plays entry 1 of the
+    // line. Once the game is decided it goes on answering moves made by hand;
+    // playing both colours, it stops there.
     void SetComputerPlays(int32_t colour, bool on);
     bool ComputerPlays(int32_t colour) const { return computerPlays_[colour]; }
     // Entry 1 of the last suggestion's line, when it was searched for this
@@ -178,6 +179,7 @@ class GameController : public QObject {
     // A move entered the history: announces the end of the game, if it came.
     void Moved(bool endedBefore);
     bool GameOver() const;
+    bool BoardFull() const { return game_.board.CountOf(Empty) == 0; }
     void StartSuggestion(int32_t colour, LongWork work);
     void MaybeComputerMove();
     void PlayComputerMove();

@@ -142,13 +142,21 @@ class ComputerPlayTest : public QObject {
                                      : QStringLiteral("Blue wins %1 to %2.").arg(blue).arg(red);
         QCOMPARE(p.dialogs.notices, QStringList{expected});
         if (!full) QCOMPARE(expected, QStringLiteral("Red wins %1 to 0.").arg(red));
-        // The computer stops; play goes on by hand, with no second notice.
-        QCOMPARE(c.Work(), LongWork::None);
-        if (!full) {
-            c.BoardClick(8, 8);
-            QCOMPARE(c.Game().board(8, 8), int32_t(Opponent(mover)));
-            QCOMPARE(p.dialogs.notices.size(), 1);
+        // Play goes on, and the computer goes on answering unless the board is
+        // full; there is no second notice.
+        if (full) {
+            QCOMPARE(c.Work(), LongWork::None);
+            return;
         }
+        const int32_t pieces = b.Pieces();
+        WaitForWork(p.main);
+        QCOMPARE(b.Pieces(), pieces + 1);
+        const Point reply = c.Game().MoveHistory[c.Game().MoveCount];
+        QCOMPARE(b(reply.column, reply.row), int32_t(Opponent(mover)));
+        c.BoardClick(b(8, 8) == Empty ? 8 : 7, 8);
+        WaitForWork(p.main);
+        QCOMPARE(b.Pieces(), pieces + 3);
+        QCOMPARE(p.dialogs.notices.size(), 1);
     }
 
     void bothColoursPlayAWholeGame() {
