@@ -159,6 +159,36 @@ class ComputerPlayTest : public QObject {
         QCOMPARE(p.dialogs.notices.size(), 1);
     }
 
+    // Playing both colours, the computer waits in a decided game and in setup
+    // mode; undo then takes back one move, as it does without the computer.
+    void undoTakesOneMoveWhileTheComputerWaits_data() {
+        QTest::addColumn<bool>("setup");
+        QTest::newRow("game over") << false;
+        QTest::newRow("setup mode") << true;
+    }
+
+    void undoTakesOneMoveWhileTheComputerWaits() {
+        QFETCH(bool, setup);
+        Program p;
+        GameController& c = Quick(p);
+        // Blue fills the two bottom rows, Red the 4 x 4 block at the top left.
+        std::vector<Point> moves;
+        for (int i = 0; i < 16; ++i) {
+            moves.push_back({i % 8 + 1, 8 - i / 8});
+            moves.push_back({i % 4 + 1, i / 4 + 1});
+        }
+        if (setup) moves.resize(6);
+        c.LoadMoves(moves);
+        c.SetSetupMode(setup);
+        c.SetComputerPlays(Red, true);  // Blue is to move
+        c.SetComputerPlays(Blue, true);
+        QCOMPARE(c.Work(), LongWork::None);
+        const int32_t count = c.Game().MoveCount;
+        QVERIFY(c.TakeBack());
+        QCOMPARE(c.Game().MoveCount, count - 1);
+        QCOMPARE(c.Game().board.Pieces(), count - 1);
+    }
+
     void bothColoursPlayAWholeGame() {
         Program p;
         GameController& c = Quick(p, 2);
