@@ -90,7 +90,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(seen,
                  (QStringList{"File: New, Save, Load",
                               "Options: Settings..., Show Statistics, Setup Mode",
-                              "Game: Computer Plays Blue, Computer Plays Red, Play Suggested Move, , Analyse Game, "
+                              "Game: Computer Plays Blue, Computer Plays Red, Play Suggested Move, "
+                              ", Analyse Game, "
                               "Show Analysis",
                               "Temp: Get Potentials, Get Blue Potentials, Get Red Potentials, "
                               "Play Round, Run Genetic Algorithm"}));
@@ -471,6 +472,16 @@ class MainWindowTest : public QObject {
         Release(f, PixelOf(f, 5, 5));
         f.sbBack->click();
         QCOMPARE(name(f.TurnPanel), QStringLiteral("Blue to move"));
+
+        // Each window reads as a window with its title, not as a nameless pane.
+        for (QWidget* window :
+             {static_cast<QWidget*>(&f), static_cast<QWidget*>(p.w.StatsForm.get()),
+              static_cast<QWidget*>(p.w.TestForm.get()),
+              static_cast<QWidget*>(p.w.AnalysisForm.get()),
+              static_cast<QWidget*>(p.w.EvolutionForm.get())}) {
+            QCOMPARE(QAccessible::queryAccessibleInterface(window)->role(), QAccessible::Window);
+            QCOMPARE(name(window), window->windowTitle());
+        }
 
         // No control of any window goes unnamed.
         for (QWidget* window : {static_cast<QWidget*>(&f), static_cast<QWidget*>(p.w.Form2.get()),
