@@ -132,7 +132,6 @@ void TForm1::SetPictureWindows(TAnalysisForm* analysis, TEvolutionForm* evolutio
             [evolution](int round, int game, int, int) { evolution->GameStarting(round, game); });
         connect(&Controller, &GameController::evolutionRoundFinished, evolution,
                 &TEvolutionForm::RoundFinished);
-        connect(&Controller, &GameController::evolutionHalted, evolution, &TEvolutionForm::Halted);
         connect(&Controller, &GameController::evolutionFinished, evolution,
                 &TEvolutionForm::Finished);
         connect(&Controller, &GameController::evolutionNotStarted, evolution,
@@ -156,6 +155,8 @@ void TForm1::ConnectController() {
                 Label2->setText(QString::asprintf("%d: %d vs. %d", round, redId, blueId));
             });
     connect(&Controller, &GameController::evolutionHalted, this, [this] {
+        // The evolution window says so before the box waits for its OK.
+        if (EvolutionForm) EvolutionForm->Halted();
         Dialogs().MessageBox(this, QMessageBox::NoIcon, kApplicationTitle,
                              QStringLiteral("Evolution halted"));
     });
