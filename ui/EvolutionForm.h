@@ -39,7 +39,13 @@ class TEvolutionForm : public QWidget {
     std::array<QLineSeries*, 9> Means{};
     std::array<QAreaSeries*, 9> Ranges{};
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
+    // The legend and the round labels as the window's width allows.
+    void FitToWidth();
+
     int rounds_ = 0;
     int lastRound_ = 0;
 };

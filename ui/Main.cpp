@@ -701,18 +701,21 @@ void TForm1::ShowAnalysis1Click() {
 }
 
 void TForm1::ShowBeside(QWidget* window) {
-    if (!window->property("placed").toBool()) {
+    const QScreen* screen = this->screen();
+    if (!window->property("placed").toBool() && screen) {
         window->setProperty("placed", true);
-        const QRect frame = frameGeometry();
-        QPoint at(frame.right() + 8, frame.top());
-        if (const QScreen* screen = this->screen()) {
-            const QRect room = screen->availableGeometry();
-            if (at.x() + window->width() > room.right())
-                at.setX(std::max(room.left(), frame.left() - 8 - window->frameGeometry().width()));
-            at.setY(std::clamp(at.y(), room.top(),
-                               std::max(room.top(), room.bottom() - window->height())));
-        }
-        window->move(at);
+        // A window not shown yet has no frame to measure; it gets one like this one's.
+        const QRect frame = frameGeometry(), client = geometry();
+        const QSize border(frame.width() - client.width(), frame.height() - client.height());
+        const auto global = [](const QWidget* w) {
+            return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+        };
+        const QRect outer =
+            PlaceBeside(screen->availableGeometry(), frame, {global(menuBar()), global(sbCancel)},
+                        window->size() + border,
+                        window->minimumSizeHint().expandedTo(window->minimumSize()) + border);
+        window->resize(outer.size() - border);
+        window->move(outer.topLeft());
     }
     window->show();
     window->raise();
