@@ -61,6 +61,7 @@ void Run(const AnalyseOptions& o) {
             std::fprintf(stderr, "%sposition %d/%zu%s", tty ? "\r" : "", p.moves + 1, total,
                          tty ? "   " : "\n");
             std::fflush(stderr);
+            NoteThreads(o.threads, p.suggestion);
             if (Interrupted()) engine.Cancel();
         });
     if (tty) std::fprintf(stderr, "\n");

@@ -42,6 +42,7 @@ void RunSetting(const Setting& s, int32_t threads, Totals& totals) {
         request.width = s.width;
         request.fullWidth = s.fullWidth;
         const SearchResult result = engine.Search(request);
+        NoteThreads(threads, result);
         const std::string search = s.fullWidth ? "full width" : "width " + std::to_string(s.width);
         std::printf("%2d %-34s %-4s depth %2d %-10s %10lld positions %9.3f ms\n", index,
                     std::string(p.name).c_str(), ColourName(colour), s.depth, search.c_str(),

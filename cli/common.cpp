@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <charconv>
+#include <cstdio>
 #include <string_view>
 #include <vector>
 
@@ -35,6 +36,15 @@ bool ReadDecimal(std::string_view text, T& value) {
 }
 
 }  // namespace
+
+void RefuseEmptyEqualsValues(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg(argv[i]);
+        if (arg == "--") return;
+        if (arg.size() > 3 && arg.starts_with("--") && arg.find('=') == arg.size() - 1)
+            throw UsageError("empty value for " + std::string(arg.substr(0, arg.size() - 1)));
+    }
+}
 
 CLI::Option* AddText(CLI::App& command, const std::string& name, std::string& value,
                      const std::string& description) {
@@ -171,6 +181,15 @@ const char* ColourName(int32_t colour) {
     return colour == Red ? "red" : "blue";
 }
 
+void NoteThreads(int32_t asked, const SearchResult& result) {
+    static std::atomic<bool> said{false};
+    if (result.threads >= asked || said.exchange(true)) return;
+    std::fprintf(stderr,
+                 "quadrivane-cli: only %d of %d threads could be started; searching on %d (the "
+                 "result is the same)\n",
+                 result.threads, asked, result.threads);
+}
+
 std::string JsonLine(const nlohmann::ordered_json& value) {
     if (value.is_object()) {
         std::string out = "{";
@@ -187,6 +206,8 @@ std::string JsonLine(const nlohmann::ordered_json& value) {
         for (size_t i = 0; i < value.size(); ++i) out += (i ? ", " : "") + JsonLine(value[i]);
         return out + "]";
     }
+    // A value rounded to zero from below.
+    if (value.is_number_float() && value.get<double>() == 0.0) return nlohmann::json(0.0).dump();
     return value.dump();
 }
 

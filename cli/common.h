@@ -22,6 +22,17 @@ class UsageError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Output that could not be written (a full disk): the message goes to
+// stderr and the exit code is 1.
+class OutputError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// An argument "--name=" with nothing after the '=' (the parser would take the
+// next argument as its value): "empty value for --name".
+void RefuseEmptyEqualsValues(int argc, char** argv);
+
 // A text option. Given with an empty value it is refused ("empty value for
 // --trace") rather than read as not given.
 CLI::Option* AddText(CLI::App& command, const std::string& name, std::string& value,
@@ -72,7 +83,12 @@ const char* ColourName(int32_t colour);
 // value, the caption and the counters.
 nlohmann::ordered_json SuggestionJson(const SearchRequest& request, const SearchResult& result);
 
-// One line, with ", " and ": " between the parts.
+// Says on stderr, once a run, that a search ran on fewer threads than asked
+// for because the system could not start them all.
+void NoteThreads(int32_t asked, const SearchResult& result);
+
+// One line, with ", " and ": " between the parts; a zero is never written
+// "-0.0".
 std::string JsonLine(const nlohmann::ordered_json& value);
 
 // From now on the first SIGINT or SIGTERM only asks the command to stop

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -44,6 +45,9 @@ std::string SummaryLine(const RoundSummary& s) {
     return JsonLine(out);
 }
 
+// Set when the run fails: the games still in progress end at once.
+std::atomic<bool> gAbandoned{false};
+
 int PlayOne(const EngineProfile& red, const EngineProfile& blue) {
     Engine engine;
     PotentialWeights weights = DefaultWeights();
@@ -52,7 +56,7 @@ int PlayOne(const EngineProfile& red, const EngineProfile& blue) {
     // Once interrupted, the game's searches end at once; the run is halted
     // before the round's results count.
     const auto stop = [&engine] {
-        if (Interrupted()) engine.Abort();
+        if (Interrupted() || gAbandoned) engine.Abort();
     };
     EngineGameHooks hooks;
     hooks.searchStarting = stop;
@@ -88,13 +92,51 @@ class Progress {
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
+// An output file, named by its option in messages.
+struct Output {
+    const char* option;
+    std::string path;
+    std::optional<TraceFile> file;
+
+    void Open(std::string lineEnd) {
+        try {
+            file.emplace(path, std::move(lineEnd));
+        } catch (const GameError& e) {
+            throw UsageError(Name() + ": " + e.what());
+        }
+    }
+    std::string Name() const { return std::string(option) + " " + path; }
+    // The run stopped early: what is complete is kept.
+    void Finish(const char* last) noexcept {
+        try {
+            if (!file || !file->IsOpen()) return;
+            if (last) file->Line(last);
+            file->Close();
+        } catch (const GameError&) {
+        }
+    }
+};
+
 void Run(const EvolveOptions& o) {
-    const std::string path = o.trace.empty() ? DefaultTracePath() : o.trace;
+    Output trace{"--trace", o.trace.empty() ? DefaultTracePath() : o.trace, {}};
+    Output summary{"--summary", o.summary, {}};
+    if (!o.summary.empty() && SameOutput(trace.path, summary.path))
+        throw UsageError("--trace and --summary name the same file: " + summary.path);
     const uint32_t seed = o.seed ? *o.seed : TimeOfDaySeed();
+    // Nothing is created before every option and file has been checked; a
+    // refused summary leaves the trace untouched.
+    trace.Open("\r\n");
+    if (!o.summary.empty()) summary.Open("\n");
+
+    ParallelRounds pool(o.jobs, PlayOne);
+    if (pool.Threads() < o.jobs)
+        std::fprintf(stderr,
+                     "quadrivane-cli: only %d of %d threads could be started; playing on %d (the "
+                     "trace is the same)\n",
+                     pool.Threads(), o.jobs, pool.Threads());
     Progress progress(o.rounds);
     EvolutionHooks hooks;
     int finished = 0;
-    ParallelRounds pool(o.jobs, PlayOne);
     hooks.playRound = [&](const std::array<Pairing, kGamesPerRound>& pairs) {
         const auto results = pool.PlayRound(pairs);
         finished += kGamesPerRound;
@@ -103,22 +145,38 @@ void Run(const EvolveOptions& o) {
     hooks.roundFinished = [&](int round) { progress.Show(round, finished); };
     // An interrupt halts the run as Cancel does: the trace ends with "End".
     hooks.cancelRequested = Interrupted;
-    TraceFile trace(path);
-    std::optional<TraceFile> summary;
-    if (!o.summary.empty()) {
-        try {
-            summary.emplace(o.summary, "\n");
-        } catch (const GameError& e) {
-            throw UsageError("--summary " + o.summary + ": " + e.what());
-        }
+    if (summary.file) {
         hooks.roundSummary = [&summary](int round, const Population& population) {
-            summary->Line(SummaryLine(SummariseRound(round, population)));
+            try {
+                summary.file->Line(SummaryLine(SummariseRound(round, population)));
+            } catch (const GameError& e) {
+                throw OutputError(summary.Name() + ": " + e.what());
+            }
         };
     }
     CatchInterrupts();
-    const bool completed = RunEvolution(seed, o.rounds, trace, hooks);
+    bool completed = false;
+    try {
+        completed = RunEvolution(seed, o.rounds, *trace.file, hooks);
+    } catch (const GameError& e) {
+        // Only the trace's own writes throw this.
+        gAbandoned = true;
+        summary.Finish(nullptr);
+        throw OutputError(trace.Name() + ": " + e.what());
+    } catch (...) {
+        // A failed summary or game: the trace ends as a halted run does.
+        gAbandoned = true;
+        trace.Finish("End");
+        summary.Finish(nullptr);
+        throw;
+    }
+    try {
+        if (summary.file) summary.file->Close();
+    } catch (const GameError& e) {
+        throw OutputError(summary.Name() + ": " + e.what());
+    }
     progress.Done(completed);
-    std::printf("trace written to %s (seed %u)\n", path.c_str(), seed);
+    std::printf("trace written to %s (seed %u)\n", trace.path.c_str(), seed);
 }
 
 }  // namespace
@@ -140,13 +198,7 @@ void AddEvolveCommand(CLI::App& app) {
             "ladder");
     AddInteger(*command, "--jobs", o->jobs, 1, 64,
                "threads playing the games of a round, 1..64 (default 1)");
-    command->callback([o] {
-        try {
-            Run(*o);
-        } catch (const GameError& e) {
-            throw UsageError("trace file: " + std::string(e.what()));
-        }
-    });
+    command->callback([o] { Run(*o); });
 }
 
 }  // namespace qv::cli

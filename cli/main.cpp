@@ -7,6 +7,8 @@
 #include <cstring>
 #include <exception>
 #include <iostream>
+#include <new>
+#include <system_error>
 
 #include "cli/common.h"
 
@@ -29,6 +31,7 @@ int Run(int argc, char** argv) {
     qv::cli::AddMatchCommand(app);
 
     try {
+        qv::cli::RefuseEmptyEqualsValues(argc, argv);
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
@@ -42,6 +45,15 @@ int Run(int argc, char** argv) {
     } catch (const qv::cli::UsageError& e) {
         std::cerr << "quadrivane-cli: " << e.what() << "\n";
         return 2;
+    } catch (const qv::cli::OutputError& e) {
+        std::cerr << "quadrivane-cli: " << e.what() << "\n";
+        return 1;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "quadrivane-cli: out of memory\n";
+        return 1;
+    } catch (const std::system_error& e) {
+        std::cerr << "quadrivane-cli: " << e.what() << "\n";
+        return 1;
     } catch (const std::exception& e) {
         std::cerr << "quadrivane-cli: internal error: " << e.what() << "\n";
         return 1;

@@ -1,16 +1,33 @@
 #include "tuning/match.h"
 
+#include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <mutex>
 
 #include "cli/common.h"
+#include "model/savedgame.h"
+#include "tuning/trace.h"
 
 namespace qv::cli {
 namespace {
+
+constexpr double kMaxElo = 2000;
+
+constexpr const char* kPlayers =
+    "PLAYERS:\n"
+    "  classic:depth=D[,width=W]   D 1..15, W 1..64 (default 3)\n"
+    "  classic:depth=D,full-width  every empty point at every node\n"
+    "  strong:movetime=MS[,S...]   thinking time, MS 1..600000\n"
+    "  strong:nodes=N[,S...]       node budget, N 1..10^12\n"
+    "  where S is table-mib=M (1..4096, default 64) or a knob of the strong player's\n"
+    "  evaluation and search: corner1=, corner2=, corner3=, tempo= (0..64),\n"
+    "  aspiration= (1..1000), lmr= (0..400), null= (0..6), selective= (0 or 1),\n"
+    "  start= (1..100). Settings are separated by commas, each given once, in any\n"
+    "  order; numbers are decimal digits.";
 
 struct MatchCliOptions {
     std::string red, blue, first, second;
@@ -35,40 +52,58 @@ nlohmann::ordered_json Rounded(std::optional<double> v) {
     return std::round(*v * 10.0) / 10.0;
 }
 
-nlohmann::ordered_json GameJson(const MatchOptions& o, const GameRecord& g) {
-    const auto name = [](const MatchMove& m) { return PointName(m.column, m.row); };
-    nlohmann::ordered_json opening = nlohmann::ordered_json::array();
-    nlohmann::ordered_json moves = nlohmann::ordered_json::array();
+// Written out by hand, as JsonLine would: it runs on the match's threads,
+// where memory may run out, and a JSON tree that cannot be freed without
+// allocating would end the program instead of failing the command.
+std::string GameLine(const MatchOptions& o, const GameRecord& g) {
+    const auto text = [](const std::string& t) { return nlohmann::json(t).dump(); };
+    std::string opening, moves;
     for (size_t i = 0; i < g.moves.size(); ++i) {
-        if (static_cast<int32_t>(i) < g.openingPlies) opening.push_back(name(g.moves[i]));
-        moves.push_back({{"point", name(g.moves[i])}, {"colour", ColourName(g.moves[i].colour)}});
+        const MatchMove& m = g.moves[i];
+        const std::string point = text(PointName(m.column, m.row));
+        if (static_cast<int32_t>(i) < g.openingPlies) opening += (i ? ", " : "") + point;
+        moves += std::string(i ? ", " : "") + "{\"point\": " + point + ", \"colour\": \"" +
+                 ColourName(m.colour) + "\"}";
     }
-    nlohmann::ordered_json out;
-    out["game"] = g.game;
-    out["red"] = g.firstIsRed ? o.first.text : o.second.text;
-    out["blue"] = g.firstIsRed ? o.second.text : o.first.text;
-    out["opening"] = opening;
-    out["moves"] = moves;
-    out["red_score"] = g.redScore;
-    out["blue_score"] = g.blueScore;
-    out["result"] = g.winner == Red ? "red" : g.winner == Blue ? "blue" : "draw";
-    return out;
+    return "{\"game\": " + std::to_string(g.game) +
+           ", \"red\": " + text(g.firstIsRed ? o.first.text : o.second.text) +
+           ", \"blue\": " + text(g.firstIsRed ? o.second.text : o.first.text) + ", \"opening\": [" +
+           opening + "], \"moves\": [" + moves + "], \"red_score\": " + std::to_string(g.redScore) +
+           ", \"blue_score\": " + std::to_string(g.blueScore) + ", \"result\": \"" +
+           (g.winner == Red    ? "red"
+            : g.winner == Blue ? "blue"
+                               : "draw") +
+           "\"}";
+}
+
+// An optional sign, digits, and a fraction after a point: nothing else.
+bool ReadElo(std::string_view text, double& value) {
+    size_t i = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    const size_t digits = i;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i;
+    if (i == digits) return false;
+    if (i < text.size() && text[i] == '.') {
+        const size_t fraction = ++i;
+        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i;
+        if (i == fraction) return false;
+    }
+    if (i != text.size()) return false;
+    if (text[0] == '+') text.remove_prefix(1);
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return false;
+    value += 0.0;  // no -0
+    return std::fabs(value) <= kMaxElo;
 }
 
 std::pair<double, double> SprtBounds(const std::string& text) {
     const size_t comma = text.find(',');
-    try {
-        size_t a = 0, b = 0;
-        if (comma == std::string::npos) throw std::invalid_argument("no comma");
-        const std::string x = text.substr(0, comma), y = text.substr(comma + 1);
-        const double elo0 = std::stod(x, &a), elo1 = std::stod(y, &b);
-        if (a != x.size() || b != y.size() || !std::isfinite(elo0) || !std::isfinite(elo1) ||
-            !(elo0 < elo1))
-            throw std::invalid_argument("order");
-        return {elo0, elo1};
-    } catch (const std::exception&) {
-        throw UsageError("--sprt: '" + text + "' is not ELO0,ELO1 with ELO0 < ELO1");
-    }
+    double elo0 = 0, elo1 = 0;
+    if (comma == std::string::npos || !ReadElo(std::string_view(text).substr(0, comma), elo0) ||
+        !ReadElo(std::string_view(text).substr(comma + 1), elo1) || !(elo0 < elo1))
+        throw UsageError("--sprt: '" + text +
+                         "' is not ELO0,ELO1: two decimal numbers in -2000..2000 with ELO0 < "
+                         "ELO1");
+    return {elo0, elo1};
 }
 
 void Run(const MatchCliOptions& c) {
@@ -88,39 +123,69 @@ void Run(const MatchCliOptions& c) {
     std::optional<std::pair<double, double>> sprt;
     if (!c.sprt.empty()) sprt = SprtBounds(c.sprt);
 
-    std::ofstream out;
+    // Every option is checked before the file is made.
+    std::optional<TraceFile> out;
+    const std::string outName = "--games-out " + c.gamesOut;
     if (!c.gamesOut.empty()) {
-        out.open(c.gamesOut, std::ios::binary | std::ios::trunc);
-        if (!out) throw UsageError("--games-out " + c.gamesOut + ": cannot be written");
+        try {
+            out.emplace(c.gamesOut, "\n");
+        } catch (const GameError& e) {
+            throw UsageError(outName + ": " + e.what());
+        }
     }
-    // Games end out of order on several threads; the file gets them in order.
+    // Games are handed over in pairs, in any order of pairs; the file gets
+    // them in game order. Only the games counted are ever written.
     std::map<int32_t, std::string> waiting;
-    int32_t written = 0, ended = 0, wins = 0, draws = 0, losses = 0;
+    int32_t written = 0, counted = 0, wins = 0, draws = 0, losses = 0;
+    std::string failure;  // the first write that failed
     const auto onGame = [&](const GameRecord& g) {
-        ++ended;
+        ++counted;
         const int32_t firstColour = g.firstIsRed ? Red : Blue;
         const char* result = g.winner == Empty ? "draw"
                              : g.winner == Red ? "red wins"
                                                : "blue wins";
         (g.winner == Empty ? draws : g.winner == firstColour ? wins : losses)++;
         std::fprintf(stderr, "game %d (%d/%d): red %d, blue %d, %s; first +%d =%d -%d\n", g.game,
-                     ended, o.games, g.redScore, g.blueScore, result, wins, draws, losses);
-        if (!out.is_open()) return;
-        waiting[g.game] = JsonLine(GameJson(o, g));
-        while (!waiting.empty() && waiting.begin()->first == written + 1) {
-            out << waiting.begin()->second << "\n";
-            waiting.erase(waiting.begin());
-            ++written;
+                     counted, o.games, g.redScore, g.blueScore, result, wins, draws, losses);
+        if (!out || !failure.empty()) return;
+        waiting[g.game] = GameLine(o, g);
+        try {
+            while (!waiting.empty() && waiting.begin()->first == written + 1) {
+                out->Line(waiting.begin()->second);
+                waiting.erase(waiting.begin());
+                ++written;
+            }
+        } catch (const GameError& e) {
+            failure = outName + ": " + e.what();
         }
-        out.flush();
+    };
+    const auto fewerThreads = [](int32_t started, int32_t asked) {
+        std::fprintf(stderr,
+                     "quadrivane-cli: only %d of %d threads could be started; playing %d games "
+                     "side by side\n",
+                     started, asked, started);
+    };
+    // The games counted so far go in, in their order.
+    const auto finishFile = [&] {
+        if (!out || !failure.empty()) return;
+        try {
+            for (const auto& [game, line] : waiting) out->Line(line);
+            out->Close();
+        } catch (const GameError& e) {
+            failure = outName + ": " + e.what();
+        }
     };
     CatchInterrupts();
-    const std::vector<GameRecord> games = PlayMatch(o, onGame, [] { return Interrupted(); });
-    if (out.is_open()) {
-        for (const auto& [game, line] : waiting) out << line << "\n";
-        out.close();
-        if (!out) throw std::runtime_error("--games-out " + c.gamesOut + ": write failed");
+    std::vector<GameRecord> games;
+    try {
+        // A failed write ends the match as an interrupt does.
+        games = PlayMatch(
+            o, onGame, [&failure] { return Interrupted() || !failure.empty(); }, fewerThreads);
+    } catch (...) {
+        finishFile();
+        throw;
     }
+    finishFile();
 
     const MatchSummary s = Summarise(games);
     nlohmann::ordered_json j;
@@ -145,6 +210,7 @@ void Run(const MatchCliOptions& c) {
         j["sprt"] = nullptr;
     }
     std::cout << JsonLine(j) << "\n";
+    if (!failure.empty()) throw OutputError(failure);
 }
 
 }  // namespace
@@ -155,15 +221,14 @@ void AddMatchCommand(CLI::App& app) {
         "play two players against each other: pairs of games from the same random opening, "
         "colours swapped");
     auto o = std::make_shared<MatchCliOptions>();
-    const std::string engine =
-        " (classic:depth=D,width=W | classic:depth=D,full-width | strong:movetime=MS | "
-        "strong:nodes=N)";
+    const std::string engine = " (see PLAYERS below)";
     AddText(*command, "--red", o->red, "the player of Red in every game" + engine);
     AddText(*command, "--blue", o->blue, "the player of Blue in every game" + engine);
     AddText(*command, "--first", o->first,
             "the first player, Red in odd games and Blue in even ones" + engine);
     AddText(*command, "--second", o->second, "the second player" + engine);
-    AddInteger(*command, "--games", o->games, 1, 1000000, "games to play (default 2)");
+    AddInteger(*command, "--games", o->games, 1, 1000000,
+               "games to play, 1..1000000 (default 2), counted in pairs of one opening");
     AddInteger(*command, "--openings", o->openings, 0, 32,
                "random plies each pair of games starts from, 0..32 (default 4)");
     AddInteger(
@@ -173,7 +238,9 @@ void AddMatchCommand(CLI::App& app) {
                "games played side by side, 1..64 (default 1)");
     AddText(*command, "--games-out", o->gamesOut, "write one JSON line per game to FILE");
     AddText(*command, "--sprt", o->sprt,
-            "ELO0,ELO1: a sequential test of ELO0 against ELO1 (alpha = beta = 0.05)");
+            "ELO0,ELO1: a sequential test of ELO0 against ELO1 (alpha = beta = 0.05); decimal "
+            "numbers in -2000..2000, ELO0 < ELO1");
+    command->footer(kPlayers);
     command->callback([o] { Run(*o); });
 }
 

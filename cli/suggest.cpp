@@ -50,6 +50,7 @@ void Run(const SuggestOptions& o) {
         if (Interrupted()) engine.Cancel();
     });
 
+    if (!o.strong) NoteThreads(o.threads, s);
     std::cout << JsonLine(SuggestionJson(request, s)) << "\n";
 }
 

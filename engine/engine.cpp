@@ -44,6 +44,7 @@ SearchResult Engine::Search(const SearchRequest& request,
     r.rootMoves = e.ProgressCount;
     r.elapsedMs = s.elapsedMs;
     r.pointPotentials = e.PointPotentials;
+    r.threads = e.ThreadsSearching;
     return r;
 }
 

@@ -1,22 +1,48 @@
 #include "engine/parallel_search.h"
 
+#include <new>
+#include <system_error>
+
 #include "engine/searcher.h"
 
 namespace qv::search_detail {
 
-Parallel::Parallel(SearchEngine& engine, int32_t threads) {
+Parallel::Parallel(SearchEngine& engine, int32_t threads) : requested_(threads) {
     const fast::Bits none;
     ownerHelper_ = std::make_unique<Searcher>(engine, none, fast::Kept::kNone);
     ownerHelper_->stop = &ownerStop_;
-    watch_ = static_cast<uint32_t>(threads) <= std::thread::hardware_concurrency();
-    for (int32_t i = 1; i < threads; ++i) {
-        auto helper = std::make_unique<Helper>();
-        helper->searcher = std::make_unique<Searcher>(engine, none, fast::Kept::kNone);
-        helper->searcher->stop = &helper->stop;
-        helpers_.push_back(std::move(helper));
+    // The numbers do not depend on the count of threads: when the system
+    // cannot give every one asked for (memory, a limit on processes), the
+    // search goes on with those it has. Everything is allocated before any
+    // thread starts, so that no helper ever waits on a half-built object.
+    try {
+        for (int32_t i = 1; i < threads; ++i) {
+            auto helper = std::make_unique<Helper>();
+            helper->searcher = std::make_unique<Searcher>(engine, none, fast::Kept::kNone);
+            helper->searcher->stop = &helper->stop;
+            helper->cache.Begin();  // its table
+            helpers_.push_back(std::move(helper));
+        }
+    } catch (const std::bad_alloc&) {
     }
-    for (int32_t i = 0; i < static_cast<int32_t>(helpers_.size()); ++i)
-        helpers_[static_cast<size_t>(i)]->thread = std::thread([this, i] { HelperLoop(i); });
+    const auto watch = [this] {
+        return static_cast<uint32_t>(Threads()) <= std::thread::hardware_concurrency();
+    };
+    watch_ = watch();
+    size_t started = 0;
+    try {
+        for (; started < helpers_.size(); ++started)
+            helpers_[started]->thread =
+                std::thread([this, started] { HelperLoop(static_cast<int32_t>(started)); });
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
+    }
+    if (started < helpers_.size()) {
+        // The helpers that run read the list under the lock.
+        std::lock_guard<SpinLock> lock(mutex_);
+        helpers_.erase(helpers_.begin() + static_cast<std::ptrdiff_t>(started), helpers_.end());
+        watch_ = watch();
+    }
 }
 
 Parallel::~Parallel() {

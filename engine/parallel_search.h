@@ -124,7 +124,10 @@ class Parallel {
     Parallel(const Parallel&) = delete;
     Parallel& operator=(const Parallel&) = delete;
 
+    // The threads that search; fewer than asked for when the system could
+    // not start them all.
     int32_t Threads() const { return static_cast<int32_t>(helpers_.size()) + 1; }
+    int32_t Requested() const { return requested_; }
 
     // Around one search by the owner: the helpers' Searchers copy its depth
     // and width. shallowFirst: helpers take the moves of the open node
@@ -165,6 +168,7 @@ class Parallel {
                 SplitPoint* only = nullptr);
     void Stop(Task& task);
 
+    int32_t requested_ = 1;
     std::vector<std::unique_ptr<Helper>> helpers_;
     std::unique_ptr<Searcher> ownerHelper_;  // the owner's, while it waits
     std::array<SplitPoint, 17> points_;

@@ -30,20 +30,28 @@ search_detail::Parallel* SearchEngine::Helpers() {
     const int32_t threads = Threads < 1 ? 1 : Threads > kMaxThreads ? kMaxThreads : Threads;
     if (threads == 1) {
         parallel_.reset();
+        ThreadsSearching = 1;
         return nullptr;
     }
-    if (!parallel_ || parallel_->Threads() != threads)
+    if (!parallel_ || parallel_->Requested() != threads) {
+        // The old helpers end first: their memory may be what the new ones need.
+        parallel_.reset();
         parallel_ = std::make_unique<search_detail::Parallel>(*this, threads);
-    return parallel_.get();
+    }
+    // Kept even when no helper could start, so that the next search does not
+    // try again.
+    ThreadsSearching = parallel_->Threads();
+    return ThreadsSearching > 1 ? parallel_.get() : nullptr;
 }
 
 // Runs the root node on the owner's Searcher, with the helpers if there are
 // any, and leaves the counters and potentials on the engine.
 template <class Body>
 void SearchEngine::RunSearch(search_detail::Searcher& s, bool fullWidth, Body body) {
-    s.parallel = Helpers();
+    // The owner's table first: the helpers take what memory is left.
     if (!cache_) cache_ = std::make_unique<search_detail::SubtreeCache>();
     cache_->Begin();
+    s.parallel = Helpers();
     s.cache = cache_.get();
     s.splitFrom = SplitFrom < 2 ? 2 : SplitFrom;
     if (s.parallel != nullptr) {

@@ -54,6 +54,9 @@ class SearchEngine {
     // replies search at least this deep (2 or more).
     int32_t SplitFrom = 5;
     static constexpr int32_t kMaxThreads = 64;
+    // The threads the last search ran on: fewer than Threads when the system
+    // could not start them all.
+    int32_t ThreadsSearching = 1;
 
     SearchEngine();
     ~SearchEngine();

@@ -62,6 +62,9 @@ struct SearchResult {
     std::array<float, kPoints> pointPotentials{};
     // Strong only: the last depth the iterative deepening finished.
     int32_t depthReached = 0;
+    // The threads that searched: fewer than asked for when the system could
+    // not start them all (the numbers are the same).
+    int32_t threads = 1;
 };
 
 }  // namespace qv

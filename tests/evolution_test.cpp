@@ -226,6 +226,36 @@ TEST_F(EvolutionRun, HaltedTraceEndsAfterTheRoundLine) {
     }
 }
 
+// The target keeps what it had until the file is closed; a file that wrote
+// nothing (its command was refused) leaves it as it was.
+TEST_F(EvolutionRun, TraceReplacesItsTargetWhenClosed) {
+    { std::ofstream(path, std::ios::binary) << "earlier"; }
+    { TraceFile unused(path.string()); }
+    EXPECT_EQ(Trace(), "earlier");
+    {
+        TraceFile t(path.string());
+        t.Line("Begin");
+        EXPECT_EQ(Trace(), "earlier");
+        t.Line("End");
+    }
+    EXPECT_EQ(Trace(), "Begin\r\nEnd\r\n");
+    size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(path.parent_path()))
+        files += entry.path().filename().string().starts_with(path.filename().string());
+    EXPECT_EQ(files, 1u) << "no temporary file is left behind";
+}
+
+// A game that throws on a worker thread reaches the caller of the round.
+TEST(ParallelRounds, AFailedGameEndsTheRoundWithItsException) {
+    ParallelRounds pool(3, [](const EngineProfile& red, const EngineProfile&) -> int {
+        if (red[3] == 5) throw std::runtime_error("no memory");
+        return kRedWon;
+    });
+    std::array<Pairing, kGamesPerRound> pairs{};
+    for (int g = 0; g < kGamesPerRound; ++g) pairs[g].red[3] = g;  // ten games apart
+    EXPECT_THROW(pool.PlayRound(pairs), std::runtime_error);
+}
+
 TEST(TraceFile, UncreatableTraceReportsAnError) {
     try {
         TraceFile t("/nonexistent-dir/TRACE.TXT");

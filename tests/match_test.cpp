@@ -52,6 +52,27 @@ TEST(Match, PairsShareOpeningsAndSwapColours) {
     EXPECT_EQ(s.wins + s.draws + s.losses, 4);
 }
 
+// Games count in whole pairs: a stop leaves out a pair not complete, and a
+// last game without a twin counts alone.
+TEST(Match, GamesCountInWholePairs) {
+    MatchOptions o;
+    o.first = ParseEngineSpec("classic:depth=2,width=2");
+    o.second = ParseEngineSpec("classic:depth=1,width=1");
+    o.games = 3;
+    std::vector<int32_t> handed;
+    const auto note = [&handed](const GameRecord& g) { handed.push_back(g.game); };
+    EXPECT_EQ(PlayMatch(o, note).size(), 3u);
+    EXPECT_EQ(handed, (std::vector<int32_t>{1, 2, 3}));
+
+    o.games = 2000;  // far more than are played before the stop is seen
+    handed.clear();
+    const std::vector<GameRecord> games = PlayMatch(o, note, [&handed] { return !handed.empty(); });
+    ASSERT_LT(games.size(), 2000u);
+    EXPECT_EQ(games.size() % 2, 0u);
+    EXPECT_EQ(games.size(), handed.size());
+    for (size_t i = 0; i < games.size(); ++i) EXPECT_EQ(games[i].game, static_cast<int32_t>(i) + 1);
+}
+
 TEST(Match, ScoreEloAndSequentialTest) {
     const auto games = [](int32_t wins, int32_t draws, int32_t losses) {
         std::vector<GameRecord> out;
@@ -96,9 +117,16 @@ TEST(Match, EngineSpecs) {
     EXPECT_EQ(strong.kind, SearchKind::Strong);
     EXPECT_EQ(strong.nodes, 200000);
     EXPECT_EQ(ParseEngineSpec("strong:movetime=200").movetimeMs, 200);
+    EXPECT_EQ(ParseEngineSpec("classic:depth=4").width, 3);
     for (const char* bad :
          {"", "weak:depth=3", "classic:depth=16", "classic:width=x", "classic:movetime=5",
-          "strong:movetime=0", "strong:movetime=5,nodes=5", "strong:full-width"})
+          "strong:movetime=0", "strong:movetime=5,nodes=5", "strong:full-width",
+          // Every setting once, nothing empty, what a player needs, no setting
+          // that the others make meaningless.
+          "classic", "classic:", "strong", "strong:table-mib=8", "classic:width=3",
+          "classic:depth=3,", "classic:,depth=3", "strong:nodes=5,,table-mib=1",
+          "classic:depth=3,depth=4", "strong:nodes=5,table-mib=1,table-mib=2",
+          "classic:depth=3,full-width,width=5", "classic:depth=+3", "strong:nodes=0x10"})
         EXPECT_THROW(ParseEngineSpec(bad), std::invalid_argument) << bad;
 }
 

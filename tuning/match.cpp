@@ -1,11 +1,17 @@
 #include "tuning/match.h"
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <exception>
 #include <mutex>
+#include <new>
 #include <random>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include "model/rules.h"
@@ -18,8 +24,10 @@ namespace {
 int64_t Number(const std::string& player, const std::string& key, const std::string& text,
                int64_t lo, int64_t hi) {
     int64_t v = 0;
+    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(),
+                                                     [](char c) { return c >= '0' && c <= '9'; });
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || v < lo || v > hi)
+    if (!digits || ec != std::errc() || end != text.data() + text.size() || v < lo || v > hi)
         throw std::invalid_argument("engine '" + player + "': " + key + "=" + text +
                                     " is not a whole number in " + std::to_string(lo) + ".." +
                                     std::to_string(hi));
@@ -35,6 +43,9 @@ double EloOf(double score) {
 EngineSpec ParseEngineSpec(const std::string& text) {
     EngineSpec player;
     player.text = text;
+    const auto fail = [&text](const std::string& why) {
+        throw std::invalid_argument("engine '" + text + "': " + why);
+    };
     const size_t colon = text.find(':');
     const std::string kind = text.substr(0, colon);
     if (kind == "classic") {
@@ -42,24 +53,31 @@ EngineSpec ParseEngineSpec(const std::string& text) {
     } else if (kind == "strong") {
         player.kind = SearchKind::Strong;
     } else {
-        throw std::invalid_argument("engine '" + text + "': expected classic:... or strong:...");
+        fail("expected classic:... or strong:...");
     }
-    const std::string rest = colon == std::string::npos ? "" : text.substr(colon + 1);
-    bool movetime = false, nodes = false;
-    for (size_t start = 0; start < rest.size();) {
-        size_t comma = rest.find(',', start);
-        if (comma == std::string::npos) comma = rest.size();
+    const bool classic = player.kind == SearchKind::Classic;
+    const char* needed = classic ? "give depth=D" : "give movetime=MS or nodes=N";
+    if (colon == std::string::npos || colon + 1 == text.size()) fail(needed);
+    const std::string rest = text.substr(colon + 1);
+    std::vector<std::string> seen;
+    const auto given = [&seen](const char* key) {
+        return std::find(seen.begin(), seen.end(), key) != seen.end();
+    };
+    for (size_t start = 0;;) {
+        const size_t comma = rest.find(',', start);
         const std::string item = rest.substr(start, comma - start);
-        start = comma + 1;
+        if (item.empty()) fail("an empty setting (two commas, or one at an end)");
         const size_t eq = item.find('=');
         const std::string key = item.substr(0, eq);
         const std::string value = eq == std::string::npos ? "" : item.substr(eq + 1);
         const bool hasValue = eq != std::string::npos;
+        if (given(key.c_str())) fail("'" + key + "' is given twice");
+        seen.push_back(key);
         const auto number = [&](int64_t lo, int64_t hi) {
             return Number(text, key, value, lo, hi);
         };
         bool known = true;
-        if (player.kind == SearchKind::Classic) {
+        if (classic) {
             if (key == "depth" && hasValue)
                 player.depth = static_cast<int32_t>(number(1, 15));
             else if (key == "width" && hasValue)
@@ -72,10 +90,8 @@ EngineSpec ParseEngineSpec(const std::string& text) {
             known = false;
         } else if (key == "movetime") {
             player.movetimeMs = static_cast<int32_t>(number(1, 600000));
-            movetime = true;
         } else if (key == "nodes") {
             player.nodes = number(1, 1000000000000);
-            nodes = true;
         } else if (key == "table-mib") {
             player.tableMiB = static_cast<int32_t>(number(1, 4096));
         } else if (key == "corner1" || key == "corner2" || key == "corner3") {
@@ -95,11 +111,18 @@ EngineSpec ParseEngineSpec(const std::string& text) {
         } else {
             known = false;
         }
-        if (!known)
-            throw std::invalid_argument("engine '" + text + "': unknown setting '" + item + "'");
+        if (!known) fail("unknown setting '" + item + "'");
+        if (comma == std::string::npos) break;
+        start = comma + 1;
     }
-    if (movetime && nodes)
-        throw std::invalid_argument("engine '" + text + "': give movetime or nodes, not both");
+    if (classic) {
+        if (!given("depth")) fail(needed);
+        // Full width tries every point: a width would be silently ignored.
+        if (given("width") && given("full-width")) fail("give width=W or full-width, not both");
+    } else {
+        if (given("movetime") && given("nodes")) fail("give movetime or nodes, not both");
+        if (!given("movetime") && !given("nodes")) fail(needed);
+    }
     return player;
 }
 
@@ -128,6 +151,11 @@ std::vector<MatchMove> MatchOpening(uint64_t seed, int32_t pair, int32_t plies) 
 
 MatchPlayer::MatchPlayer(const EngineSpec& player) : spec_(player) {}
 
+void MatchPlayer::Stop() {
+    stop_ = true;
+    engine_.Abort();
+}
+
 ScoredMove MatchPlayer::Move(const Board& board, int32_t colour) {
     SearchRequest request;
     request.kind = spec_.kind;
@@ -140,7 +168,7 @@ ScoredMove MatchPlayer::Move(const Board& board, int32_t colour) {
     request.nodes = spec_.nodes;
     request.tableMiB = spec_.tableMiB;
     if (spec_.kind == SearchKind::Strong)
-        return strong_.Run(request, spec_.strong, {}, nullptr, nullptr).line[1];
+        return strong_.Run(request, spec_.strong, {}, nullptr, &stop_).line[1];
     return engine_.Search(request).line[1];
 }
 
@@ -153,7 +181,7 @@ GameRecord PlayMatchGame(MatchPlayer& red, MatchPlayer& blue,
         g.moves.push_back(m);
     }
     g.openingPlies = static_cast<int32_t>(opening.size());
-    while (board.CountOf(Empty) > 0 && !Decided(board)) {
+    while (board.CountOf(Empty) > 0 && !Decided(board) && !red.Stopped() && !blue.Stopped()) {
         const int32_t colour = SideToMove(board);
         const ScoredMove m = (colour == Red ? red : blue).Move(board, colour);
         if (!OnBoard(m.column, m.row) || board(m.column, m.row) != Empty) break;
@@ -166,50 +194,118 @@ GameRecord PlayMatchGame(MatchPlayer& red, MatchPlayer& blue,
     return g;
 }
 
-std::vector<GameRecord> PlayMatch(const MatchOptions& o,
-                                  const std::function<void(const GameRecord&)>& onGame,
-                                  const std::function<bool()>& stop) {
-    std::vector<GameRecord> games(static_cast<size_t>(std::max(o.games, 0)));
-    std::vector<char> done(games.size(), 0);
+std::vector<GameRecord> PlayMatch(
+    const MatchOptions& o, const std::function<void(const GameRecord&)>& onGame,
+    const std::function<bool()>& stop,
+    const std::function<void(int32_t started, int32_t asked)>& fewerThreads) {
+    const int32_t n = std::max(o.games, 0);
+    std::vector<GameRecord> games(static_cast<size_t>(n));
+    std::vector<char> done(games.size(), 0), counted(games.size(), 0);
     std::atomic<int32_t> next{0};
-    std::atomic<bool> stopped{false};
+    // Everything below is under the lock; halt is also read without it.
     std::mutex lock;
-    const auto work = [&] {
+    std::condition_variable ended;
+    std::atomic<bool> halt{false};
+    std::exception_ptr failure;
+    std::vector<MatchPlayer*> players;
+    int32_t running = 0;
+    const auto haltAll = [&] {
+        halt = true;
+        for (MatchPlayer* p : players) p->Stop();
+    };
+
+    const auto play = [&] {
         // Each thread its own players: their tables and engines stay theirs.
         MatchPlayer first(o.first), second(o.second);
-        while (!stopped) {
+        struct Listed {
+            std::mutex& lock;
+            std::vector<MatchPlayer*>& players;
+            MatchPlayer* mine[2];
+            ~Listed() {
+                const std::lock_guard<std::mutex> held(lock);
+                std::erase_if(players,
+                              [this](MatchPlayer* p) { return p == mine[0] || p == mine[1]; });
+            }
+        } listed{lock, players, {&first, &second}};
+        {
+            const std::lock_guard<std::mutex> held(lock);
+            players.push_back(&first);
+            players.push_back(&second);
+            if (halt) haltAll();
+        }
+        while (!halt) {
             const int32_t g = next++;
-            if (g >= o.games) break;
-            if (stop && stop()) {
-                stopped = true;
-                break;
-            }
+            if (g >= n) break;
             const bool firstIsRed = !o.alternate || g % 2 == 0;
-            GameRecord record =
-                firstIsRed
-                    ? PlayMatchGame(first, second, MatchOpening(o.seed, g / 2, o.openingPlies))
-                    : PlayMatchGame(second, first, MatchOpening(o.seed, g / 2, o.openingPlies));
-            if (stop && stop()) {
-                stopped = true;
-                break;
-            }
+            const std::vector<MatchMove> opening = MatchOpening(o.seed, g / 2, o.openingPlies);
+            GameRecord record = firstIsRed ? PlayMatchGame(first, second, opening)
+                                           : PlayMatchGame(second, first, opening);
             record.game = g + 1;
             record.firstIsRed = firstIsRed;
             const std::lock_guard<std::mutex> held(lock);
-            games[static_cast<size_t>(g)] = record;
-            done[static_cast<size_t>(g)] = 1;
-            if (onGame) onGame(record);
+            if (halt) break;  // stopped during the game: it means nothing
+            const auto at = static_cast<size_t>(g);
+            games[at] = std::move(record);
+            done[at] = 1;
+            const size_t a = at - at % 2, b = std::min(a + 1, games.size() - 1);
+            if (!done[a] || !done[b]) continue;
+            counted[a] = counted[b] = 1;
+            if (onGame) {
+                onGame(games[a]);
+                if (b != a) onGame(games[b]);
+            }
         }
     };
-    const int32_t threads = std::clamp(o.concurrency, 1, 64);
-    std::vector<std::thread> helpers;
-    for (int32_t i = 1; i < threads; ++i) helpers.emplace_back(work);
-    work();
-    for (std::thread& t : helpers) t.join();
-    std::vector<GameRecord> finished;
+    const auto work = [&] {
+        try {
+            play();
+        } catch (...) {
+            const std::lock_guard<std::mutex> held(lock);
+            if (!failure) failure = std::current_exception();
+            haltAll();
+        }
+        const std::lock_guard<std::mutex> held(lock);
+        --running;
+        ended.notify_all();
+    };
+
+    const int32_t asked = std::clamp(o.concurrency, 1, 64);
+    std::vector<std::thread> threads;
+    threads.reserve(static_cast<size_t>(asked));
+    try {
+        for (int32_t i = 0; i < asked; ++i) {
+            {
+                const std::lock_guard<std::mutex> held(lock);
+                ++running;
+            }
+            try {
+                threads.emplace_back(work);
+            } catch (...) {
+                const std::lock_guard<std::mutex> held(lock);
+                --running;
+                throw;
+            }
+        }
+    } catch (const std::system_error& e) {
+        if (threads.empty())
+            throw std::system_error(e.code(), "cannot start " + std::to_string(asked) + " threads");
+    } catch (const std::bad_alloc&) {
+        if (threads.empty()) throw;
+    }
+    std::unique_lock<std::mutex> held(lock);
+    const auto started = static_cast<int32_t>(threads.size());
+    if (started < asked && fewerThreads) fewerThreads(started, asked);
+    while (running > 0) {
+        ended.wait_for(held, std::chrono::milliseconds(10));
+        if (!halt && stop && stop()) haltAll();
+    }
+    held.unlock();
+    for (std::thread& t : threads) t.join();
+    if (failure) std::rethrow_exception(failure);
+    std::vector<GameRecord> out;
     for (size_t i = 0; i < games.size(); ++i)
-        if (done[i]) finished.push_back(games[i]);
-    return finished;
+        if (counted[i]) out.push_back(std::move(games[i]));
+    return out;
 }
 
 MatchSummary Summarise(const std::vector<GameRecord>& games) {

@@ -3,6 +3,7 @@
 // with the colours swapped, played side by side on several threads, and the
 // score, Elo and sequential test that tell whether one player is stronger.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -16,7 +17,10 @@ namespace qv {
 
 // "classic:depth=11,width=3", "classic:depth=6,full-width",
 // "strong:movetime=200", "strong:nodes=200000" (also table-mib=M, and the
-// evaluation's knobs corner1..corner3, tempo, aspiration, start).
+// strong player's knobs corner1..corner3, tempo, aspiration, lmr, null,
+// selective, start). Settings are separated by commas, each given once; a
+// classic player needs its depth and takes a width or full-width, not both;
+// a strong one needs movetime or nodes, not both.
 struct EngineSpec {
     std::string text;
     SearchKind kind = SearchKind::Classic;
@@ -69,24 +73,38 @@ class MatchPlayer {
   public:
     explicit MatchPlayer(const EngineSpec& player);
     ScoredMove Move(const Board& board, int32_t colour);
+    // From any thread: the search in progress ends at once, and so does
+    // every later one (its move means nothing).
+    void Stop();
+    bool Stopped() const { return stop_.load(); }
 
   private:
     EngineSpec spec_;
     Engine engine_;
     strong::Search strong_;
+    std::atomic<bool> stop_{false};
 };
 
-// From the opening to a decided position or a full board.
+// From the opening to a decided position or a full board, or until either
+// player is stopped.
 GameRecord PlayMatchGame(MatchPlayer& red, MatchPlayer& blue,
                          const std::vector<MatchMove>& opening);
 
-// Plays the games on options.concurrency threads, each with its own players.
-// onGame runs for each finished game, one at a time, in the order they end.
-// stop is asked before each move; once it says yes no game is finished and
-// the games ended so far come back. The games come back in their order.
-std::vector<GameRecord> PlayMatch(const MatchOptions& options,
-                                  const std::function<void(const GameRecord&)>& onGame = {},
-                                  const std::function<bool()>& stop = {});
+// Plays the games on options.concurrency threads, each with its own players,
+// and returns the games that count, in their order. A pair of games (the
+// same opening, colours swapped; the last game alone when their number is
+// odd) counts once both games of it are over, and onGame then runs for each
+// of them, in game order, one game at a time. stop is polled every few
+// milliseconds, never while onGame runs; once it says yes the searches in progress end at once and
+// the pairs not complete are left out. An exception on any thread (a game,
+// onGame) stops the match in the same way and is thrown here once every
+// thread has ended. When fewer threads than asked for could start,
+// fewerThreads is told how many did before the games begin; when none
+// could, std::system_error is thrown.
+std::vector<GameRecord> PlayMatch(
+    const MatchOptions& options, const std::function<void(const GameRecord&)>& onGame = {},
+    const std::function<bool()>& stop = {},
+    const std::function<void(int32_t started, int32_t asked)>& fewerThreads = {});
 
 struct MatchSummary {
     int32_t games = 0;

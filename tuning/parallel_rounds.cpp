@@ -1,5 +1,10 @@
 #include "tuning/parallel_rounds.h"
 
+#include <algorithm>
+#include <new>
+#include <string>
+#include <system_error>
+
 namespace qv {
 namespace {
 
@@ -14,7 +19,17 @@ bool MaySurvive(EngineProfile p, bool won) {
 }  // namespace
 
 ParallelRounds::ParallelRounds(int threads, PlayGame play) : play_(std::move(play)) {
-    for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
+    threads_.reserve(static_cast<size_t>(std::max(threads, 1)));
+    try {
+        for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
+    } catch (const std::system_error& e) {
+        // The results do not depend on the count: play on with those started.
+        if (threads_.empty())
+            throw std::system_error(e.code(),
+                                    "cannot start " + std::to_string(threads) + " threads");
+    } catch (const std::bad_alloc&) {
+        if (threads_.empty()) throw;
+    }
 }
 
 ParallelRounds::~ParallelRounds() {
@@ -58,7 +73,16 @@ void ParallelRounds::Work() {
         if (job.state != State::Queued) continue;
         job.state = State::Running;
         lock.unlock();
-        const int result = play_(job.red, job.blue);
+        int result = 0;
+        try {
+            result = play_(job.red, job.blue);
+        } catch (...) {
+            lock.lock();
+            if (!failure_) failure_ = std::current_exception();
+            stopping_ = true;
+            gameDone_.notify_all();
+            return;
+        }
         lock.lock();
         job.result = result;
         job.state = State::Done;
@@ -102,7 +126,8 @@ std::array<int, kGamesPerRound> ParallelRounds::PlayRound(
     std::array<int, kGamesPerRound> results{};
     int seen = -1;
     while (true) {
-        gameDone_.wait(lock, [&] { return played_ != seen; });
+        gameDone_.wait(lock, [&] { return played_ != seen || failure_; });
+        if (failure_) std::rethrow_exception(failure_);
         seen = played_;
         int left = 0;
         for (int g = 0; g < kGamesPerRound; ++g) left += !resultOf(pairs[g], results[g]);

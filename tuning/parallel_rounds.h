@@ -3,6 +3,7 @@
 #include <array>
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -24,12 +25,18 @@ class ParallelRounds {
   public:
     using PlayGame = std::function<int(const EngineProfile& red, const EngineProfile& blue)>;
 
+    // Plays on as many of the threads as the system could start (Threads());
+    // throws std::system_error when it could start none.
     ParallelRounds(int threads, PlayGame play);
     ~ParallelRounds();
     ParallelRounds(const ParallelRounds&) = delete;
     ParallelRounds& operator=(const ParallelRounds&) = delete;
 
+    // A game that threw ends the round with its exception, on the calling
+    // thread; no game is started after it.
     std::array<int, kGamesPerRound> PlayRound(const std::array<Pairing, kGamesPerRound>& pairs);
+
+    int Threads() const { return static_cast<int>(threads_.size()); }
 
     // Games played so far, ahead of their round included.
     int GamesPlayed();
@@ -58,6 +65,7 @@ class ParallelRounds {
     std::deque<Key> ahead_;
     int played_ = 0;
     bool stopping_ = false;
+    std::exception_ptr failure_;  // the first game that threw
     std::vector<std::thread> threads_;
 };
 

@@ -1,5 +1,6 @@
 #include "ui/AnalysisForm.h"
 
+#include <QGraphicsLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -15,6 +16,7 @@
 #include <cmath>
 
 #include "ui/BoardDrawing.h"
+#include "ui/WindowGeometry.h"
 
 namespace qv::ui {
 
@@ -60,6 +62,12 @@ TAnalysisForm::TAnalysisForm(QWidget* parent) : QWidget(parent, Qt::Window) {
         s->attachAxis(PointsAxis);
     }
     chart->legend()->setAlignment(Qt::AlignBottom);
+    // The window may open narrower beside the main window: the legend takes
+    // the windows' face and the chart's whole width, and a name it still has
+    // to cut short shows whole under the mouse.
+    chart->legend()->setFont(WindowFont());
+    chart->legend()->setShowToolTips(true);
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
     ChartView = new QChartView(chart);
     ChartView->setRenderHint(QPainter::Antialiasing);
     ChartView->setMinimumSize(320, 220);

@@ -1,5 +1,6 @@
 #include "ui/EvolutionForm.h"
 
+#include <QGraphicsLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <QtCharts/QAreaSeries>
@@ -9,6 +10,8 @@
 #include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
+
+#include "ui/WindowGeometry.h"
 
 namespace qv::ui {
 
@@ -56,7 +59,11 @@ TEvolutionForm::TEvolutionForm(QWidget* parent) : QWidget(parent, Qt::Window) {
         s->attachAxis(RoundAxis);
         s->attachAxis(GeneAxis);
     }
-    chart->legend()->setAlignment(Qt::AlignRight);
+    // In the windows' face, along the chart's width or down its side as the
+    // window's width allows (FitToWidth): it may open low or narrow beside
+    // the main window.
+    chart->legend()->setFont(WindowFont());
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
     // The ranges share their gene's colour; the legend names the means only.
     for (QAreaSeries* r : Ranges)
         for (QLegendMarker* m : chart->legend()->markers(r)) m->setVisible(false);
@@ -72,6 +79,19 @@ TEvolutionForm::TEvolutionForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->addWidget(TopLabel);
 }
 
+void TEvolutionForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FitToWidth();
+}
+
+void TEvolutionForm::FitToWidth() {
+    const bool wide = width() >= 560;
+    ChartView->chart()->legend()->setAlignment(wide ? Qt::AlignBottom : Qt::AlignRight);
+    // About ten round labels, or five when narrow.
+    const int labels = wide ? 10 : 5;
+    RoundAxis->setTickInterval(std::max(1, (rounds_ + labels - 1) / labels));
+}
+
 void TEvolutionForm::Begin(int rounds) {
     rounds_ = rounds;
     lastRound_ = 0;
@@ -83,7 +103,7 @@ void TEvolutionForm::Begin(int rounds) {
     RoundAxis->setRange(1, std::max(2, rounds));
     RoundAxis->setTickType(QValueAxis::TicksDynamic);
     RoundAxis->setTickAnchor(0);
-    RoundAxis->setTickInterval(std::max(1, (rounds + 9) / 10));
+    FitToWidth();
     ProgressLabel->setText(QStringLiteral("Round 1 of %1").arg(rounds));
     TopLabel->clear();
 }
@@ -122,6 +142,17 @@ void TEvolutionForm::Halted() {
 
 void TEvolutionForm::Finished() {
     ProgressLabel->setText(QStringLiteral("Evolution finished: %1 rounds").arg(rounds_));
+}
+
+void TEvolutionForm::NotStarted(const QString& reason) {
+    ProgressLabel->setText(QStringLiteral("Evolution not started: %1").arg(reason));
+}
+
+void TEvolutionForm::Failed(const QString& reason) {
+    ProgressLabel->setText(QStringLiteral("Evolution failed after round %1 of %2: %3")
+                               .arg(lastRound_)
+                               .arg(rounds_)
+                               .arg(reason));
 }
 
 }  // namespace qv::ui

@@ -26,6 +26,9 @@ class TEvolutionForm : public QWidget {
     void RoundFinished(const RoundSummary& summary);
     void Halted();
     void Finished();
+    // The run was refused before its first round, or a failure ended it.
+    void NotStarted(const QString& reason);
+    void Failed(const QString& reason);
 
     QLabel* ProgressLabel;
     QLabel* TopLabel;
@@ -36,7 +39,13 @@ class TEvolutionForm : public QWidget {
     std::array<QLineSeries*, 9> Means{};
     std::array<QAreaSeries*, 9> Ranges{};
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
+    // The legend and the round labels as the window's width allows.
+    void FitToWidth();
+
     int rounds_ = 0;
     int lastRound_ = 0;
 };

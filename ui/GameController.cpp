@@ -1,6 +1,7 @@
 #include "ui/GameController.h"
 
 #include <exception>
+#include <utility>
 
 #include "engine/evaluate.h"
 #include "engine/report.h"
@@ -28,6 +29,8 @@ GameController::GameController(QObject* parent) : QObject(parent), runner_(this)
     connect(&paceTimer_, &QTimer::timeout, this, &GameController::ShowQueuedMove);
     computerTimer_.setSingleShot(true);
     connect(&computerTimer_, &QTimer::timeout, this, &GameController::PlayComputerMove);
+    updateTimer_.setInterval(1000 / UpdateHz);
+    connect(&updateTimer_, &QTimer::timeout, this, &GameController::ShowUpdates);
     sinceMove_.start();
 }
 
@@ -167,7 +170,9 @@ void GameController::SetComputerPlays(int32_t colour, bool on) {
 void GameController::MaybeComputerMove() {
     if (work_ != LongWork::None || setupMode_ || !(dragPoint_ == Point{0, 0})) return;
     const int32_t colour = SideToMove(game_.board);
-    if (!computerPlays_[colour] || GameOver()) return;
+    // Play may go on by hand after the end, and the computer answers it; a
+    // game it plays against itself ends there.
+    if (!computerPlays_[colour] || BoardFull() || (!OneComputerColour() && GameOver())) return;
     StartSuggestion(colour, LongWork::ComputerMove);
 }
 
@@ -204,6 +209,11 @@ void GameController::PlaySuggestedMove() {
 
 void GameController::Begin(LongWork work) {
     work_ = work;
+    {
+        std::lock_guard lock(updatesMutex_);
+        updates_ = Updates{};
+    }
+    updateTimer_.start();
     if (Tuning()) {
         // The game clears the board; a preview piece must not be taken off it later.
         dragPoint_ = {0, 0};
@@ -215,6 +225,7 @@ void GameController::End() {
     const LongWork work = work_;
     if (work == LongWork::None) return;
     work_ = LongWork::None;
+    updateTimer_.stop();
     paceTimer_.stop();
     computerTimer_.stop();
     queuedMoves_.clear();
@@ -228,7 +239,7 @@ void GameController::PostJob(std::function<void()> job) {
             job();
         } catch (const std::exception& e) {
             const QString message = QString::fromLocal8Bit(e.what());
-            runner_.Deliver([this, message] {
+            Deliver([this, message] {
                 emit workFailed(message);
                 End();
             });
@@ -236,9 +247,33 @@ void GameController::PostJob(std::function<void()> job) {
     });
 }
 
+void GameController::Deliver(std::function<void()> f) {
+    runner_.Deliver([this, f = std::move(f)] {
+        ShowUpdates();
+        f();
+    });
+}
+
+void GameController::ShowUpdates() {
+    Updates u;
+    {
+        std::lock_guard lock(updatesMutex_);
+        std::swap(u, updates_);
+    }
+    if (runner_.ShuttingDown()) return;
+    if (u.board) {
+        game_.board = *u.board;
+        Changed(true);
+    }
+    if (u.game) emit evolutionGameStarting((*u.game)[0], (*u.game)[1], (*u.game)[2], (*u.game)[3]);
+    for (const RoundSummary& summary : u.rounds) emit evolutionRoundFinished(summary);
+    for (const PositionAnalysis& position : u.positions) emit analysisPosition(position);
+    if (u.percent) emit progressChanged(*u.percent);
+}
+
 void GameController::ReportProgress(const SearchProgress& p) {
     if (WorkerRootMoveHook) WorkerRootMoveHook(p);
-    runner_.Deliver([this, percent = p.percent] { emit progressChanged(percent); });
+    Note([&p](Updates& u) { u.percent = p.percent; });
 }
 
 void GameController::Suggest(int32_t colour) {
@@ -272,7 +307,7 @@ void GameController::StartSuggestion(int32_t colour, LongWork work) {
     PostJob([this, request] {
         const SearchResult result = runner_.SearchEngine().Search(
             request, [this](const SearchProgress& p) { ReportProgress(p); });
-        runner_.Deliver([this, result, request] {
+        Deliver([this, result, request] {
             suggestedFor_ = request.position;
             suggestedColour_ = request.colour;
             FinishSuggestion(result);
@@ -321,16 +356,17 @@ void GameController::PlayRound() {
     const int32_t common = Settings().SearchDepth;
     PostJob([this, red, blue, common, weights = weights_]() mutable {
         EngineGameHooks hooks;
-        hooks.searchStarting = [this] { runner_.Deliver([this] { emit progressChanged(0); }); };
+        hooks.searchStarting = [this] { Note([](Updates& u) { u.percent = 0; }); };
         hooks.rootMove = [this](const SearchProgress& p) { ReportProgress(p); };
+        // At most 64, each shown at the pace: delivered one by one.
         hooks.moved = [this](int32_t c, int32_t r, int32_t colour) {
-            runner_.Deliver([this, c, r, colour] { QueueEngineMove(c, r, colour); });
+            Deliver([this, c, r, colour] { QueueEngineMove(c, r, colour); });
         };
         Board board;
         float redScore = 0, blueScore = 0;
         PlayEngineGame(runner_.SearchEngine(), weights, board, red, blue, redScore, blueScore,
                        common, hooks);
-        runner_.Deliver([this, weights] {
+        Deliver([this, weights] {
             weights_ = weights;
             gamePlayed_ = true;
             EndEngineGameWhenShown();
@@ -366,19 +402,7 @@ void GameController::EndEngineGameWhenShown() {
 }
 
 void GameController::PublishBoard(const Board& board) {
-    {
-        std::lock_guard lock(boardMutex_);
-        publishedBoard_ = board;
-    }
-    if (boardPosted_.exchange(true)) return;
-    runner_.Deliver([this] {
-        boardPosted_ = false;
-        {
-            std::lock_guard lock(boardMutex_);
-            game_.board = publishedBoard_;
-        }
-        Changed(true);
-    });
+    Note([&board](Updates& u) { u.board = board; });
 }
 
 void GameController::RunEvolution() {
@@ -392,23 +416,33 @@ void GameController::RunEvolution() {
     const int32_t common = Settings().SearchDepth;
     PostJob([this, seed, path, rounds, common, weights = weights_]() mutable {
         Engine& engine = runner_.SearchEngine();
-        Board board;
+        std::optional<TraceFile> trace;
         try {
-            TraceFile trace(path);
+            trace.emplace(path);
+        } catch (const std::exception& e) {
+            const QString reason = QString::fromLocal8Bit(e.what());
+            Deliver([this, reason] {
+                // The evolution window says so before the error box waits.
+                emit evolutionNotStarted(reason);
+                emit workFailed(reason);
+                End();
+            });
+            return;
+        }
+        Board board;
+        bool complete = false;
+        try {
             EvolutionHooks hooks;
             hooks.gameStarting = [this](int round, int game, int32_t redId, int32_t blueId) {
-                runner_.Deliver([this, round, game, redId, blueId] {
-                    emit evolutionGameStarting(round, game, redId, blueId);
-                });
+                Note([=](Updates& u) { u.game = std::array<int, 4>{round, game, redId, blueId}; });
             };
             hooks.roundSummary = [this](int round, const Population& population) {
-                const RoundSummary summary = SummariseRound(round, population);
-                runner_.Deliver([this, summary] { emit evolutionRoundFinished(summary); });
+                Note([summary = SummariseRound(round, population)](Updates& u) {
+                    u.rounds.push_back(summary);
+                });
             };
             EngineGameHooks gameHooks;
-            gameHooks.searchStarting = [this] {
-                runner_.Deliver([this] { emit progressChanged(0); });
-            };
+            gameHooks.searchStarting = [this] { Note([](Updates& u) { u.percent = 0; }); };
             gameHooks.rootMove = [this](const SearchProgress& p) { ReportProgress(p); };
             gameHooks.moved = [this, &board](int32_t, int32_t, int32_t) { PublishBoard(board); };
             hooks.playGame = [&](const EngineProfile& red, const EngineProfile& blue) {
@@ -418,14 +452,18 @@ void GameController::RunEvolution() {
             };
             hooks.gameFinished = [this, &board] { PublishBoard(board); };
             hooks.cancelRequested = [&engine] { return engine.CancelRequested(); };
-            hooks.halted = [this] { runner_.Deliver([this] { emit evolutionHalted(); }); };
-            qv::RunEvolution(seed, rounds, trace, hooks);
+            hooks.halted = [this] { Deliver([this] { emit evolutionHalted(); }); };
+            complete = qv::RunEvolution(seed, rounds, *trace, hooks);
         } catch (const std::exception& e) {
-            const QString message = QString::fromLocal8Bit(e.what());
-            runner_.Deliver([this, message] { emit workFailed(message); });
+            const QString reason = QString::fromLocal8Bit(e.what());
+            Deliver([this, reason] {
+                emit evolutionFailed(reason);
+                emit workFailed(reason);
+            });
         }
-        runner_.Deliver([this, weights] {
+        Deliver([this, weights, complete] {
             weights_ = weights;
+            if (complete) emit evolutionFinished();
             End();
         });
     });
@@ -450,11 +488,11 @@ void GameController::AnalyseGame() {
         timer.start();
         const auto positions = qv::AnalyseGame(
             runner_.SearchEngine(), moves, settings, [this](const PositionAnalysis& p) {
-                runner_.Deliver([this, p] { emit analysisPosition(p); });
+                Note([&p](Updates& u) { u.positions.push_back(p); });
             });
         const bool complete = positions.size() == moves.size() + 1;
         const double seconds = timer.elapsed() / 1000.0;
-        runner_.Deliver([this, complete, seconds] {
+        Deliver([this, complete, seconds] {
             emit analysisFinished(complete, seconds);
             End();
         });
@@ -497,6 +535,7 @@ void GameController::Cancel() {
 
 void GameController::Shutdown() {
     paceTimer_.stop();
+    updateTimer_.stop();
     runner_.Shutdown(500);
 }
 

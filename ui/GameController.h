@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
-#include <atomic>
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -72,6 +72,8 @@ class GameController : public QObject {
     int MovePaceMs = 150;
     // The computer's move appears no sooner than this after the move before.
     int ComputerPaceMs = 250;
+    // How often the window looks at what long work has noted for it.
+    static constexpr int UpdateHz = 40;
     // Runs on the worker thread after each root move of any search; tests use
     // it to act at a known point of the work.
     std::function<void(const SearchProgress&)> WorkerRootMoveHook;
@@ -99,9 +101,10 @@ class GameController : public QObject {
 
     // ---- the computer's colours ----
     // Whenever the side to move is a colour the computer plays, nothing else
-    // runs, setup mode is off and the position is neither decided nor full,
-    // the computer searches as that colour's suggestion does and plays entry
-    // 1 of the line.
+    // runs, setup mode is off and the board is not full, the computer
+    // searches as that colour's suggestion does and plays entry 1 of the
+    // line. Once the game is decided it goes on answering moves made by hand;
+    // playing both colours, it stops there.
     void SetComputerPlays(int32_t colour, bool on);
     bool ComputerPlays(int32_t colour) const { return computerPlays_[colour]; }
     // Entry 1 of the last suggestion's line, when it was searched for this
@@ -149,19 +152,26 @@ class GameController : public QObject {
     // what scores ("Blue wins 163 to 140.").
     void gameEnded(const QString& text);
     void workEnded(qv::ui::LongWork work);
-    // After each root move of the search in progress: the progress bar's 0..100.
+    // The progress bar's 0..100 for the search in progress; during long work
+    // the latest value, at most UpdateHz times a second.
     void progressChanged(int percent);
     // LastSearch() holds the result; boardChanged has shown its line.
     void suggestionFinished();
     // The common settings switched to full width at depth 5.
     void fullWidthSwitched();
     void evolutionStarted(int rounds);
+    // The game in progress (the latest one when several began since the last look).
     void evolutionGameStarting(int round, int game, int redId, int blueId);
     void evolutionRoundFinished(const qv::RoundSummary& summary);
     void analysisStarted(int moves);
     void analysisPosition(const qv::PositionAnalysis& position);
     void analysisFinished(bool complete, double seconds);
     void evolutionHalted();
+    // Every round was played and traced.
+    void evolutionFinished();
+    // The trace could not be created: nothing ran. Or a failure ended the run.
+    void evolutionNotStarted(const QString& reason);
+    void evolutionFailed(const QString& reason);
     void workFailed(const QString& message);
 
   private:
@@ -169,6 +179,7 @@ class GameController : public QObject {
     // A move entered the history: announces the end of the game, if it came.
     void Moved(bool endedBefore);
     bool GameOver() const;
+    bool BoardFull() const { return game_.board.CountOf(Empty) == 0; }
     void StartSuggestion(int32_t colour, LongWork work);
     void MaybeComputerMove();
     void PlayComputerMove();
@@ -177,6 +188,17 @@ class GameController : public QObject {
     void End();
     // Runs the job on the worker; a failure is reported and ends the work.
     void PostJob(std::function<void()> job);
+    // From a job: runs f on the window's thread after showing every update
+    // noted before it.
+    void Deliver(std::function<void()> f);
+    // From a job: notes an update for the window, which takes it on its own
+    // time (ShowUpdates), so no amount of reporting floods its queue.
+    template <class F>
+    void Note(F&& change) {
+        std::lock_guard lock(updatesMutex_);
+        change(updates_);
+    }
+    void ShowUpdates();
     void ReportProgress(const SearchProgress& p);
     void FinishSuggestion(const SearchResult& result);
     // Engine-game moves, shown one by one at the pace.
@@ -186,6 +208,16 @@ class GameController : public QObject {
     // The evolution's board: the latest one wins, so a quick run is never
     // held back by the window.
     void PublishBoard(const Board& board);
+
+    // What the worker has noted since the window last looked: the latest of
+    // each kind that only shows a state, and every round and position in order.
+    struct Updates {
+        std::optional<int> percent;
+        std::optional<Board> board;
+        std::optional<std::array<int, 4>> game;  // round, game, red and blue identity
+        std::vector<RoundSummary> rounds;
+        std::vector<PositionAnalysis> positions;
+    };
 
     qv::Game game_;
     TSettings* settings_ = nullptr;
@@ -210,9 +242,9 @@ class GameController : public QObject {
     bool paced_ = true;
     bool gamePlayed_ = false;
 
-    std::mutex boardMutex_;
-    Board publishedBoard_;
-    std::atomic<bool> boardPosted_ = false;
+    std::mutex updatesMutex_;
+    Updates updates_;
+    QTimer updateTimer_;
 
     qv::Engine listingEngine_;
     EngineRunner runner_;

@@ -132,14 +132,11 @@ void TForm1::SetPictureWindows(TAnalysisForm* analysis, TEvolutionForm* evolutio
             [evolution](int round, int game, int, int) { evolution->GameStarting(round, game); });
         connect(&Controller, &GameController::evolutionRoundFinished, evolution,
                 &TEvolutionForm::RoundFinished);
-        connect(&Controller, &GameController::evolutionHalted, evolution, &TEvolutionForm::Halted);
-        connect(&Controller, &GameController::workEnded, evolution, [this, evolution](LongWork w) {
-            if (w == LongWork::Evolution && !evolutionHalted_) evolution->Finished();
-        });
-        connect(&Controller, &GameController::evolutionStarted, this,
-                [this] { evolutionHalted_ = false; });
-        connect(&Controller, &GameController::evolutionHalted, this,
-                [this] { evolutionHalted_ = true; });
+        connect(&Controller, &GameController::evolutionFinished, evolution,
+                &TEvolutionForm::Finished);
+        connect(&Controller, &GameController::evolutionNotStarted, evolution,
+                &TEvolutionForm::NotStarted);
+        connect(&Controller, &GameController::evolutionFailed, evolution, &TEvolutionForm::Failed);
     }
 }
 
@@ -158,6 +155,8 @@ void TForm1::ConnectController() {
                 Label2->setText(QString::asprintf("%d: %d vs. %d", round, redId, blueId));
             });
     connect(&Controller, &GameController::evolutionHalted, this, [this] {
+        // The evolution window says so before the box waits for its OK.
+        if (EvolutionForm) EvolutionForm->Halted();
         Dialogs().MessageBox(this, QMessageBox::NoIcon, kApplicationTitle,
                              QStringLiteral("Evolution halted"));
     });
@@ -702,18 +701,21 @@ void TForm1::ShowAnalysis1Click() {
 }
 
 void TForm1::ShowBeside(QWidget* window) {
-    if (!window->property("placed").toBool()) {
+    const QScreen* screen = this->screen();
+    if (!window->property("placed").toBool() && screen) {
         window->setProperty("placed", true);
-        const QRect frame = frameGeometry();
-        QPoint at(frame.right() + 8, frame.top());
-        if (const QScreen* screen = this->screen()) {
-            const QRect room = screen->availableGeometry();
-            if (at.x() + window->width() > room.right())
-                at.setX(std::max(room.left(), frame.left() - 8 - window->frameGeometry().width()));
-            at.setY(std::clamp(at.y(), room.top(),
-                               std::max(room.top(), room.bottom() - window->height())));
-        }
-        window->move(at);
+        // A window not shown yet has no frame to measure; it gets one like this one's.
+        const QRect frame = frameGeometry(), client = geometry();
+        const QSize border(frame.width() - client.width(), frame.height() - client.height());
+        const auto global = [](const QWidget* w) {
+            return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+        };
+        const QRect outer =
+            PlaceBeside(screen->availableGeometry(), frame, {global(menuBar()), global(sbCancel)},
+                        window->size() + border,
+                        window->minimumSizeHint().expandedTo(window->minimumSize()) + border);
+        window->resize(outer.size() - border);
+        window->move(outer.topLeft());
     }
     window->show();
     window->raise();

@@ -171,7 +171,6 @@ class TForm1 : public QMainWindow {
     void ShowListing(const std::vector<std::string>& lines);
 
     bool closing_ = false;
-    bool evolutionHalted_ = false;
 
     QLabel* statusPanels_[4] = {};
     QWidget* client_ = nullptr;

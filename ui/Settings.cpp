@@ -132,7 +132,9 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     connect(OK, &QPushButton::clicked, this, &TForm2::OKClick);
     connect(Cancel, &QPushButton::clicked, this, &TForm2::CancelClick);
     connect(bApply, &QPushButton::clicked, this, &TForm2::bApplyClick);
-    connect(cbRBAISettings, &QCheckBox::clicked, this, &TForm2::cbRBAISettingsClick);
+    // The pages follow the box whatever changes it: a click, the keyboard or a
+    // screen reader's Toggle, which changes the box without clicking it.
+    connect(cbRBAISettings, &QCheckBox::toggled, this, &TForm2::cbRBAISettingsClick);
     connect(tbYourAI, &QSlider::valueChanged, this, &TForm2::tbYourAIChange);
     connect(tbSearchWidth, &QSlider::valueChanged, this, &TForm2::tbSearchWidthChange);
     connect(tbBlueAIDepth, &QSlider::valueChanged, this, &TForm2::tbBlueAIDepthChange);

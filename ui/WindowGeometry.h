@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QFont>
+#include <QRect>
+#include <QSize>
+#include <vector>
 
 class QLabel;
 class QPoint;
@@ -20,5 +23,14 @@ void PlaceWindow(QWidget* window, int left, int top, int outerWidth, int outerHe
 
 // A label at its designed top-left corner, as wide as its text.
 QLabel* PlacedLabel(QWidget* parent, QPoint at, const QString& text);
+
+// Where a window of the outer size `size` opens beside the main window's
+// frame `main` within the screen's free area `room`: right of it, left,
+// below or above where it fits; else where it covers the least of it. It
+// never covers any of `keepClear` (the main window's menu bar and Cancel
+// button); when no position of its size does, it opens smaller, down to
+// `minimum`, beside the main window.
+QRect PlaceBeside(const QRect& room, const QRect& main, const std::vector<QRect>& keepClear,
+                  QSize size, QSize minimum);
 
 }  // namespace qv::ui

@@ -1,8 +1,30 @@
 #include "ui/Windows.h"
 
+#include <QAccessibleWidget>
+
 namespace qv::ui {
 
+namespace {
+
+// Left to the toolkit, a top-level window built on a plain widget reads to a
+// screen reader as a nameless pane; these are windows, named by their titles.
+QAccessibleInterface* PlainWindowAccessible(const QString& key, QObject* object) {
+    auto* window = qobject_cast<QWidget*>(object);
+    if (!window || key != QLatin1String(object->metaObject()->className())) return nullptr;
+    if (qobject_cast<TStatsForm*>(object) || qobject_cast<TTestForm*>(object) ||
+        qobject_cast<TAnalysisForm*>(object) || qobject_cast<TEvolutionForm*>(object))
+        return new QAccessibleWidget(window, QAccessible::Window);
+    return nullptr;
+}
+
+}  // namespace
+
 TWindows CreateWindows() {
+    static const bool accessibleWindows = [] {
+        QAccessible::installFactory(&PlainWindowAccessible);
+        return true;
+    }();
+    (void)accessibleWindows;
     TWindows w;
     w.Form1 = std::make_unique<TForm1>();
     w.Form2 = std::make_unique<TForm2>();

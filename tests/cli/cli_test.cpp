@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -382,9 +383,25 @@ TEST(CliInput, RefusedInputNamesTheFault) {
         // Files that would block or mean nothing; a device's own error.
         {"score --game '" + fifo + "'", "A named pipe is not a file"},
         {"score --game '" + dir + "'", "A directory is not a file"},
-        {"evolve --rounds 1 --trace '" + fifo + "'", "trace file: A named pipe is not a file"},
-        {"evolve --rounds 1 --trace '" + dir + "'", "trace file: A directory is not a file"},
-        {"evolve --rounds 1 --trace /dev/full", "trace file: Disk full"},
+        {"evolve --rounds 1 --trace '" + fifo + "'",
+         "--trace " + fifo + ": A named pipe is not a file"},
+        {"evolve --rounds 1 --trace '" + dir + "'",
+         "--trace " + dir + ": A directory is not a file"},
+        {"match --first classic:depth=1 --second classic:depth=1 --games-out '" + fifo + "'",
+         "--games-out " + fifo + ": A named pipe is not a file"},
+        {"evolve --rounds 1 --trace '" + fifo + ".txt' --summary '" + dir + "/./" +
+             fifo.substr(dir.size() + 1) + ".txt'",
+         "--trace and --summary name the same file"},
+        // Digits are required, and "--name=" has no value.
+        {"suggest --colour red --depth +", "--depth: '+' is not a decimal integer"},
+        {"evolve --trace= --rounds=1", "empty value for --trace"},
+        {"suggest --colour red --depth= 1", "empty value for --depth"},
+        // Sequential test bounds: decimal, within 2000 Elo.
+        {"match --first classic:depth=1 --second classic:depth=1 --sprt 0x0,0x5", "--sprt: '0x0"},
+        {"match --first classic:depth=1 --second classic:depth=1 --sprt ' 0, 5'", "--sprt: ' 0"},
+        {"match --first classic:depth=1 --second classic:depth=1 --sprt -1e308,1e308",
+         "--sprt: '-1e308"},
+        {"match --first classic:depth=1 --second classic:depth=1 --sprt 0,2000.5", "--sprt: '0,"},
     };
     for (const auto& c : cases) {
         const CliRun run = Cli(c.args);
@@ -428,7 +445,7 @@ struct Running {
     std::string out, err;
 };
 
-Running Start(const std::vector<std::string>& args) {
+Running Start(const std::vector<std::string>& args, rlim_t addressSpace = RLIM_INFINITY) {
     Running r;
     const std::string stem = Stem();
     r.out = stem + ".out";
@@ -444,6 +461,12 @@ Running Start(const std::vector<std::string>& args) {
         const int out = ::open(r.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = ::open(r.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
+        if (addressSpace != RLIM_INFINITY) {
+            // Thread stacks of 8 MiB: 64 of them cannot fit.
+            const rlimit memory{addressSpace, addressSpace}, stack{8 << 20, 8 << 20};
+            if (::setrlimit(RLIMIT_AS, &memory) != 0 || ::setrlimit(RLIMIT_STACK, &stack) != 0)
+                ::_exit(125);
+        }
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
@@ -528,8 +551,9 @@ TEST(CliSignals, EvolveEndsItsTraceAsAHaltedRun) {
     const std::string trace = Stem() + ".trace";
     const Running r =
         Start({"evolve", "--seed", "7", "--rounds", "1000000", "--jobs", "2", "--trace", trace});
-    for (int i = 0; i < 6000 && Slurp(trace).find("Round: 3\r\n") == std::string::npos; ++i)
-        Pause(20);
+    // The trace appears only when the run ends; the progress says how far it is.
+    for (int i = 0; i < 6000 && Slurp(r.err).find("round 2/") == std::string::npos; ++i) Pause(20);
+    EXPECT_FALSE(std::ifstream(trace).good()) << "the trace is in place only at the end";
     ::kill(r.pid, SIGINT);
     const int status = Finish(r, 300);
     ASSERT_TRUE(WIFEXITED(status)) << status;
@@ -604,3 +628,167 @@ TEST(CliEvolve, SummaryHasALinePerRound) {
     std::remove(trace.c_str());
     std::remove(summary.c_str());
 }
+
+namespace {
+
+// Each bounded option refuses the values just outside its range and takes
+// its two ends: a value taken is followed by a fault checked later, so that
+// nothing runs.
+TEST(CliInput, EveryBoundIsChecked) {
+    const std::string later = " --board x";  // suggest's position is read after the options
+    const struct {
+        std::string command, option, below, lo, hi, above, after;
+    } cases[] = {
+        {"suggest --colour red", "--depth", "0", "1", "15", "16", later},
+        {"suggest --colour red", "--width", "0", "1", "64", "65", later},
+        {"suggest --colour red", "--threads", "0", "1", "64", "65", later},
+        {"suggest --colour red --strong", "--movetime", "0", "1", "600000", "600001", later},
+        {"suggest --colour red --strong", "--nodes", "0", "1", "1000000000000", "1000000000001",
+         later},
+        {"suggest --colour red --strong", "--table-mib", "0", "1", "4096", "4097", later},
+        {"bench --width 3 --full-width", "--depth", "0", "1", "15", "16", ""},
+        {"bench --width 3 --full-width", "--threads", "0", "1", "64", "65", ""},
+        {"bench --full-width", "--width", "0", "1", "64", "65", ""},
+        {"analyse --game /nonexistent/g.qdv", "--depth", "0", "1", "15", "16", ""},
+        {"analyse --game /nonexistent/g.qdv", "--width", "0", "1", "64", "65", ""},
+        {"analyse --game /nonexistent/g.qdv", "--threads", "0", "1", "64", "65", ""},
+        {"evolve --trace /nonexistent/t.txt", "--seed", "-1", "0", "4294967295", "4294967296", ""},
+        {"evolve --trace /nonexistent/t.txt", "--rounds", "0", "1", "1000000", "1000001", ""},
+        {"evolve --trace /nonexistent/t.txt", "--jobs", "0", "1", "64", "65", ""},
+        {"match", "--games", "0", "1", "1000000", "1000001", ""},
+        {"match", "--openings", "-1", "0", "32", "33", ""},
+        {"match", "--seed", "-1", "0", "9223372036854775807", "9223372036854775808", ""},
+        {"match", "--concurrency", "0", "1", "64", "65", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string range = " is outside " + c.lo + ".." + c.hi;
+        for (const std::string& v : {c.below, c.above}) {
+            const CliRun run = Cli(c.command + " " + c.option + " " + v + c.after);
+            EXPECT_EQ(run.code, 2) << c.option << " " << v;
+            EXPECT_NE(run.err.find(c.option + ": " + v + range), std::string::npos)
+                << c.option << " " << v << "\n"
+                << run.err;
+        }
+        for (const std::string& v : {c.lo, c.hi}) {
+            const CliRun run = Cli(c.command + " " + c.option + " " + v + c.after);
+            EXPECT_EQ(run.code, 2) << c.option << " " << v;
+            EXPECT_EQ(run.err.find(c.option + ":"), std::string::npos)
+                << c.option << " " << v << "\n"
+                << run.err;
+        }
+    }
+}
+
+// An output that cannot be written is named, the command exits 1, and the
+// other output is finished with what was complete; a refused command
+// changes no file.
+TEST(CliOutput, FailedAndRefusedOutputs) {
+    if (::access("/dev/full", W_OK) != 0) GTEST_SKIP();
+    const std::string other = Stem() + ".other", dir = QUADRIVANE_CLI_TEST_DIR;
+    const std::string match = "match --first classic:depth=2 --second classic:depth=1,width=1 ";
+    const struct {
+        std::string args;
+        int code;
+        std::string message;
+        std::string otherEnds;  // the other file's last bytes: what it had before, or the run's
+    } cases[] = {
+        // The trace ends as a halted run's does, after the last complete round.
+        {"evolve --seed 3 --rounds 2 --trace '" + other + "' --summary /dev/full", 1,
+         "--summary /dev/full: Disk full", "(0-1)\r\nEnd\r\n"},
+        // The trace failed at its first line: no round went into the summary.
+        {"evolve --seed 3 --rounds 2 --trace /dev/full --summary '" + other + "'", 1,
+         "--trace /dev/full: Disk full", ""},
+        {match + "--games 2 --games-out /dev/full", 1, "--games-out /dev/full: Disk full",
+         "earlier\n"},
+        {"evolve --rounds 1 --trace '" + other + "' --summary '" + dir + "'", 2,
+         "--summary " + dir + ": A directory is not a file", "earlier\n"},
+        {"evolve --rounds 1 --trace '" + other + "' --summary '" + other + "'", 2,
+         "--trace and --summary name the same file", "earlier\n"},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(other, std::ios::binary) << "earlier\n";
+        const CliRun run = Cli(c.args);
+        EXPECT_EQ(run.code, c.code) << c.args;
+        EXPECT_NE(run.err.find("quadrivane-cli: " + c.message), std::string::npos) << c.args << "\n"
+                                                                                   << run.err;
+        const std::string text = Slurp(other);
+        EXPECT_TRUE(text.ends_with(c.otherEnds)) << c.args << "\n" << text;
+        if (c.otherEnds.empty()) {
+            EXPECT_EQ(text, "") << c.args;
+        }
+        // The summary of the games played is still printed.
+        if (c.args.starts_with("match")) {
+            EXPECT_EQ(Json(CliRun{0, run.out, ""})["games"], 2);
+        }
+    }
+    std::remove(other.c_str());
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+// Under a memory limit not every thread starts: the command carries on with
+// those that did and says so, or fails with a message; it never hangs or
+// aborts. (AddressSanitizer cannot run under such a limit.)
+TEST(CliThreads, ThreadsThatCannotStart) {
+    const std::string games = Stem() + ".games";
+    const struct {
+        std::vector<std::string> args;
+        bool carriesOn;  // else it may also fail with exit 1
+    } cases[] = {
+        {{"suggest", "--colour", "blue", "--depth", "5", "--threads", "64"}, true},
+        {{"bench", "--depth", "3", "--width", "2", "--threads", "64"}, true},
+        {{"evolve", "--seed", "1", "--rounds", "1", "--jobs", "64", "--trace", games}, false},
+        {{"match", "--first", "classic:depth=2", "--second", "classic:depth=1,width=1", "--games",
+          "64", "--concurrency", "64", "--games-out", games},
+         false},
+        {{"match", "--first", "strong:movetime=20", "--second", "strong:movetime=20", "--games",
+          "2", "--concurrency", "2", "--games-out", games},
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args.back());
+        const Running r = Start(c.args, 200u << 20);
+        const int status = Finish(r, 120);
+        const std::string err = Slurp(r.err);
+        ASSERT_TRUE(WIFEXITED(status)) << status << "\n" << err;
+        if (c.carriesOn || WEXITSTATUS(status) == 0) {
+            EXPECT_EQ(WEXITSTATUS(status), 0) << err;
+            if (c.carriesOn) {
+                EXPECT_NE(err.find("threads could be started"), std::string::npos) << err;
+            }
+        } else {
+            EXPECT_EQ(WEXITSTATUS(status), 1) << err;
+            EXPECT_NE(err.find("quadrivane-cli: "), std::string::npos) << err;
+            // What was complete is kept: whole pairs of games only.
+            if (c.args[0] == "match") {
+                EXPECT_EQ(Lines(Slurp(games)).size() % 2, 0u);
+            }
+        }
+        for (const std::string& f : {r.out, r.err, games}) std::remove(f.c_str());
+    }
+}
+#endif
+
+// The first interrupt ends the searches in progress: the summary of the games
+// counted (none: a pair is not complete) comes at once, and the games file
+// holds exactly those games.
+TEST(CliSignals, MatchPrintsWhatItCountedAtOnce) {
+    const std::string games = Stem() + ".games";
+    std::ofstream(games) << "earlier\n";
+    const Running r = Start({"match", "--first", "strong:movetime=3000", "--second",
+                             "classic:depth=1,width=1", "--games", "2", "--games-out", games});
+    ASSERT_TRUE(Catching(r.pid, SIGINT));
+    Pause(300);
+    ::kill(r.pid, SIGINT);
+    const auto sent = std::chrono::steady_clock::now();
+    const int status = Finish(r, 30);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_LT(seconds, 1.5);
+    EXPECT_EQ(nlohmann::json::parse(Slurp(r.out))["games"], 0);
+    EXPECT_EQ(Slurp(games), "");
+    for (const std::string& f : {r.out, r.err, games}) std::remove(f.c_str());
+}
+
+}  // namespace

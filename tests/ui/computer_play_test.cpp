@@ -142,13 +142,51 @@ class ComputerPlayTest : public QObject {
                                      : QStringLiteral("Blue wins %1 to %2.").arg(blue).arg(red);
         QCOMPARE(p.dialogs.notices, QStringList{expected});
         if (!full) QCOMPARE(expected, QStringLiteral("Red wins %1 to 0.").arg(red));
-        // The computer stops; play goes on by hand, with no second notice.
-        QCOMPARE(c.Work(), LongWork::None);
-        if (!full) {
-            c.BoardClick(8, 8);
-            QCOMPARE(c.Game().board(8, 8), int32_t(Opponent(mover)));
-            QCOMPARE(p.dialogs.notices.size(), 1);
+        // Play goes on, and the computer goes on answering unless the board is
+        // full; there is no second notice.
+        if (full) {
+            QCOMPARE(c.Work(), LongWork::None);
+            return;
         }
+        const int32_t pieces = b.Pieces();
+        WaitForWork(p.main);
+        QCOMPARE(b.Pieces(), pieces + 1);
+        const Point reply = c.Game().MoveHistory[c.Game().MoveCount];
+        QCOMPARE(b(reply.column, reply.row), int32_t(Opponent(mover)));
+        c.BoardClick(b(8, 8) == Empty ? 8 : 7, 8);
+        WaitForWork(p.main);
+        QCOMPARE(b.Pieces(), pieces + 3);
+        QCOMPARE(p.dialogs.notices.size(), 1);
+    }
+
+    // Playing both colours, the computer waits in a decided game and in setup
+    // mode; undo then takes back one move, as it does without the computer.
+    void undoTakesOneMoveWhileTheComputerWaits_data() {
+        QTest::addColumn<bool>("setup");
+        QTest::newRow("game over") << false;
+        QTest::newRow("setup mode") << true;
+    }
+
+    void undoTakesOneMoveWhileTheComputerWaits() {
+        QFETCH(bool, setup);
+        Program p;
+        GameController& c = Quick(p);
+        // Blue fills the two bottom rows, Red the 4 x 4 block at the top left.
+        std::vector<Point> moves;
+        for (int i = 0; i < 16; ++i) {
+            moves.push_back({i % 8 + 1, 8 - i / 8});
+            moves.push_back({i % 4 + 1, i / 4 + 1});
+        }
+        if (setup) moves.resize(6);
+        c.LoadMoves(moves);
+        c.SetSetupMode(setup);
+        c.SetComputerPlays(Red, true);  // Blue is to move
+        c.SetComputerPlays(Blue, true);
+        QCOMPARE(c.Work(), LongWork::None);
+        const int32_t count = c.Game().MoveCount;
+        QVERIFY(c.TakeBack());
+        QCOMPARE(c.Game().MoveCount, count - 1);
+        QCOMPARE(c.Game().board.Pieces(), count - 1);
     }
 
     void bothColoursPlayAWholeGame() {

@@ -11,6 +11,7 @@
 
 #include "ui/ErrorReport.h"
 #include "ui/TurnPanel.h"
+#include "ui/WindowGeometry.h"
 #include "ui_test_support.h"
 
 using namespace qv;
@@ -90,7 +91,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(seen,
                  (QStringList{"File: New, Save, Load",
                               "Options: Settings..., Show Statistics, Setup Mode",
-                              "Game: Computer Plays Blue, Computer Plays Red, Play Suggested Move, , Analyse Game, "
+                              "Game: Computer Plays Blue, Computer Plays Red, Play Suggested Move, "
+                              ", Analyse Game, "
                               "Show Analysis",
                               "Temp: Get Potentials, Get Blue Potentials, Get Red Potentials, "
                               "Play Round, Run Genetic Algorithm"}));
@@ -380,6 +382,40 @@ class MainWindowTest : public QObject {
         QCOMPARE(f.Game.MoveCount, cell == 0 ? 0 : 1);
     }
 
+    // A picture window opens beside the main window where the screen has room,
+    // else where it covers the least of it, never over the menu bar or Cancel;
+    // smaller only when nothing else keeps them clear.
+    void pictureWindowPlacement_data() {
+        QTest::addColumn<QRect>("room");
+        QTest::addColumn<QPoint>("main");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QRect>("expected");
+        const QSize big(690, 510);
+        QTest::newRow("right") << QRect(0, 0, 1920, 1080) << QPoint(436, 126) << big
+                               << QRect(630, 126, 690, 510);
+        QTest::newRow("left") << QRect(0, 0, 1920, 1080) << QPoint(1300, 126) << big
+                              << QRect(602, 126, 690, 510);
+        QTest::newRow("below") << QRect(0, 0, 1280, 1024) << QPoint(436, 126) << big
+                               << QRect(436, 469, 690, 510);
+        QTest::newRow("over a corner of it") << QRect(0, 0, 1000, 900) << QPoint(436, 126)
+                                             << QSize(500, 510) << QRect(0, 390, 500, 510);
+        QTest::newRow("smaller") << QRect(0, 0, 800, 600) << QPoint(436, 126) << big
+                                 << QRect(0, 90, 428, 510);
+    }
+
+    void pictureWindowPlacement() {
+        QFETCH(QRect, room);
+        QFETCH(QPoint, main);
+        QFETCH(QSize, size);
+        QFETCH(QRect, expected);
+        const QRect frame(main, QSize(186, 335));
+        const QRect menu(main + QPoint(4, 23), QSize(178, 20));
+        const QRect cancel(main + QPoint(73, 259), QSize(25, 26));
+        const QRect placed = PlaceBeside(room, frame, {menu, cancel}, size, QSize(340, 300));
+        QCOMPARE(placed, expected);
+        QVERIFY(room.contains(placed) && !placed.intersects(menu) && !placed.intersects(cancel));
+    }
+
     void predictedLineMarks() {
         Program p;
         TForm1& f = p.main;
@@ -471,6 +507,16 @@ class MainWindowTest : public QObject {
         Release(f, PixelOf(f, 5, 5));
         f.sbBack->click();
         QCOMPARE(name(f.TurnPanel), QStringLiteral("Blue to move"));
+
+        // Each window reads as a window with its title, not as a nameless pane.
+        for (QWidget* window :
+             {static_cast<QWidget*>(&f), static_cast<QWidget*>(p.w.StatsForm.get()),
+              static_cast<QWidget*>(p.w.TestForm.get()),
+              static_cast<QWidget*>(p.w.AnalysisForm.get()),
+              static_cast<QWidget*>(p.w.EvolutionForm.get())}) {
+            QCOMPARE(QAccessible::queryAccessibleInterface(window)->role(), QAccessible::Window);
+            QCOMPARE(name(window), window->windowTitle());
+        }
 
         // No control of any window goes unnamed.
         for (QWidget* window : {static_cast<QWidget*>(&f), static_cast<QWidget*>(p.w.Form2.get()),

@@ -1,8 +1,10 @@
 #include <QAction>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <QtCharts/QLineSeries>
 
 #include "ui_test_support.h"
@@ -10,6 +12,19 @@
 using namespace qv;
 using namespace qv::ui;
 using namespace qv::ui::testing;
+
+namespace {
+
+// A picture window leaves the main window's menu bar and Cancel in sight.
+bool KeepsClear(TForm1& f, const QWidget& window) {
+    const auto global = [](const QWidget* w) {
+        return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+    };
+    const QRect frame = window.frameGeometry();
+    return !frame.intersects(global(f.menuBar())) && !frame.intersects(global(f.sbCancel));
+}
+
+}  // namespace
 
 class PicturesTest : public QObject {
     Q_OBJECT
@@ -25,6 +40,7 @@ class PicturesTest : public QObject {
         f.AnalyseGame1->trigger();
         TAnalysisForm& a = *p.w.AnalysisForm;
         QVERIFY(a.isVisible());
+        QVERIFY(KeepsClear(f, a));
         WaitForWork(f);
         QCOMPARE(a.Positions().size(), size_t{7});
         QCOMPARE(a.ValueSeries->count(), 7);
@@ -61,6 +77,7 @@ class PicturesTest : public QObject {
         f.RunGeneticAlgorithm1->trigger();
         TEvolutionForm& e = *p.w.EvolutionForm;
         QVERIFY(e.isVisible());
+        QVERIFY(KeepsClear(f, e));
         WaitForWork(f);
         for (QLineSeries* s : e.Means) QCOMPARE(s->count(), 2);
         QCOMPARE(e.ProgressLabel->text(), QStringLiteral("Evolution finished: 2 rounds"));

@@ -1,9 +1,10 @@
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSlider>
-#include <QTabWidget>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTest>
 #include <QThread>
 
@@ -95,14 +96,33 @@ class SettingsDialogTest : public QObject {
         QVERIFY(width->isEnabled());
     }
 
+    // The pages follow the box however it changes: a click, the space bar or
+    // a screen reader's Toggle.
+    void separateCheckBoxSwapsPages_data() {
+        QTest::addColumn<int>("how");
+        QTest::newRow("click") << 0;
+        QTest::newRow("space bar") << 1;
+        QTest::newRow("accessible Toggle") << 2;
+    }
+
     void separateCheckBoxSwapsPages() {
+        QFETCH(int, how);
         Program2 p;
         TForm2& d = p.dlg;
-        QTest::mouseClick(d.cbRBAISettings, Qt::LeftButton);
+        const auto toggle = [&] {
+            if (how == 0) QTest::mouseClick(d.cbRBAISettings, Qt::LeftButton);
+            if (how == 1) QTest::keyClick(d.cbRBAISettings, Qt::Key_Space);
+            if (how == 2)
+                QAccessible::queryAccessibleInterface(d.cbRBAISettings)
+                    ->actionInterface()
+                    ->doAction(QAccessibleActionInterface::toggleAction());
+        };
+        toggle();
+        QVERIFY(d.cbRBAISettings->isChecked());
         QCOMPARE(VisiblePages(d), (QStringList{"Interface", "Blue AI", "Red AI"}));
         QCOMPARE(d.pcSettings->currentWidget(), d.tsInterface);
         QVERIFY(!p.rec.SeparateAISettings);  // only OK and Apply store
-        QTest::mouseClick(d.cbRBAISettings, Qt::LeftButton);
+        toggle();
         QCOMPARE(VisiblePages(d), (QStringList{"Artificial Intelligence", "Interface"}));
         QCOMPARE(d.pcSettings->currentWidget(), d.tsAI);
     }

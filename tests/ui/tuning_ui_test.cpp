@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <atomic>
+#include <memory>
 
 #include "engine/evaluate.h"
 #include "model/scoring.h"
@@ -50,6 +51,18 @@ bool CommandsEnabled(TForm1& f) {
            f.SetupMode1->isEnabled() && f.GetPotentials1->isEnabled() &&
            f.GetRedPotentials1->isEnabled() && f.GetBluePotentials1->isEnabled() &&
            f.PlayRound1->isEnabled() && f.RunGeneticAlgorithm1->isEnabled();
+}
+
+// Milliseconds until a call queued on the window's thread runs, as a click or
+// a menu's opening would wait; -1 if it has not run within a minute.
+qint64 QueuedCallDelay() {
+    QElapsedTimer timer;
+    timer.start();
+    auto ran = std::make_shared<qint64>(-1);
+    QMetaObject::invokeMethod(
+        qApp, [ran, timer] { *ran = timer.elapsed(); }, Qt::QueuedConnection);
+    while (*ran < 0 && timer.elapsed() < 60000) QTest::qWait(2);
+    return *ran;
 }
 
 bool CommandsDisabled(TForm1& f) {
@@ -194,7 +207,12 @@ class TuningUiTest : public QObject {
         WaitForWork(f);
         QCOMPARE(p.dialogs.boxes.size(), size_t{1});
         QCOMPARE(p.dialogs.boxes[0].icon, QMessageBox::Critical);
-        QVERIFY(p.dialogs.boxes[0].text.endsWith(QLatin1Char('.')));
+        QString reason = p.dialogs.boxes[0].text;
+        QVERIFY(reason.endsWith(QLatin1Char('.')));
+        reason.chop(1);
+        // The evolution window says the run never began.
+        QCOMPARE(p.w.EvolutionForm->ProgressLabel->text(),
+                 QStringLiteral("Evolution not started: ") + reason);
         QVERIFY(CommandsEnabled(f));
         QVERIFY(!f.Controller.Tuning());
     }
@@ -226,6 +244,63 @@ class TuningUiTest : public QObject {
         if (command == 1)
             QCOMPARE(ReadAll(f.Controller.TracePath),
                      QByteArray("Begin\r\n\r\nRound: 1\r\nEnd\r\n"));
+        QApplication::setQuitOnLastWindowClosed(true);
+    }
+
+    // However fast the worker reports, the window keeps answering: a queued
+    // call runs within 0.2 s, Cancel arriving as an event ends the work within
+    // 0.5 s, and so does a close.
+    void windowAnswersDuringLongWork_data() {
+        QTest::addColumn<int>("command");
+        QTest::newRow("Run Genetic Algorithm, 100 rounds") << 0;
+        QTest::newRow("Play Round") << 1;
+        QTest::newRow("Analyse Game, 64 moves") << 2;
+    }
+
+    void windowAnswersDuringLongWork() {
+        QFETCH(int, command);
+        QApplication::setQuitOnLastWindowClosed(false);
+        Program p;
+        TForm1& f = p.main;
+        QTemporaryDir dir;
+        GameController& c = f.Controller;
+        c.EvolutionSeed = 7;
+        c.TracePath = (dir.path() + QStringLiteral("/TRACE.TXT")).toStdString();
+        std::vector<Point> moves;
+        for (int column = 1; column <= 8; ++column)
+            for (int row = 1; row <= 8; ++row) moves.push_back({column, row});
+        c.LoadMoves(moves);
+        // An analysis of many short root moves: Cancel waits for one at most.
+        p.w.Form2->CurrentSettings->FullWidthSearch = true;
+        p.w.Form2->CurrentSettings->SearchDepth = 8;
+        QAction* action = command == 0   ? f.RunGeneticAlgorithm1
+                          : command == 1 ? f.PlayRound1
+                                         : f.AnalyseGame1;
+        const auto started = [&] {
+            action->trigger();
+            QTest::qWait(1000);  // well under way
+            return c.Work() != LongWork::None;
+        };
+        QVERIFY(started());
+        for (int i = 0; i < 3; ++i) {
+            const qint64 delay = QueuedCallDelay();
+            QVERIFY2(delay >= 0 && delay < 200, qPrintable(QString::number(delay)));
+        }
+        QElapsedTimer timer;
+        timer.start();
+        QMetaObject::invokeMethod(f.sbCancel, &QToolButton::click, Qt::QueuedConnection);
+        QTRY_VERIFY_WITH_TIMEOUT(c.Work() == LongWork::None, 60000);
+        QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+        if (command == 0) {
+            QCOMPARE(p.dialogs.boxes.size(), size_t{1});
+            QCOMPARE(p.dialogs.boxes[0].text, QStringLiteral("Evolution halted"));
+        }
+
+        QVERIFY(started());
+        timer.restart();
+        QMetaObject::invokeMethod(&f, &QWidget::close, Qt::QueuedConnection);
+        QTRY_VERIFY_WITH_TIMEOUT(!f.isVisible(), 60000);
+        QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
         QApplication::setQuitOnLastWindowClosed(true);
     }
 
