@@ -17,18 +17,6 @@ namespace {
 
 constexpr double kMaxElo = 2000;
 
-constexpr const char* kPlayers =
-    "PLAYERS:\n"
-    "  classic:depth=D[,width=W]   D 1..15, W 1..64 (default 3)\n"
-    "  classic:depth=D,full-width  every empty point at every node\n"
-    "  strong:movetime=MS[,S...]   thinking time, MS 1..600000\n"
-    "  strong:nodes=N[,S...]       node budget, N 1..10^12\n"
-    "  where S is table-mib=M (1..4096, default 64) or a knob of the strong player's\n"
-    "  evaluation and search: corner1=, corner2=, corner3=, tempo= (0..64),\n"
-    "  aspiration= (1..1000), lmr= (0..400), null= (0..6), selective= (0 or 1),\n"
-    "  start= (1..100). Settings are separated by commas, each given once, in any\n"
-    "  order; numbers are decimal digits.";
-
 struct MatchCliOptions {
     std::string red, blue, first, second;
     int32_t games = 2;
@@ -39,10 +27,10 @@ struct MatchCliOptions {
     std::string sprt;
 };
 
-EngineSpec EngineOption(const std::string& option, const std::string& text) {
+PlayerSpec PlayerOption(const std::string& option, const std::string& text) {
     try {
-        return ParseEngineSpec(text);
-    } catch (const std::invalid_argument& e) {
+        return ParsePlayerSpec(text);
+    } catch (const PlayerSpecError& e) {
         throw UsageError(option + ": " + e.what());
     }
 }
@@ -55,25 +43,28 @@ nlohmann::ordered_json Rounded(std::optional<double> v) {
 // Written out by hand, as JsonLine would: it runs on the match's threads,
 // where memory may run out, and a JSON tree that cannot be freed without
 // allocating would end the program instead of failing the command.
-std::string GameLine(const MatchOptions& o, const GameRecord& g) {
+std::string GameLine(const MatchOptions& o, const MatchGame& g) {
     const auto text = [](const std::string& t) { return nlohmann::json(t).dump(); };
     std::string opening, moves;
     for (size_t i = 0; i < g.moves.size(); ++i) {
-        const MatchMove& m = g.moves[i];
+        const GameMove& m = g.moves[i];
         const std::string point = text(PointName(m.column, m.row));
         if (static_cast<int32_t>(i) < g.openingPlies) opening += (i ? ", " : "") + point;
         moves += std::string(i ? ", " : "") + "{\"point\": " + point + ", \"colour\": \"" +
                  ColourName(m.colour) + "\"}";
     }
     return "{\"game\": " + std::to_string(g.game) +
-           ", \"red\": " + text(g.firstIsRed ? o.first.text : o.second.text) +
-           ", \"blue\": " + text(g.firstIsRed ? o.second.text : o.first.text) + ", \"opening\": [" +
+           ", \"red\": " + text(FormatPlayerSpec(g.firstIsRed ? o.first : o.second)) +
+           ", \"blue\": " + text(FormatPlayerSpec(g.firstIsRed ? o.second : o.first)) +
+           ", \"opening\": [" +
            opening + "], \"moves\": [" + moves + "], \"red_score\": " + std::to_string(g.redScore) +
            ", \"blue_score\": " + std::to_string(g.blueScore) + ", \"result\": \"" +
            (g.winner == Red    ? "red"
             : g.winner == Blue ? "blue"
                                : "draw") +
-           "\"}";
+           "\"" +
+           (g.end == GameEnd::PlayerFailed ? ", \"failure\": " + text(std::string(ColourName(g.endColour)) + ": " + g.failure) : "") +
+           "}";
 }
 
 // An optional sign, digits, and a fraction after a point: nothing else.
@@ -113,8 +104,8 @@ void Run(const MatchCliOptions& c) {
     if (colours == order || (colours && (c.red.empty() || c.blue.empty())) ||
         (order && (c.first.empty() || c.second.empty())))
         throw UsageError("give either --red and --blue, or --first and --second");
-    o.first = colours ? EngineOption("--red", c.red) : EngineOption("--first", c.first);
-    o.second = colours ? EngineOption("--blue", c.blue) : EngineOption("--second", c.second);
+    o.first = colours ? PlayerOption("--red", c.red) : PlayerOption("--first", c.first);
+    o.second = colours ? PlayerOption("--blue", c.blue) : PlayerOption("--second", c.second);
     o.alternate = order;
     o.games = c.games;
     o.openingPlies = c.openings;
@@ -138,7 +129,7 @@ void Run(const MatchCliOptions& c) {
     std::map<int32_t, std::string> waiting;
     int32_t written = 0, counted = 0, wins = 0, draws = 0, losses = 0;
     std::string failure;  // the first write that failed
-    const auto onGame = [&](const GameRecord& g) {
+    const auto onGame = [&](const MatchGame& g) {
         ++counted;
         const int32_t firstColour = g.firstIsRed ? Red : Blue;
         const char* result = g.winner == Empty ? "draw"
@@ -176,7 +167,7 @@ void Run(const MatchCliOptions& c) {
         }
     };
     CatchInterrupts();
-    std::vector<GameRecord> games;
+    std::vector<MatchGame> games;
     try {
         // A failed write ends the match as an interrupt does.
         games = PlayMatch(
@@ -190,8 +181,8 @@ void Run(const MatchCliOptions& c) {
     const MatchSummary s = Summarise(games);
     nlohmann::ordered_json j;
     j["games"] = s.games;
-    j["first"] = o.first.text;
-    j["second"] = o.second.text;
+    j["first"] = FormatPlayerSpec(o.first);
+    j["second"] = FormatPlayerSpec(o.second);
     j["wins"] = s.wins;
     j["draws"] = s.draws;
     j["losses"] = s.losses;
@@ -240,7 +231,7 @@ void AddMatchCommand(CLI::App& app) {
     AddText(*command, "--sprt", o->sprt,
             "ELO0,ELO1: a sequential test of ELO0 against ELO1 (alpha = beta = 0.05); decimal "
             "numbers in -2000..2000, ELO0 < ELO1");
-    command->footer(kPlayers);
+    command->footer(PlayerGrammar());
     command->callback([o] { Run(*o); });
 }
 

@@ -188,6 +188,24 @@ bool PlayerSpec::operator==(const PlayerSpec& o) const {
     return FormatPlayerSpec(*this) == FormatPlayerSpec(o);
 }
 
+const char* PlayerGrammar() {
+    return "PLAYERS:\n"
+           "  classic:depth=D[,width=W][,S...]  D 1..15, W 1..64 (default 3)\n"
+           "  classic:depth=D,full-width[,S...] every empty point at every node\n"
+           "  strong:movetime=MS[,S...]         thinking time, MS 1..600000\n"
+           "  strong:nodes=N[,S...]             node budget, N 1..10^12\n"
+           "  potential[:weights=W]             the point of highest potential, no search\n"
+           "  external:COMMAND                  a program speaking the engine protocol,\n"
+           "                                    run with /bin/sh -c COMMAND\n"
+           "  where S is threads=N (1..64), weights=W0/W1/.../W15 (16 integers, the\n"
+           "  default 1/7/3/1/4/3/1/2/4/0/0/0/0/9/4/10) or, for strong players,\n"
+           "  table-mib=M (1..4096, default 64) or a knob of the strong player's\n"
+           "  evaluation and search: corner1=, corner2=, corner3=, tempo= (0..64),\n"
+           "  aspiration= (1..1000), lmr= (0..400), null= (0..6), selective= (0 or 1),\n"
+           "  start= (1..100). Settings are separated by commas, each given once, in any\n"
+           "  order; numbers are decimal digits.";
+}
+
 PlayerSpec DefaultPlayer() {
     return PlayerSpec{};
 }

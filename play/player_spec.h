@@ -65,6 +65,9 @@ PlayerSpec ParsePlayerSpec(const std::string& text);
 // kind cannot do without); ParsePlayerSpec reads it back to the same player.
 std::string FormatPlayerSpec(const PlayerSpec& spec);
 
+// The grammar of the text form, for the front ends' help texts.
+const char* PlayerGrammar();
+
 // The classic default: what the suggestion buttons do before any setting is
 // changed.
 PlayerSpec DefaultPlayer();

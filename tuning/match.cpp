@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -10,7 +9,6 @@
 #include <mutex>
 #include <new>
 #include <random>
-#include <stdexcept>
 #include <system_error>
 #include <thread>
 
@@ -21,118 +19,19 @@ namespace qv {
 
 namespace {
 
-int64_t Number(const std::string& player, const std::string& key, const std::string& text,
-               int64_t lo, int64_t hi) {
-    int64_t v = 0;
-    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(),
-                                                     [](char c) { return c >= '0' && c <= '9'; });
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (!digits || ec != std::errc() || end != text.data() + text.size() || v < lo || v > hi)
-        throw std::invalid_argument("engine '" + player + "': " + key + "=" + text +
-                                    " is not a whole number in " + std::to_string(lo) + ".." +
-                                    std::to_string(hi));
-    return v;
-}
-
 double EloOf(double score) {
     return -400.0 * std::log10(1.0 / score - 1.0);
 }
 
 }  // namespace
 
-EngineSpec ParseEngineSpec(const std::string& text) {
-    EngineSpec player;
-    player.text = text;
-    const auto fail = [&text](const std::string& why) {
-        throw std::invalid_argument("engine '" + text + "': " + why);
-    };
-    const size_t colon = text.find(':');
-    const std::string kind = text.substr(0, colon);
-    if (kind == "classic") {
-        player.kind = SearchKind::Classic;
-    } else if (kind == "strong") {
-        player.kind = SearchKind::Strong;
-    } else {
-        fail("expected classic:... or strong:...");
-    }
-    const bool classic = player.kind == SearchKind::Classic;
-    const char* needed = classic ? "give depth=D" : "give movetime=MS or nodes=N";
-    if (colon == std::string::npos || colon + 1 == text.size()) fail(needed);
-    const std::string rest = text.substr(colon + 1);
-    std::vector<std::string> seen;
-    const auto given = [&seen](const char* key) {
-        return std::find(seen.begin(), seen.end(), key) != seen.end();
-    };
-    for (size_t start = 0;;) {
-        const size_t comma = rest.find(',', start);
-        const std::string item = rest.substr(start, comma - start);
-        if (item.empty()) fail("an empty setting (two commas, or one at an end)");
-        const size_t eq = item.find('=');
-        const std::string key = item.substr(0, eq);
-        const std::string value = eq == std::string::npos ? "" : item.substr(eq + 1);
-        const bool hasValue = eq != std::string::npos;
-        if (given(key.c_str())) fail("'" + key + "' is given twice");
-        seen.push_back(key);
-        const auto number = [&](int64_t lo, int64_t hi) {
-            return Number(text, key, value, lo, hi);
-        };
-        bool known = true;
-        if (classic) {
-            if (key == "depth" && hasValue)
-                player.depth = static_cast<int32_t>(number(1, 15));
-            else if (key == "width" && hasValue)
-                player.width = static_cast<int32_t>(number(1, 64));
-            else if (key == "full-width" && !hasValue)
-                player.fullWidth = true;
-            else
-                known = false;
-        } else if (!hasValue) {
-            known = false;
-        } else if (key == "movetime") {
-            player.movetimeMs = static_cast<int32_t>(number(1, 600000));
-        } else if (key == "nodes") {
-            player.nodes = number(1, 1000000000000);
-        } else if (key == "table-mib") {
-            player.tableMiB = static_cast<int32_t>(number(1, 4096));
-        } else if (key == "corner1" || key == "corner2" || key == "corner3") {
-            player.strong.eval.corner[key.back() - '0'] = static_cast<int32_t>(number(0, 64));
-        } else if (key == "tempo") {
-            player.strong.eval.tempo = static_cast<int32_t>(number(0, 64));
-        } else if (key == "aspiration") {
-            player.strong.aspiration = static_cast<int32_t>(number(1, 1000));
-        } else if (key == "lmr") {
-            player.strong.lateReduction = static_cast<int32_t>(number(0, 400));
-        } else if (key == "null") {
-            player.strong.nullReduction = static_cast<int32_t>(number(0, 6));
-        } else if (key == "selective") {
-            player.strong.selective = number(0, 1) == 1;
-        } else if (key == "start") {
-            player.strong.startBelowPercent = static_cast<int32_t>(number(1, 100));
-        } else {
-            known = false;
-        }
-        if (!known) fail("unknown setting '" + item + "'");
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-    }
-    if (classic) {
-        if (!given("depth")) fail(needed);
-        // Full width tries every point: a width would be silently ignored.
-        if (given("width") && given("full-width")) fail("give width=W or full-width, not both");
-    } else {
-        if (given("movetime") && given("nodes")) fail("give movetime or nodes, not both");
-        if (!given("movetime") && !given("nodes")) fail(needed);
-    }
-    return player;
-}
-
-std::vector<MatchMove> MatchOpening(uint64_t seed, int32_t pair, int32_t plies) {
+std::vector<GameMove> MatchOpening(uint64_t seed, int32_t pair, int32_t plies) {
     std::seed_seq seq{static_cast<uint32_t>(seed), static_cast<uint32_t>(seed >> 32),
                       static_cast<uint32_t>(pair)};
     std::mt19937_64 random(seq);
     while (true) {
         Board board;
-        std::vector<MatchMove> moves;
+        std::vector<GameMove> moves;
         bool decided = false;
         for (int32_t ply = 0; ply < plies && ply < kPoints - 1 && !decided; ++ply) {
             int free[kPoints];
@@ -149,57 +48,12 @@ std::vector<MatchMove> MatchOpening(uint64_t seed, int32_t pair, int32_t plies) 
     }
 }
 
-MatchPlayer::MatchPlayer(const EngineSpec& player) : spec_(player) {}
-
-void MatchPlayer::Stop() {
-    stop_ = true;
-    engine_.Abort();
-}
-
-ScoredMove MatchPlayer::Move(const Board& board, int32_t colour) {
-    SearchRequest request;
-    request.kind = spec_.kind;
-    request.position = board;
-    request.colour = colour;
-    request.depth = spec_.depth;
-    request.width = spec_.width;
-    request.fullWidth = spec_.fullWidth;
-    request.movetimeMs = spec_.movetimeMs;
-    request.nodes = spec_.nodes;
-    request.tableMiB = spec_.tableMiB;
-    if (spec_.kind == SearchKind::Strong)
-        return strong_.Run(request, spec_.strong, {}, nullptr, &stop_).line[1];
-    return engine_.Search(request).line[1];
-}
-
-GameRecord PlayMatchGame(MatchPlayer& red, MatchPlayer& blue,
-                         const std::vector<MatchMove>& opening) {
-    GameRecord g;
-    Board board;
-    for (const MatchMove& m : opening) {
-        board(m.column, m.row) = m.colour;
-        g.moves.push_back(m);
-    }
-    g.openingPlies = static_cast<int32_t>(opening.size());
-    while (board.CountOf(Empty) > 0 && !Decided(board) && !red.Stopped() && !blue.Stopped()) {
-        const int32_t colour = SideToMove(board);
-        const ScoredMove m = (colour == Red ? red : blue).Move(board, colour);
-        if (!OnBoard(m.column, m.row) || board(m.column, m.row) != Empty) break;
-        board(m.column, m.row) = colour;
-        g.moves.push_back({m.column, m.row, colour});
-    }
-    g.redScore = TotalScore(Red, board);
-    g.blueScore = TotalScore(Blue, board);
-    g.winner = g.redScore > g.blueScore ? Red : g.blueScore > g.redScore ? Blue : Empty;
-    return g;
-}
-
-std::vector<GameRecord> PlayMatch(
-    const MatchOptions& o, const std::function<void(const GameRecord&)>& onGame,
+std::vector<MatchGame> PlayMatch(
+    const MatchOptions& o, const std::function<void(const MatchGame&)>& onGame,
     const std::function<bool()>& stop,
     const std::function<void(int32_t started, int32_t asked)>& fewerThreads) {
     const int32_t n = std::max(o.games, 0);
-    std::vector<GameRecord> games(static_cast<size_t>(n));
+    std::vector<MatchGame> games(static_cast<size_t>(n));
     std::vector<char> done(games.size(), 0), counted(games.size(), 0);
     std::atomic<int32_t> next{0};
     // Everything below is under the lock; halt is also read without it.
@@ -207,24 +61,26 @@ std::vector<GameRecord> PlayMatch(
     std::condition_variable ended;
     std::atomic<bool> halt{false};
     std::exception_ptr failure;
-    std::vector<MatchPlayer*> players;
+    std::vector<Player*> players;
     int32_t running = 0;
     const auto haltAll = [&] {
         halt = true;
-        for (MatchPlayer* p : players) p->Stop();
+        for (Player* p : players) p->Abort();
     };
 
     const auto play = [&] {
         // Each thread its own players: their tables and engines stay theirs.
-        MatchPlayer first(o.first), second(o.second);
+        const std::unique_ptr<Player> firstPlayer = MakePlayer(o.first);
+        const std::unique_ptr<Player> secondPlayer = MakePlayer(o.second);
+        Player& first = *firstPlayer;
+        Player& second = *secondPlayer;
         struct Listed {
             std::mutex& lock;
-            std::vector<MatchPlayer*>& players;
-            MatchPlayer* mine[2];
+            std::vector<Player*>& players;
+            Player* mine[2];
             ~Listed() {
                 const std::lock_guard<std::mutex> held(lock);
-                std::erase_if(players,
-                              [this](MatchPlayer* p) { return p == mine[0] || p == mine[1]; });
+                std::erase_if(players, [this](Player* p) { return p == mine[0] || p == mine[1]; });
             }
         } listed{lock, players, {&first, &second}};
         {
@@ -233,13 +89,17 @@ std::vector<GameRecord> PlayMatch(
             players.push_back(&second);
             if (halt) haltAll();
         }
+        GameHooks hooks;
+        // A halted game means nothing: it is left as it stands.
+        hooks.stop = [&halt] { return halt.load(); };
         while (!halt) {
             const int32_t g = next++;
             if (g >= n) break;
             const bool firstIsRed = !o.alternate || g % 2 == 0;
-            const std::vector<MatchMove> opening = MatchOpening(o.seed, g / 2, o.openingPlies);
-            GameRecord record = firstIsRed ? PlayMatchGame(first, second, opening)
-                                           : PlayMatchGame(second, first, opening);
+            const std::vector<GameMove> opening = MatchOpening(o.seed, g / 2, o.openingPlies);
+            MatchGame record;
+            static_cast<GameRecord&>(record) = firstIsRed ? PlayGame(first, second, opening, hooks)
+                                                          : PlayGame(second, first, opening, hooks);
             record.game = g + 1;
             record.firstIsRed = firstIsRed;
             const std::lock_guard<std::mutex> held(lock);
@@ -302,15 +162,15 @@ std::vector<GameRecord> PlayMatch(
     held.unlock();
     for (std::thread& t : threads) t.join();
     if (failure) std::rethrow_exception(failure);
-    std::vector<GameRecord> out;
+    std::vector<MatchGame> out;
     for (size_t i = 0; i < games.size(); ++i)
         if (counted[i]) out.push_back(std::move(games[i]));
     return out;
 }
 
-MatchSummary Summarise(const std::vector<GameRecord>& games) {
+MatchSummary Summarise(const std::vector<MatchGame>& games) {
     MatchSummary s;
-    for (const GameRecord& g : games) {
+    for (const MatchGame& g : games) {
         ++s.games;
         const int32_t firstColour = g.firstIsRed ? Red : Blue;
         if (g.winner == Empty)

@@ -3,58 +3,26 @@
 // with the colours swapped, played side by side on several threads, and the
 // score, Elo and sequential test that tell whether one player is stronger.
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
-#include "engine/strong_search.h"
+#include "play/game_loop.h"
+#include "play/player_spec.h"
 
 namespace qv {
 
-// "classic:depth=11,width=3", "classic:depth=6,full-width",
-// "strong:movetime=200", "strong:nodes=200000" (also table-mib=M, and the
-// strong player's knobs corner1..corner3, tempo, aspiration, lmr, null,
-// selective, start). Settings are separated by commas, each given once; a
-// classic player needs its depth and takes a width or full-width, not both;
-// a strong one needs movetime or nodes, not both.
-struct EngineSpec {
-    std::string text;
-    SearchKind kind = SearchKind::Classic;
-    int32_t depth = 11;
-    int32_t width = 3;
-    bool fullWidth = false;
-    int32_t movetimeMs = 1000;
-    int64_t nodes = 0;
-    int32_t tableMiB = 64;
-    strong::Params strong;
-};
-
-// Throws std::invalid_argument saying what is wrong.
-EngineSpec ParseEngineSpec(const std::string& text);
-
-struct MatchMove {
-    int32_t column = 0;
-    int32_t row = 0;
-    int32_t colour = Empty;
-};
-
-struct GameRecord {
+// A game of a match: which game it was and who had Red, besides the game.
+struct MatchGame : GameRecord {
     int32_t game = 0;  // from 1
     bool firstIsRed = true;
-    int32_t openingPlies = 0;  // the first moves are the opening's
-    std::vector<MatchMove> moves;
-    int32_t redScore = 0;
-    int32_t blueScore = 0;
-    int32_t winner = Empty;  // Red, Blue, or Empty for a draw
 };
 
 struct MatchOptions {
-    EngineSpec first;
-    EngineSpec second;
+    PlayerSpec first;
+    PlayerSpec second;
     // The colours change game by game; otherwise the first is always Red.
     bool alternate = true;
     int32_t games = 2;
@@ -65,32 +33,10 @@ struct MatchOptions {
 
 // The random opening of a pair of games (pair from 0): the plies, none of
 // them ending the game.
-std::vector<MatchMove> MatchOpening(uint64_t seed, int32_t pair, int32_t plies);
+std::vector<GameMove> MatchOpening(uint64_t seed, int32_t pair, int32_t plies);
 
-// One move of a player for the colour: a classic one answers exactly as a
-// suggestion with its settings does.
-class MatchPlayer {
-  public:
-    explicit MatchPlayer(const EngineSpec& player);
-    ScoredMove Move(const Board& board, int32_t colour);
-    // From any thread: the search in progress ends at once, and so does
-    // every later one (its move means nothing).
-    void Stop();
-    bool Stopped() const { return stop_.load(); }
-
-  private:
-    EngineSpec spec_;
-    Engine engine_;
-    strong::Search strong_;
-    std::atomic<bool> stop_{false};
-};
-
-// From the opening to a decided position or a full board, or until either
-// player is stopped.
-GameRecord PlayMatchGame(MatchPlayer& red, MatchPlayer& blue,
-                         const std::vector<MatchMove>& opening);
-
-// Plays the games on options.concurrency threads, each with its own players,
+// Plays the games on options.concurrency threads, each with its own players
+// (a classic one answers exactly as a suggestion with its settings does),
 // and returns the games that count, in their order. A pair of games (the
 // same opening, colours swapped; the last game alone when their number is
 // odd) counts once both games of it are over, and onGame then runs for each
@@ -101,8 +47,8 @@ GameRecord PlayMatchGame(MatchPlayer& red, MatchPlayer& blue,
 // thread has ended. When fewer threads than asked for could start,
 // fewerThreads is told how many did before the games begin; when none
 // could, std::system_error is thrown.
-std::vector<GameRecord> PlayMatch(
-    const MatchOptions& options, const std::function<void(const GameRecord&)>& onGame = {},
+std::vector<MatchGame> PlayMatch(
+    const MatchOptions& options, const std::function<void(const MatchGame&)>& onGame = {},
     const std::function<bool()>& stop = {},
     const std::function<void(int32_t started, int32_t asked)>& fewerThreads = {});
 
@@ -117,7 +63,7 @@ struct MatchSummary {
     std::optional<double> eloLow;
     std::optional<double> eloHigh;  // the 95 % interval
 };
-MatchSummary Summarise(const std::vector<GameRecord>& games);
+MatchSummary Summarise(const std::vector<MatchGame>& games);
 
 // A sequential probability ratio test of elo0 against elo1 (alpha = beta =
 // 0.05) on the games' trinomial results.
