@@ -46,6 +46,7 @@ void SearchEngine::RunSearch(search_detail::Searcher& s, bool fullWidth, Body bo
     cache_->Begin();
     s.cache = cache_.get();
     s.splitFrom = SplitFrom < 2 ? 2 : SplitFrom;
+    s.watchCancel = !CancelRequested;
     if (s.parallel != nullptr) {
         s.parallel->Begin(s, fullWidth);
         try {
@@ -91,6 +92,13 @@ void SearchEngine::RootMoveDone() {
         ProgressPosition = position > 100 ? 100 : position;
     }
     if (OnRootMove) OnRootMove();
+}
+
+void SearchEngine::Poll() {
+    if (!OnPoll || polling_.exchange(true, std::memory_order_acquire)) return;
+    // An Abort set by the last poll, on whatever thread, is seen here.
+    if (!AbortRequested.load(std::memory_order_relaxed)) OnPoll();
+    polling_.store(false, std::memory_order_release);
 }
 
 void SearchEngine::SearchFullWidth(Board position, int32_t colour, int32_t remainingDepth,
