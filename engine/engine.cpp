@@ -19,8 +19,10 @@ SearchResult Engine::Search(const SearchRequest& request,
     if (request.kind == SearchKind::Strong) {
         // One thread: request.threads, depth, width and fullWidth are not read.
         if (!strong_) strong_ = std::make_unique<strong::Search>();
-        return strong_->Run(request, strong::Params{}, onRootMove, &e.CancelRequested,
-                            &e.AbortRequested, onPoll);
+        strong::Params params;
+        if (request.maxDepth > 0) params.maxDepth = request.maxDepth;
+        return strong_->Run(request, params, onRootMove, &e.CancelRequested, &e.AbortRequested,
+                            onPoll);
     }
     e.Weights = request.weights;
     e.Threads = std::clamp(request.threads, 1, SearchEngine::kMaxThreads);

@@ -45,6 +45,8 @@ struct SearchRequest {
     int32_t movetimeMs = 1000;
     int64_t nodes = 0;
     int32_t tableMiB = 64;
+    // Strong only: the deepest iteration (0: as deep as the budget allows).
+    int32_t maxDepth = 0;
 };
 
 // After each root move: how many are done and the progress bar's 0..100.

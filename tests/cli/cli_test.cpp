@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -573,7 +574,9 @@ TEST(CliSignals, EvolveEndsItsTraceAsAHaltedRun) {
 }  // namespace
 
 // Each position's "suggestion" is what suggest prints for that position and
-// its side to move; "played" says what led there and what it gave away.
+// its side to move; "played" says what led there, its own value (minus what
+// suggest finds a ply shallower there) and what it gave away against the
+// previous suggestion.
 TEST(CliAnalyse, EveryPositionIsSuggestsOutput) {
     const std::string dir = QUADRIVANE_CLI_TEST_DIR;
     const std::string game = dir + "/analyse-" + std::to_string(getpid()) + ".qdv";
@@ -600,7 +603,11 @@ TEST(CliAnalyse, EveryPositionIsSuggestsOutput) {
             EXPECT_FALSE(p.contains("played"));
         } else {
             const int before = a["positions"][k - 1]["suggestion"]["value"];
-            EXPECT_EQ(p["played"]["loss"], before + static_cast<int>(s["value"]));
+            const nlohmann::json shallow =
+                Json(Cli("suggest --depth 3 --colour " + colour + " --game '" + prefix + "'"));
+            const int played = -static_cast<int>(shallow["value"]);
+            EXPECT_EQ(p["played"]["value"], played);
+            EXPECT_EQ(p["played"]["loss"], std::max(0, before - played));
             EXPECT_EQ(p["played"]["colour"], k % 2 == 1 ? "blue" : "red");
         }
         std::remove(prefix.c_str());
