@@ -191,6 +191,8 @@ bool Parallel::Take(SplitPoint& node, int32_t index, float alpha, int hint, Pred
 
 bool Parallel::RunOne(std::unique_lock<SpinLock>& lock, int32_t worker, Searcher& s,
                       SplitPoint* only) {
+    // Stopped: any task it took would end at once, and stay to be done.
+    if (s.halted) return false;
     // The owner helps with its own node; helpers look at the open nodes in
     // the order Begin was given.
     SplitPoint* node = nullptr;
