@@ -88,6 +88,9 @@ class SearchEngine {
     void Tables();
     void RootMoveDone();
     void Poll();
+    // After a search that a stop cut short: the line, from the root's ply on,
+    // as the root moves finished left it, or no move if none was.
+    void KeepFinished(PredictedLine& line, int32_t ply) const;
     // The helpers for Threads, kept from one search to the next.
     search_detail::Parallel* Helpers();
     template <class Body>
@@ -106,6 +109,11 @@ class SearchEngine {
     std::unique_ptr<search_detail::SubtreeCache> cache_;
     // A thread is in OnPoll.
     std::atomic<bool> polling_ = false;
+    // The line the search running was given, as its last root move finished
+    // left it, and whether one did.
+    PredictedLine* rootLine_ = nullptr;
+    PredictedLine finished_{};
+    bool anyFinished_ = false;
 };
 
 }  // namespace qv

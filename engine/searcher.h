@@ -109,22 +109,26 @@ struct alignas(64) Searcher {
     static constexpr int64_t kPollEvery = 65536;
 
     // After each move of an inner node: says whether the search is to stop
-    // at once, and polls when this thread's turn has come. What the poll
-    // finds is seen at the next move: the move just done was not cut short.
+    // at once (the move just adopted may have been cut short; the root then
+    // goes back to its root moves finished), and polls when this thread's
+    // turn has come. What the poll finds is seen at the next move: the move
+    // just done was not cut short.
     bool Aborted() {
-        const bool stopped = Stopped();
         if (positions - polledAt >= kPollEvery) [[unlikely]]
-            Poll();
-        return stopped;
+            return Poll();
+        return Stopped();
     }
     bool Stopped() const {
         return halted || (stop != nullptr && stop->load(std::memory_order_relaxed));
     }
-    [[gnu::noinline]] void Poll() {
+    // Says whether the search was to stop before the poll.
+    [[gnu::noinline]] bool Poll() {
+        const bool stopped = Stopped();
         polledAt = positions;
         engine.Poll();
         halted = engine.AbortRequested.load(std::memory_order_relaxed) ||
                  (watchCancel && engine.CancelRequested.load(std::memory_order_relaxed));
+        return stopped;
     }
 
     void FinishPotentials() {
@@ -767,10 +771,8 @@ struct alignas(64) Searcher {
                     board.Unmark(m, colour);
                 },
                 true, split, alpha, beta, -1);
-            // A move cut short is not adopted: at the root the moves finished
-            // before it stay the result.
-            if (Aborted()) return;
             Adopt(m, ply, wline, line, alpha);
+            if (Aborted()) return;
             if (remaining == total) {
                 engine.RootMoveDone();
                 if (engine.CancelRequested) break;
@@ -1014,10 +1016,9 @@ struct alignas(64) Searcher {
                                ply + 1, false);
                 },
                 sumsRead, split, alpha, beta, hint);
-            // (As in WidthNode: a move cut short is not adopted.)
-            if (Aborted()) return;
             if (replied && wline[ply + 1].score > record.score) record = wline[ply + 1];
             Adopt(m, ply, wline, line, alpha);
+            if (Aborted()) return;
             marks |= Bit(m);
             if (root) {
                 engine.RootMoveDone();
