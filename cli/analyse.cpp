@@ -1,5 +1,5 @@
 // analyse: every position of a saved game searched for its side to move, and
-// what each move gave away.
+// each move's own value and what it gave away.
 
 #include <unistd.h>
 
@@ -33,7 +33,11 @@ nlohmann::ordered_json PositionJson(const PositionAnalysis& p) {
         played["column"] = p.played.column;
         played["row"] = p.played.row;
         played["colour"] = ColourName(p.playedColour);
-        played["loss"] = p.loss ? nlohmann::ordered_json(*p.loss) : nlohmann::ordered_json();
+        const auto orNull = [](const std::optional<int32_t>& v) {
+            return v ? nlohmann::ordered_json(*v) : nlohmann::ordered_json();
+        };
+        played["value"] = orNull(p.playedValue);
+        played["loss"] = orNull(p.loss);
         out["played"] = played;
     }
     out["suggestion"] = SuggestionJson(p.request, p.suggestion);
@@ -56,14 +60,19 @@ void Run(const AnalyseOptions& o) {
     CatchInterrupts();
     const bool tty = ::isatty(2) != 0;
     const size_t total = moves.size() + 1;
-    const std::vector<PositionAnalysis> positions =
-        AnalyseGame(engine, moves, settings, [&](const PositionAnalysis& p) {
+    const auto cancelOnInterrupt = [&engine] {
+        if (Interrupted()) engine.Cancel();
+    };
+    const std::vector<PositionAnalysis> positions = AnalyseGame(
+        engine, moves, settings,
+        [&](const PositionAnalysis& p) {
             std::fprintf(stderr, "%sposition %d/%zu%s", tty ? "\r" : "", p.moves + 1, total,
                          tty ? "   " : "\n");
             std::fflush(stderr);
             NoteThreads(o.threads, p.suggestion);
-            if (Interrupted()) engine.Cancel();
-        });
+            cancelOnInterrupt();
+        },
+        cancelOnInterrupt);
     if (tty) std::fprintf(stderr, "\n");
 
     nlohmann::ordered_json out;

@@ -43,12 +43,14 @@ void Run(const SuggestOptions& o) {
         request.nodes = o.nodes;
         request.tableMiB = o.tableMiB;
     }
-    // An interrupt acts like Cancel: the root move in progress is finished
-    // and the result so far is printed.
+    // An interrupt acts like Cancel: the search stops at once and the best of
+    // the root moves finished is printed.
     CatchInterrupts();
-    const SearchResult s = engine.Search(request, [&engine](const SearchProgress&) {
+    const auto cancelOnInterrupt = [&engine] {
         if (Interrupted()) engine.Cancel();
-    });
+    };
+    const SearchResult s = engine.Search(
+        request, [&](const SearchProgress&) { cancelOnInterrupt(); }, cancelOnInterrupt);
 
     if (!o.strong) NoteThreads(o.threads, s);
     std::cout << JsonLine(SuggestionJson(request, s)) << "\n";
@@ -71,7 +73,9 @@ nlohmann::ordered_json SuggestionJson(const SearchRequest& request, const Search
     out["width"] = request.width;
     out["full_width"] = request.fullWidth;
     out["line"] = line;
-    out["value"] = Whole(s.value);
+    // Cancelled before a root move was finished: no move, and no value.
+    const bool noMove = s.cancelled && !s.boardWasFull && s.line[1].column == -1;
+    out["value"] = noMove ? nlohmann::ordered_json() : nlohmann::ordered_json(Whole(s.value));
     out["caption"] = s.caption;
     out["positions"] = s.positions;
     out["root_moves"] = s.rootMoves;
