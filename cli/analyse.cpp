@@ -1,5 +1,5 @@
 // analyse: every position of a saved game searched for its side to move, and
-// what each move gave away.
+// each move's own value and what it gave away.
 
 #include <unistd.h>
 
@@ -14,11 +14,7 @@ namespace {
 
 struct AnalyseOptions {
     std::string game;
-    int32_t depth = 11;
-    int32_t width = 3;
-    bool fullWidth = false;
-    int32_t threads = 1;
-    std::string weights;
+    SearchOptions search;
 };
 
 nlohmann::ordered_json PositionJson(const PositionAnalysis& p) {
@@ -33,7 +29,11 @@ nlohmann::ordered_json PositionJson(const PositionAnalysis& p) {
         played["column"] = p.played.column;
         played["row"] = p.played.row;
         played["colour"] = ColourName(p.playedColour);
-        played["loss"] = p.loss ? nlohmann::ordered_json(*p.loss) : nlohmann::ordered_json();
+        const auto orNull = [](const std::optional<int32_t>& v) {
+            return v ? nlohmann::ordered_json(*v) : nlohmann::ordered_json();
+        };
+        played["value"] = orNull(p.playedValue);
+        played["loss"] = orNull(p.loss);
         out["played"] = played;
     }
     out["suggestion"] = SuggestionJson(p.request, p.suggestion);
@@ -48,28 +48,31 @@ void Run(const AnalyseOptions& o) {
         throw UsageError("--game " + o.game + ": " + e.what());
     }
     AnalysisSettings settings;
-    settings.blue = settings.red = SearchChoice{o.fullWidth, o.width, o.depth};
-    settings.weights = ParseWeights(o.weights);
-    settings.threads = o.threads;
+    settings.blue = settings.red = PlayerOf(o.search);
 
     Engine engine;
     CatchInterrupts();
     const bool tty = ::isatty(2) != 0;
     const size_t total = moves.size() + 1;
-    const std::vector<PositionAnalysis> positions =
-        AnalyseGame(engine, moves, settings, [&](const PositionAnalysis& p) {
+    const auto cancelOnInterrupt = [&engine] {
+        if (Interrupted()) engine.Cancel();
+    };
+    const std::vector<PositionAnalysis> positions = AnalyseGame(
+        engine, moves, settings,
+        [&](const PositionAnalysis& p) {
             std::fprintf(stderr, "%sposition %d/%zu%s", tty ? "\r" : "", p.moves + 1, total,
                          tty ? "   " : "\n");
             std::fflush(stderr);
-            NoteThreads(o.threads, p.suggestion);
-            if (Interrupted()) engine.Cancel();
-        });
+            NoteThreads(o.search.threads, p.suggestion);
+            cancelOnInterrupt();
+        },
+        cancelOnInterrupt);
     if (tty) std::fprintf(stderr, "\n");
 
     nlohmann::ordered_json out;
-    out["depth"] = o.depth;
-    out["width"] = o.width;
-    out["full_width"] = o.fullWidth;
+    out["depth"] = o.search.depth;
+    out["width"] = o.search.width;
+    out["full_width"] = o.search.fullWidth;
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const PositionAnalysis& p : positions) list.push_back(PositionJson(p));
     out["positions"] = list;
@@ -84,9 +87,7 @@ void AddAnalyseCommand(CLI::App& app) {
         "analyse", "search every position of a saved game for its side to move, as suggest does");
     auto o = std::make_shared<AnalyseOptions>();
     AddText(*command, "--game", o->game, "the saved game")->required();
-    AddClassicSearchOptions(*command, o->depth, o->width, o->fullWidth);
-    AddThreadsOption(*command, o->threads);
-    AddWeightsOption(*command, o->weights);
+    AddSearchOptions(*command, o->search, /*strong=*/false);
     command->callback([o] { Run(*o); });
 }
 

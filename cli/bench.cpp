@@ -34,14 +34,12 @@ void RunSetting(const Setting& s, int32_t threads, Totals& totals) {
         ++index;
         const Board board = BenchBoard(p);
         const int32_t colour = SideToMove(board);
-        SearchRequest request;
-        request.threads = threads;
-        request.position = board;
-        request.colour = colour;
-        request.depth = s.depth;
-        request.width = s.width;
-        request.fullWidth = s.fullWidth;
-        const SearchResult result = engine.Search(request);
+        PlayerSpec player;
+        player.depth = s.depth;
+        player.width = s.width;
+        player.fullWidth = s.fullWidth;
+        player.threads = threads;
+        const SearchResult result = engine.Search(MakeSearchRequest(player, board, colour));
         NoteThreads(threads, result);
         const std::string search = s.fullWidth ? "full width" : "width " + std::to_string(s.width);
         std::printf("%2d %-34s %-4s depth %2d %-10s %10lld positions %9.3f ms\n", index,

@@ -133,6 +133,45 @@ void AddClassicSearchOptions(CLI::App& command, int32_t& depth, int32_t& width, 
     command.add_flag("--full-width", fullWidth, "search every empty point at every node");
 }
 
+void AddSearchOptions(CLI::App& command, SearchOptions& o, bool strong) {
+    AddClassicSearchOptions(command, o.depth, o.width, o.fullWidth);
+    AddWeightsOption(command, o.weights);
+    AddThreadsOption(command, o.threads);
+    if (!strong) return;
+    auto* flag = command.add_flag(
+        "--strong", o.strong,
+        "the strong player: iterative deepening with a transposition table, stopped by "
+        "--movetime or --nodes (--depth, --width and --full-width are not read)");
+    AddInteger(command, "--movetime", o.movetimeMs, 1, 600000,
+               "with --strong: thinking time in milliseconds, 1..600000 (default 1000)")
+        ->needs(flag);
+    AddInteger(
+        command, "--nodes", 1, 1000000000000, [&o](int64_t v) { o.nodes = v; },
+        "with --strong: positions to search, 1..10^12; the answer is then the same on every "
+        "run and --movetime is not read")
+        ->needs(flag);
+    AddInteger(command, "--table-mib", o.tableMiB, 1, 4096,
+               "with --strong: transposition table size in MiB, 1..4096 (default 64)")
+        ->needs(flag);
+}
+
+PlayerSpec PlayerOf(const SearchOptions& o) {
+    PlayerSpec p;
+    p.weights = ParseWeights(o.weights);
+    p.threads = o.threads;
+    if (o.strong) {
+        p.kind = PlayerKind::Strong;
+        p.movetimeMs = o.movetimeMs;
+        p.nodes = o.nodes;
+        p.tableMiB = o.tableMiB;
+    } else {
+        p.depth = o.depth;
+        p.width = o.width;
+        p.fullWidth = o.fullWidth;
+    }
+    return p;
+}
+
 PotentialWeights ParseWeights(const std::string& text, const std::string& option) {
     if (text.empty()) return DefaultWeights();
     std::vector<std::string_view> items;

@@ -13,6 +13,7 @@
 #include "engine/engine.h"
 #include "engine/types.h"
 #include "model/board.h"
+#include "play/player_spec.h"
 
 namespace qv::cli {
 
@@ -68,6 +69,23 @@ void AddThreadsOption(CLI::App& command, int32_t& threads);
 
 // --depth, --width and --full-width, with the suggestion buttons' defaults.
 void AddClassicSearchOptions(CLI::App& command, int32_t& depth, int32_t& width, bool& fullWidth);
+
+// The search options of the commands that search a position: the classic
+// ones and the weights and threads, and (for suggest) the strong player's.
+struct SearchOptions {
+    int32_t depth = 11;
+    int32_t width = 3;
+    bool fullWidth = false;
+    std::string weights;
+    int32_t threads = 1;
+    bool strong = false;
+    int32_t movetimeMs = 1000;
+    int64_t nodes = 0;
+    int32_t tableMiB = 64;
+};
+void AddSearchOptions(CLI::App& command, SearchOptions& options, bool strong);
+// The player the options describe.
+PlayerSpec PlayerOf(const SearchOptions& options);
 // 16 comma-separated integers, each an optional sign and decimal digits
 // (blanks around an item are allowed); empty text gives the default weights.
 // Weights whose potentials are not all finite numbers are refused. option

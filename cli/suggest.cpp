@@ -9,15 +9,7 @@ namespace {
 struct SuggestOptions {
     PositionOptions position;
     std::string colour;
-    int32_t depth = 11;
-    int32_t width = 3;
-    bool fullWidth = false;
-    std::string weights;
-    int32_t threads = 1;
-    bool strong = false;
-    int32_t movetimeMs = 1000;
-    int64_t nodes = 0;
-    int32_t tableMiB = 64;
+    SearchOptions search;
 };
 
 // Scores are whole numbers; written as integers (and never as -0).
@@ -29,28 +21,17 @@ void Run(const SuggestOptions& o) {
     const Board board = LoadPosition(o.position);
     const int32_t colour = o.colour == "red" ? Red : Blue;
     Engine engine;
-    SearchRequest request;
-    request.position = board;
-    request.colour = colour;
-    request.depth = o.depth;
-    request.width = o.width;
-    request.fullWidth = o.fullWidth;
-    request.weights = ParseWeights(o.weights);
-    request.threads = o.threads;
-    if (o.strong) {
-        request.kind = SearchKind::Strong;
-        request.movetimeMs = o.movetimeMs;
-        request.nodes = o.nodes;
-        request.tableMiB = o.tableMiB;
-    }
-    // An interrupt acts like Cancel: the root move in progress is finished
-    // and the result so far is printed.
+    const SearchRequest request = MakeSearchRequest(PlayerOf(o.search), board, colour);
+    // An interrupt acts like Cancel: the search stops at once and the best of
+    // the root moves finished is printed.
     CatchInterrupts();
-    const SearchResult s = engine.Search(request, [&engine](const SearchProgress&) {
+    const auto cancelOnInterrupt = [&engine] {
         if (Interrupted()) engine.Cancel();
-    });
+    };
+    const SearchResult s = engine.Search(
+        request, [&](const SearchProgress&) { cancelOnInterrupt(); }, cancelOnInterrupt);
 
-    if (!o.strong) NoteThreads(o.threads, s);
+    if (!o.search.strong) NoteThreads(o.search.threads, s);
     std::cout << JsonLine(SuggestionJson(request, s)) << "\n";
 }
 
@@ -71,7 +52,9 @@ nlohmann::ordered_json SuggestionJson(const SearchRequest& request, const Search
     out["width"] = request.width;
     out["full_width"] = request.fullWidth;
     out["line"] = line;
-    out["value"] = Whole(s.value);
+    // Cancelled before a root move was finished: no move, and no value.
+    const bool noMove = s.cancelled && !s.boardWasFull && s.line[1].column == -1;
+    out["value"] = noMove ? nlohmann::ordered_json() : nlohmann::ordered_json(Whole(s.value));
     out["caption"] = s.caption;
     out["positions"] = s.positions;
     out["root_moves"] = s.rootMoves;
@@ -89,24 +72,7 @@ void AddSuggestCommand(CLI::App& app) {
     AddText(*command, "--colour", o->colour, "the colour to search for")
         ->required()
         ->check(CLI::IsMember({"red", "blue"}));
-    AddClassicSearchOptions(*command, o->depth, o->width, o->fullWidth);
-    AddWeightsOption(*command, o->weights);
-    AddThreadsOption(*command, o->threads);
-    auto* strong = command->add_flag(
-        "--strong", o->strong,
-        "the strong player: iterative deepening with a transposition table, stopped by "
-        "--movetime or --nodes (--depth, --width and --full-width are not read)");
-    AddInteger(*command, "--movetime", o->movetimeMs, 1, 600000,
-               "with --strong: thinking time in milliseconds, 1..600000 (default 1000)")
-        ->needs(strong);
-    AddInteger(
-        *command, "--nodes", 1, 1000000000000, [o](int64_t v) { o->nodes = v; },
-        "with --strong: positions to search, 1..10^12; the answer is then the same on every "
-        "run and --movetime is not read")
-        ->needs(strong);
-    AddInteger(*command, "--table-mib", o->tableMiB, 1, 4096,
-               "with --strong: transposition table size in MiB, 1..4096 (default 64)")
-        ->needs(strong);
+    AddSearchOptions(*command, o->search, /*strong=*/true);
     command->callback([o] { Run(*o); });
 }
 

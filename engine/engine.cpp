@@ -13,14 +13,15 @@ Engine::Engine() : impl_(std::make_unique<SearchEngine>()) {}
 Engine::~Engine() = default;
 
 SearchResult Engine::Search(const SearchRequest& request,
-                            const std::function<void(const SearchProgress&)>& onRootMove) {
+                            const std::function<void(const SearchProgress&)>& onRootMove,
+                            const std::function<void()>& onPoll) {
     SearchEngine& e = *impl_;
     if (request.kind == SearchKind::Strong) {
         // One thread: request.threads, depth, width and fullWidth are not read;
         // its knobs come with the request.
         if (!strong_) strong_ = std::make_unique<strong::Search>();
         return strong_->Run(request, request.strong, onRootMove, &e.CancelRequested,
-                            &e.AbortRequested);
+                            &e.AbortRequested, onPoll);
     }
     e.Weights = request.weights;
     e.Threads = std::clamp(request.threads, 1, SearchEngine::kMaxThreads);
@@ -28,11 +29,13 @@ SearchResult Engine::Search(const SearchRequest& request,
         e.OnRootMove = [&e, &onRootMove] { onRootMove({e.ProgressCount, e.ProgressPosition}); };
     else
         e.OnRootMove = nullptr;
+    e.OnPoll = onPoll;
     const Suggestion s =
         SuggestMove(e, request.position, request.colour, request.depth, request.width,
                     request.fullWidth, request.lineEnd > 0 ? request.lineEnd : request.depth,
                     /*keepCancel=*/true);
     e.OnRootMove = nullptr;
+    e.OnPoll = nullptr;
 
     SearchResult r;
     r.line = e.Line;

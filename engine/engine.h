@@ -29,14 +29,23 @@ class Engine {
 
     // Runs one search, on the calling thread and request.threads - 1 others
     // that the Engine keeps; the progress callback comes on the calling
-    // thread, once per root move in order. Throws std::invalid_argument for a
-    // depth outside 1..kMaxSearchDepth. The stop flags are not cleared.
+    // thread, once per root move in order. onPoll runs every millisecond or
+    // so of searching (more often on several threads), on any of the
+    // search's threads but never on two at once, so that a front end without
+    // a thread of its own to call Cancel from (a signal's flag) may call it
+    // there. Throws std::invalid_argument for a depth outside
+    // 1..kMaxSearchDepth. The stop flags are not cleared.
     SearchResult Search(const SearchRequest& request,
-                        const std::function<void(const SearchProgress&)>& onRootMove = {});
+                        const std::function<void(const SearchProgress&)>& onRootMove = {},
+                        const std::function<void()>& onPoll = {});
 
     // Both may be called from any thread while Search runs. Cancel ends the
-    // search after the root move in progress and keeps what it found; Abort
-    // ends it at once, and its result is meaningless.
+    // search within milliseconds, wherever it is, and keeps the best of the
+    // root moves finished (the strong search: of its iterations; its first
+    // always finishes). A Cancel already standing when a search begins ends
+    // it after its first root move instead, so that the rest of an engine
+    // game is played quickly with moves found as ever. Abort ends the search
+    // at once, and its result is meaningless.
     void Cancel();
     void Abort();
     // Clears Cancel (as a new suggestion does), or both.

@@ -88,11 +88,15 @@ void Parallel::Begin(const Searcher& owner, bool shallowFirst) {
     for (auto& helper : helpers_) {
         helper->searcher->total = owner.total;
         helper->searcher->width = owner.width;
+        helper->searcher->watchCancel = owner.watchCancel;
+        helper->searcher->halted = false;
         helper->cache.Begin();
         helper->searcher->cache = &helper->cache;
     }
     ownerHelper_->total = owner.total;
     ownerHelper_->width = owner.width;
+    ownerHelper_->watchCancel = owner.watchCancel;
+    ownerHelper_->halted = false;
     // What it finds while the owner waits is of the owner's search.
     ownerHelper_->cache = owner.cache;
     for (SplitPoint& node : points_) node.open = false;
@@ -213,6 +217,8 @@ bool Parallel::Take(SplitPoint& node, int32_t index, float alpha, int hint, Pred
 
 bool Parallel::RunOne(std::unique_lock<SpinLock>& lock, int32_t worker, Searcher& s,
                       SplitPoint* only) {
+    // Stopped: any task it took would end at once, and stay to be done.
+    if (s.halted) return false;
     // The owner helps with its own node; helpers look at the open nodes in
     // the order Begin was given.
     SplitPoint* node = nullptr;
@@ -257,8 +263,10 @@ bool Parallel::RunOne(std::unique_lock<SpinLock>& lock, int32_t worker, Searcher
     }
     lock.unlock();
 
+    // The positions since the thread last polled carry over: a thread that
+    // only searches small tasks still polls.
+    s.polledAt = s.polledAt - s.positions;
     s.positions = 0;
-    s.polledAt = 0;
     s.noted = Noted{};
     PredictedLine line;
     inputs.search(s, inputs, move, alpha, hint, line);

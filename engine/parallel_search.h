@@ -17,8 +17,9 @@
 // serial ones.
 //
 // Helpers search whole subtrees on their own copies of the board and never
-// split them further; only the owner reports progress, reads Cancel and calls
-// OnPoll. Abort stops everyone.
+// split them further; only the owner reports progress. Abort, and a Cancel
+// made during the search, stop everyone at once; a task so cut short is never
+// kept.
 
 #include <array>
 #include <atomic>

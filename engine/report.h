@@ -11,6 +11,10 @@ namespace qv {
 // or "No move: the board is full".
 std::string OutcomeText(float value, int32_t depth, bool boardWasFull);
 
+// The caption of a search cancelled before its first root move was finished:
+// it found no move.
+inline constexpr std::string_view kCancelledText = "Cancelled before a move was found";
+
 // A strong width-limited result moves the common settings to full width at
 // depth 5. A full board never does.
 bool ShouldSwitchToFullWidth(float value, bool fullWidth, bool boardWasFull = false);

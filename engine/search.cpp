@@ -54,6 +54,8 @@ void SearchEngine::RunSearch(search_detail::Searcher& s, bool fullWidth, Body bo
     s.parallel = Helpers();
     s.cache = cache_.get();
     s.splitFrom = SplitFrom < 2 ? 2 : SplitFrom;
+    s.watchCancel = !CancelRequested;
+    anyFinished_ = false;
     if (s.parallel != nullptr) {
         s.parallel->Begin(s, fullWidth);
         try {
@@ -93,12 +95,25 @@ CandidateList SearchEngine::RankCandidates(const Board& board, int32_t colour, f
 }
 
 void SearchEngine::RootMoveDone() {
+    finished_ = *rootLine_;
+    anyFinished_ = true;
     ++ProgressCount;
     if (ProgressTotal > 0) {
         const int32_t position = ProgressCount * 100 / ProgressTotal;
         ProgressPosition = position > 100 ? 100 : position;
     }
     if (OnRootMove) OnRootMove();
+}
+
+void SearchEngine::KeepFinished(PredictedLine& line, int32_t ply) const {
+    for (int32_t i = ply; i <= 16; ++i) line[i] = anyFinished_ ? finished_[i] : kNoMove;
+}
+
+void SearchEngine::Poll() {
+    if (!OnPoll || polling_.exchange(true, std::memory_order_acquire)) return;
+    // An Abort set by the last poll, on whatever thread, is seen here.
+    if (!AbortRequested.load(std::memory_order_relaxed)) OnPoll();
+    polling_.store(false, std::memory_order_release);
 }
 
 void SearchEngine::SearchFullWidth(Board position, int32_t colour, int32_t remainingDepth,
@@ -109,6 +124,7 @@ void SearchEngine::SearchFullWidth(Board position, int32_t colour, int32_t remai
     Tables();
     Searcher s(*this, fast::ToBits(position),
                searchTables_.searchExact ? fast::Kept::kSearch : fast::Kept::kNone);
+    rootLine_ = &line;
     s.total = totalDepth;
     s.top = remainingDepth;
     RunSearch(s, true, [&] {
@@ -125,6 +141,7 @@ void SearchEngine::SearchFullWidth(Board position, int32_t colour, int32_t remai
             shared ? run(std::false_type{}, std::true_type{})
                    : run(std::false_type{}, std::false_type{});
     });
+    if (s.halted) KeepFinished(line, totalDepth - remainingDepth + 1);
 }
 
 void SearchEngine::SearchWidthLimited(Board position, int32_t colour, int32_t remainingDepth,
@@ -135,6 +152,7 @@ void SearchEngine::SearchWidthLimited(Board position, int32_t colour, int32_t re
     Tables();
     Searcher s(*this, fast::ToBits(position),
                searchTables_.rankExact ? fast::Kept::kRank : fast::Kept::kNone);
+    rootLine_ = &line;
     s.total = totalDepth;
     s.top = remainingDepth;
     // The head is tried whatever the width; no list is longer than the board.
@@ -156,6 +174,7 @@ void SearchEngine::SearchWidthLimited(Board position, int32_t colour, int32_t re
         else
             shared ? run(Exact{}, std::true_type{}) : run(Exact{}, std::false_type{});
     });
+    if (s.halted) KeepFinished(line, totalDepth - remainingDepth + 1);
 }
 
 }  // namespace qv

@@ -33,16 +33,20 @@ class SearchEngine {
     int32_t ProgressCount = 0;
     // 64-bit: a deep full-width search passes 2^31 positions.
     int64_t PositionsEvaluated = 0;
-    // Set from any thread; read after each root move.
+    // Set from any thread. Set during a search, it ends the search at once,
+    // wherever it is, with the best of the root moves finished; standing when
+    // a search begins, it ends the search after its first root move.
     std::atomic<bool> CancelRequested = false;
     // The progress bar's position, 0..100, as the root loop last set it.
     int32_t ProgressPosition = 0;
     // Called after each root move (progress display, pending window events);
     // it may set CancelRequested.
     std::function<void()> OnRootMove;
-    // Called from inside the search every 65536 positions or so, a few
-    // milliseconds of work, so a window stays alive during a long root move;
-    // it may set AbortRequested. It changes nothing the search finds.
+    // Called from inside the search every 65536 positions or so that a
+    // thread searches, well under a millisecond of work, on any of the
+    // search's threads but never on two at once, and no more once Abort is
+    // set; it may set CancelRequested or AbortRequested. It changes nothing
+    // the search finds.
     std::function<void()> OnPoll;
     // Ends the search at once, from every depth; the line and counters are
     // then meaningless. Stays set until the caller clears it.
@@ -86,6 +90,10 @@ class SearchEngine {
     friend struct search_detail::Searcher;
     void Tables();
     void RootMoveDone();
+    void Poll();
+    // After a search that a stop cut short: the line, from the root's ply on,
+    // as the root moves finished left it, or no move if none was.
+    void KeepFinished(PredictedLine& line, int32_t ply) const;
     // The helpers for Threads, kept from one search to the next.
     search_detail::Parallel* Helpers();
     template <class Body>
@@ -102,6 +110,13 @@ class SearchEngine {
     // The owner's subtrees found in the search running, kept from one
     // search to the next so that it is allocated once.
     std::unique_ptr<search_detail::SubtreeCache> cache_;
+    // A thread is in OnPoll.
+    std::atomic<bool> polling_ = false;
+    // The line the search running was given, as its last root move finished
+    // left it, and whether one did.
+    PredictedLine* rootLine_ = nullptr;
+    PredictedLine finished_{};
+    bool anyFinished_ = false;
 };
 
 }  // namespace qv

@@ -36,7 +36,7 @@ struct SearchRequest {
     int32_t threads = 1;
     // Strong only: the thinking time, a node budget (0: none; with one the
     // answer is deterministic and the clock is ignored), the table's size
-    // and the search's knobs.
+    // and the search's knobs (strong.maxDepth: the deepest iteration).
     int32_t movetimeMs = 1000;
     int64_t nodes = 0;
     int32_t tableMiB = 64;
@@ -50,11 +50,13 @@ struct SearchProgress {
 };
 
 struct SearchResult {
+    // No move (entry 1 kNoMove) when the board is full, or when a Cancel came
+    // before the first root move was finished.
     PredictedLine line{};
     float value = kNoMove.score;  // entry 1's score
     bool boardWasFull = false;    // nothing could be tried
     bool cancelled = false;       // ended early by Cancel
-    std::string caption;          // the predicted outcome
+    std::string caption;          // the predicted outcome, or kCancelledText
     int64_t positions = 0;        // positions evaluated
     int32_t rootMoves = 0;
     double elapsedMs = 0;  // from a monotonic clock

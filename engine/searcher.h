@@ -70,8 +70,10 @@ struct alignas(64) Searcher {
     int32_t top = 0;
     int32_t width = 1;
     int64_t positions = 0;
-    // positions when OnPoll last ran.
+    // positions when the thread last polled.
     int64_t polledAt = 0;
+    // Seen when the thread last polled: an Abort, or a Cancel it watches.
+    bool halted = false;
     // The owner's: helpers search the later moves of its nodes (null: one
     // thread, or a helper).
     Parallel* parallel = nullptr;
@@ -80,6 +82,9 @@ struct alignas(64) Searcher {
     int32_t splitFrom = 5;
     // A helper's: its task is no longer wanted.
     const std::atomic<bool>* stop = nullptr;
+    // A Cancel ends the search wherever it is (false: it was standing when
+    // the search began, which then ends after its first root move).
+    bool watchCancel = false;
     // Subtrees searched so far (null: none kept).
     SubtreeCache* cache = nullptr;
     // Subtrees this deep or deeper are kept: below, looking one up costs
@@ -98,19 +103,32 @@ struct alignas(64) Searcher {
         board.Load(position, kept, terms);
     }
 
+    // Every thread looks at the stop flags once in this many positions of
+    // its own, well under a millisecond; looking at every move would cost
+    // more than the moves near the horizon do.
     static constexpr int64_t kPollEvery = 65536;
 
-    // After each move of an inner node: runs OnPoll (on the owner's thread)
-    // when its turn has come, and says whether the search is to stop at once.
+    // After each move of an inner node: says whether the search is to stop
+    // at once (the move just adopted may have been cut short; the root then
+    // goes back to its root moves finished), and polls when this thread's
+    // turn has come. What the poll finds is seen at the next move: the move
+    // just done was not cut short.
     bool Aborted() {
-        if (positions - polledAt >= kPollEvery) {
-            polledAt = positions;
-            if (stop == nullptr && engine.OnPoll) engine.OnPoll();
-        }
+        if (positions - polledAt >= kPollEvery) [[unlikely]]
+            return Poll();
         return Stopped();
     }
     bool Stopped() const {
-        return engine.AbortRequested || (stop != nullptr && stop->load(std::memory_order_relaxed));
+        return halted || (stop != nullptr && stop->load(std::memory_order_relaxed));
+    }
+    // Says whether the search was to stop before the poll.
+    [[gnu::noinline]] bool Poll() {
+        const bool stopped = Stopped();
+        polledAt = positions;
+        engine.Poll();
+        halted = engine.AbortRequested.load(std::memory_order_relaxed) ||
+                 (watchCancel && engine.CancelRequested.load(std::memory_order_relaxed));
+        return stopped;
     }
 
     void FinishPotentials() {

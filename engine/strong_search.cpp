@@ -60,6 +60,7 @@ int32_t LateReduction(int32_t remaining, int move, int32_t hundredths) {
 
 void Search::Poll() {
     nextPoll_ = positions_ + 1024;
+    if (onPoll_ != nullptr && *onPoll_) (*onPoll_)();
     if (abort_ != nullptr && abort_->load(std::memory_order_relaxed)) {
         stop_ = true;
         return;
@@ -323,7 +324,8 @@ int32_t Search::Root(int32_t depth, int32_t alpha, int32_t beta, int32_t colour)
 
 SearchResult Search::Run(const SearchRequest& request, const Params& params,
                          const std::function<void(const SearchProgress&)>& onIteration,
-                         const std::atomic<bool>* cancel, const std::atomic<bool>* abort) {
+                         const std::atomic<bool>* cancel, const std::atomic<bool>* abort,
+                         const std::function<void()>& onPoll) {
     start_ = std::chrono::steady_clock::now();
     params_ = params;
     eval_ = EvalTables(params.eval);
@@ -333,6 +335,7 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
     board_.Load(request.position, eval_);
     cancel_ = cancel;
     abort_ = abort;
+    onPoll_ = &onPoll;
     nodeBudget_ = request.nodes;
     movetimeMs_ = request.movetimeMs;
     positions_ = 0;

@@ -30,11 +30,13 @@ class Search {
     // One search of request.position for request.colour. request.depth,
     // width, fullWidth and threads are not read: the strong search runs on
     // the calling thread alone. onIteration runs after each finished
-    // iteration. cancel ends it soon with the last finished iteration's move
-    // (depth 1 always finishes); abort ends it at once.
+    // iteration. cancel ends it within a millisecond or so with the last
+    // finished iteration's move (depth 1 always finishes); abort ends it at
+    // once. onPoll runs as often, on the calling thread; it may set either.
     SearchResult Run(const SearchRequest& request, const Params& params,
                      const std::function<void(const SearchProgress&)>& onIteration,
-                     const std::atomic<bool>* cancel, const std::atomic<bool>* abort);
+                     const std::atomic<bool>* cancel, const std::atomic<bool>* abort,
+                     const std::function<void()>& onPoll = {});
 
   private:
     static constexpr int kMaxPly = 66;
@@ -65,6 +67,7 @@ class Search {
     bool stop_ = false;
     const std::atomic<bool>* cancel_ = nullptr;
     const std::atomic<bool>* abort_ = nullptr;
+    const std::function<void()>* onPoll_ = nullptr;
     std::chrono::steady_clock::time_point start_{};
 
     // The root's moves, best first after each iteration.

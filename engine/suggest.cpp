@@ -35,7 +35,11 @@ Suggestion SuggestMove(SearchEngine& engine, const Board& position, int32_t colo
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     result.value = engine.Line[1].score;
     result.boardWasFull = empty == 0;
-    result.caption = OutcomeText(result.value, depth, result.boardWasFull);
+    // Only a stop before the first root move was finished leaves no move on
+    // a board with room: there is no outcome to predict.
+    result.caption = !result.boardWasFull && engine.ProgressCount == 0
+                         ? std::string(kCancelledText)
+                         : OutcomeText(result.value, depth, result.boardWasFull);
     return result;
 }
 

@@ -121,6 +121,48 @@ TEST(EngineGame, PlayRoundInstallsItsProfilesAndLeavesTheLastOne) {
     EXPECT_EQ(weights[1], 7);  // elements 0..2 are never installed
 }
 
+// Once Cancel stands, every search of the game ends after its first root
+// move and the game is played quickly to its end. A Cancel that comes inside
+// a search, before its first root move is finished, leaves exactly the game a
+// Cancel standing from that search on plays.
+TEST(EngineGame, ACancelInsideASearchPlaysOnAsAStandingOne) {
+    auto [red, blue] = PlayRoundProfiles(DefaultWeights());
+    // Wide enough that Red's first search is polled inside its first root
+    // move.
+    red[kWidth] = blue[kWidth] = 5;
+    constexpr size_t kBefore = 1;  // moves played before the Cancel
+    int32_t rootMovesBeforeCancel = 0;
+    const auto play = [&](bool inside) {
+        Engine engine;
+        PotentialWeights weights = DefaultWeights();
+        Played p;
+        bool cancelled = false;
+        EngineGameHooks hooks;
+        hooks.moved = [&](int32_t c, int32_t r, int32_t colour) {
+            p.moves.push_back({{c, r}, colour});
+            if (!inside && p.moves.size() == kBefore) engine.Cancel();
+        };
+        hooks.rootMove = [&](const SearchProgress&) {
+            rootMovesBeforeCancel += inside && !cancelled && p.moves.size() == kBefore;
+        };
+        hooks.poll = [&] {
+            if (!inside || cancelled || p.moves.size() != kBefore) return;
+            cancelled = true;
+            engine.Cancel();
+        };
+        p.result = PlayEngineGame(engine, weights, p.board, red, blue, p.red, p.blue, 11, hooks);
+        EXPECT_EQ(cancelled, inside);
+        return p;
+    };
+    const Played standing = play(false);
+    const Played inside = play(true);
+    EXPECT_EQ(rootMovesBeforeCancel, 0);
+    ExpectProperEnd(inside);
+    EXPECT_GT(inside.moves.size(), kBefore);
+    EXPECT_EQ(inside.moves, standing.moves);
+    EXPECT_EQ(inside.board, standing.board);
+}
+
 TEST(EngineGame, ClearPointsEmptiesTheBoard) {
     Board b;
     b(3, 3) = Red;

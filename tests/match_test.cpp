@@ -13,22 +13,22 @@ namespace {
 
 TEST(Match, PairsShareOpeningsAndSwapColours) {
     MatchOptions o;
-    o.first = ParseEngineSpec("strong:nodes=3000");
-    o.second = ParseEngineSpec("classic:depth=2,width=2");
+    o.first = ParsePlayerSpec("strong:nodes=3000");
+    o.second = ParsePlayerSpec("classic:depth=2,width=2");
     o.games = 4;
     o.openingPlies = 4;
     o.seed = 9;
     o.concurrency = 2;
     int calls = 0;
-    const std::vector<GameRecord> games = PlayMatch(o, [&calls](const GameRecord&) { ++calls; });
+    const std::vector<MatchGame> games = PlayMatch(o, [&calls](const MatchGame&) { ++calls; });
     ASSERT_EQ(games.size(), 4u);
     EXPECT_EQ(calls, 4);
     for (size_t i = 0; i < games.size(); ++i) {
-        const GameRecord& g = games[i];
+        const MatchGame& g = games[i];
         EXPECT_EQ(g.game, static_cast<int32_t>(i) + 1);
         EXPECT_EQ(g.firstIsRed, i % 2 == 0);
         ASSERT_EQ(g.openingPlies, 4);
-        const std::vector<MatchMove> opening = MatchOpening(9, static_cast<int32_t>(i / 2), 4);
+        const std::vector<GameMove> opening = MatchOpening(9, static_cast<int32_t>(i / 2), 4);
         for (size_t k = 0; k < opening.size(); ++k) {
             EXPECT_EQ(g.moves[k].column, opening[k].column);
             EXPECT_EQ(g.moves[k].row, opening[k].row);
@@ -56,17 +56,17 @@ TEST(Match, PairsShareOpeningsAndSwapColours) {
 // last game without a twin counts alone.
 TEST(Match, GamesCountInWholePairs) {
     MatchOptions o;
-    o.first = ParseEngineSpec("classic:depth=2,width=2");
-    o.second = ParseEngineSpec("classic:depth=1,width=1");
+    o.first = ParsePlayerSpec("classic:depth=2,width=2");
+    o.second = ParsePlayerSpec("classic:depth=1,width=1");
     o.games = 3;
     std::vector<int32_t> handed;
-    const auto note = [&handed](const GameRecord& g) { handed.push_back(g.game); };
+    const auto note = [&handed](const MatchGame& g) { handed.push_back(g.game); };
     EXPECT_EQ(PlayMatch(o, note).size(), 3u);
     EXPECT_EQ(handed, (std::vector<int32_t>{1, 2, 3}));
 
     o.games = 2000;  // far more than are played before the stop is seen
     handed.clear();
-    const std::vector<GameRecord> games = PlayMatch(o, note, [&handed] { return !handed.empty(); });
+    const std::vector<MatchGame> games = PlayMatch(o, note, [&handed] { return !handed.empty(); });
     ASSERT_LT(games.size(), 2000u);
     EXPECT_EQ(games.size() % 2, 0u);
     EXPECT_EQ(games.size(), handed.size());
@@ -75,9 +75,9 @@ TEST(Match, GamesCountInWholePairs) {
 
 TEST(Match, ScoreEloAndSequentialTest) {
     const auto games = [](int32_t wins, int32_t draws, int32_t losses) {
-        std::vector<GameRecord> out;
+        std::vector<MatchGame> out;
         for (int32_t i = 0; i < wins + draws + losses; ++i) {
-            GameRecord g;
+            MatchGame g;
             g.firstIsRed = i % 2 == 0;
             const int32_t first = g.firstIsRed ? Red : Blue;
             g.winner = i < wins ? first : i < wins + draws ? Empty : Opponent(first);
@@ -109,15 +109,15 @@ TEST(Match, ScoreEloAndSequentialTest) {
 }
 
 TEST(Match, EngineSpecs) {
-    const EngineSpec classic = ParseEngineSpec("classic:depth=6,full-width");
-    EXPECT_EQ(classic.kind, SearchKind::Classic);
+    const PlayerSpec classic = ParsePlayerSpec("classic:depth=6,full-width");
+    EXPECT_EQ(classic.kind, PlayerKind::Classic);
     EXPECT_EQ(classic.depth, 6);
     EXPECT_TRUE(classic.fullWidth);
-    const EngineSpec strong = ParseEngineSpec("strong:nodes=200000");
-    EXPECT_EQ(strong.kind, SearchKind::Strong);
+    const PlayerSpec strong = ParsePlayerSpec("strong:nodes=200000");
+    EXPECT_EQ(strong.kind, PlayerKind::Strong);
     EXPECT_EQ(strong.nodes, 200000);
-    EXPECT_EQ(ParseEngineSpec("strong:movetime=200").movetimeMs, 200);
-    EXPECT_EQ(ParseEngineSpec("classic:depth=4").width, 3);
+    EXPECT_EQ(ParsePlayerSpec("strong:movetime=200").movetimeMs, 200);
+    EXPECT_EQ(ParsePlayerSpec("classic:depth=4").width, 3);
     for (const char* bad :
          {"", "weak:depth=3", "classic:depth=16", "classic:width=x", "classic:movetime=5",
           "strong:movetime=0", "strong:movetime=5,nodes=5", "strong:full-width",
@@ -127,7 +127,7 @@ TEST(Match, EngineSpecs) {
           "classic:depth=3,", "classic:,depth=3", "strong:nodes=5,,table-mib=1",
           "classic:depth=3,depth=4", "strong:nodes=5,table-mib=1,table-mib=2",
           "classic:depth=3,full-width,width=5", "classic:depth=+3", "strong:nodes=0x10"})
-        EXPECT_THROW(ParseEngineSpec(bad), std::invalid_argument) << bad;
+        EXPECT_THROW(ParsePlayerSpec(bad), PlayerSpecError) << bad;
 }
 
 }  // namespace

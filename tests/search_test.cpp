@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "board_helpers.h"
+#include "engine/bench_set.h"
+#include "engine/engine.h"
 #include "engine/evaluate.h"
+#include "engine/report.h"
 #include "engine/search_engine.h"
 #include "engine/suggest.h"
 #include "model/scoring.h"
@@ -206,6 +209,100 @@ TEST(Search, ParallelRootReportsInOrderAndCancels) {
                 EXPECT_EQ(many.PositionsEvaluated, one.PositionsEvaluated);
                 EXPECT_EQ(many.PointPotentials, one.PointPotentials);
             }
+        }
+    }
+}
+
+// A Cancel that comes inside a root move ends the search there: the result
+// is exactly what a Cancel after the last root move finished gives, or no
+// move at all when none was.
+TEST(Search, CancelInsideARootMoveKeepsTheRootMovesFinished) {
+    const Board b = BenchBoard(kBenchPositions[4]);
+    const int32_t colour = SideToMove(b);
+    const struct Case {
+        const char* name;
+        int32_t depth, width;
+        bool fullWidth;
+        int32_t threads;
+        int32_t poll;      // the poll that cancels
+        int32_t finished;  // root moves (one thread only; -1: any)
+    } cases[] = {
+        {"full width, first root move", 7, 0, true, 1, 1, 0},
+        {"full width, later root move", 7, 0, true, 1, 20, 18},
+        {"width 6, later root move", 11, 6, false, 1, 15, 2},
+        {"full width, two threads", 7, 0, true, 2, 20, -1},
+        {"width 6, two threads", 11, 6, false, 2, 15, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SearchEngine cut;
+        cut.Threads = c.threads;
+        int32_t polls = 0;
+        cut.OnPoll = [&] {
+            if (++polls == c.poll) cut.CancelRequested = true;
+        };
+        const Suggestion s = SuggestMove(cut, b, colour, c.depth, c.width, c.fullWidth, c.depth);
+        ASSERT_TRUE(cut.CancelRequested);
+        const int32_t finished = cut.ProgressCount;
+        if (c.finished >= 0) {
+            EXPECT_EQ(finished, c.finished);
+        }
+        if (finished == 0) {
+            EXPECT_EQ(cut.Line[1], kNoMove);
+            EXPECT_EQ(s.caption, kCancelledText);
+            continue;
+        }
+        SearchEngine after;
+        after.OnRootMove = [&] {
+            if (after.ProgressCount == finished) after.CancelRequested = true;
+        };
+        const Suggestion a = SuggestMove(after, b, colour, c.depth, c.width, c.fullWidth, c.depth);
+        for (int i = 1; i <= 16; ++i) EXPECT_EQ(cut.Line[i], after.Line[i]) << i;
+        EXPECT_EQ(s.caption, a.caption);
+    }
+}
+
+// Cancelled from another thread, a search that would go on for seconds
+// returns at once, wherever it is: the first root move of this full-width
+// search alone takes seconds.
+TEST(Search, CancelFromAnotherThreadEndsADeepSearchAtOnce) {
+    const struct Case {
+        const char* name;
+        SearchKind kind;
+        int32_t threads;
+    } cases[] = {{"full width", SearchKind::Classic, 1},
+                 {"full width, two threads", SearchKind::Classic, 2},
+                 {"strong", SearchKind::Strong, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SearchRequest request;
+        request.kind = c.kind;
+        request.position = BenchBoard(kBenchPositions[3]);
+        request.colour = SideToMove(request.position);
+        request.depth = 11;
+        request.fullWidth = true;
+        request.threads = c.threads;
+        request.movetimeMs = 600000;
+        Engine engine;
+        std::chrono::steady_clock::time_point cancelled;
+        std::thread canceller([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            cancelled = std::chrono::steady_clock::now();
+            engine.Cancel();
+        });
+        const SearchResult r = engine.Search(request);
+        const auto returned = std::chrono::steady_clock::now();
+        canceller.join();
+        EXPECT_LT(std::chrono::duration<double>(returned - cancelled).count(), 1.0);
+        EXPECT_TRUE(r.cancelled);
+        if (c.kind == SearchKind::Classic) {
+            EXPECT_EQ(r.rootMoves, 0);
+            EXPECT_EQ(r.line[1], kNoMove);
+            EXPECT_EQ(r.caption, kCancelledText);
+        } else {
+            // Its first iteration always finishes.
+            EXPECT_GE(r.depthReached, 1);
+            EXPECT_GE(r.line[1].column, 1);
         }
     }
 }

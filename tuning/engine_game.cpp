@@ -21,7 +21,12 @@ SearchResult EngineMove(Engine& engine, const PotentialWeights& weights, const B
     request.weights = weights;
     request.lineEnd = commonSearchDepth;
     if (hooks.searchStarting) hooks.searchStarting();
-    SearchResult result = engine.Search(request, hooks.rootMove);
+    SearchResult result = engine.Search(request, hooks.rootMove, hooks.poll);
+    // Once Cancel stands, the rest of the game is played with each search's
+    // first root move; the one that was running when it came needs that too.
+    if (result.cancelled && result.rootMoves == 0 && !result.boardWasFull &&
+        !engine.AbortRequested())
+        result = engine.Search(request, hooks.rootMove, hooks.poll);
     if (hooks.searchFinished) hooks.searchFinished();
     return result;
 }

@@ -11,19 +11,23 @@
 namespace qv {
 
 // What a front end does around an engine game: the hourglass while a search
-// runs, the progress after each root move, and a repaint after every piece.
+// runs, the progress after each root move, and a repaint after every piece;
+// poll runs inside the searches as Engine::Search's onPoll does.
 struct EngineGameHooks {
     std::function<void()> searchStarting;
     std::function<void()> searchFinished;
     std::function<void(const SearchProgress&)> rootMove;
     std::function<void(int32_t column, int32_t row, int32_t colour)> moved;
+    std::function<void()> poll;
 };
 
 void ClearPoints(Board& board);
 
 // One width-limited computer move with the weights, searched like a
 // suggestion; the line is ended at commonSearchDepth + 1. A Cancel standing
-// from before is kept: the search then ends after its first root move.
+// from before is kept: the search then ends after its first root move. A
+// Cancel that ends the search before its first root move was finished leaves
+// the move a standing one gives: the position is searched again for it.
 SearchResult EngineMove(Engine& engine, const PotentialWeights& weights, const Board& board,
                         int32_t colour, int32_t depth, int32_t width, int32_t commonSearchDepth,
                         const EngineGameHooks& hooks = {});

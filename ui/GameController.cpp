@@ -281,22 +281,16 @@ void GameController::Suggest(int32_t colour) {
     StartSuggestion(colour, LongWork::Suggestion);
 }
 
+PlayerSpec GameController::PlayerFor(int32_t colour) const {
+    return PlayerFromChoice(SearchParameters(Settings(), colour), weights_,
+                            Settings().SearchThreads);
+}
+
 void GameController::StartSuggestion(int32_t colour, LongWork work) {
     lastChoice_ = SearchParameters(Settings(), colour);
-    SearchRequest request;
-    request.position = game_.board;
-    request.colour = colour;
-    request.depth = lastChoice_.depth;
-    request.width = lastChoice_.width;
-    request.fullWidth = lastChoice_.fullWidth;
-    request.weights = weights_;
-    request.lineEnd = Settings().SearchDepth;
-    request.threads = Settings().SearchThreads;
-    if (lastChoice_.strong) {
-        request.kind = SearchKind::Strong;
-        request.movetimeMs = lastChoice_.movetimeMs;
-        request.lineEnd = 0;
-    }
+    // The line ends at the common depth, whatever the colour's own.
+    const SearchRequest request =
+        MakeSearchRequest(PlayerFor(colour), game_.board, colour, Settings().SearchDepth);
     // The new search clears the line and the stop flags.
     for (int i = 1; i <= 15; ++i) line_[i].column = -1;
     runner_.SearchEngine().ClearStop();
@@ -476,10 +470,8 @@ void GameController::AnalyseGame() {
         moves.push_back(game_.MoveHistory[n]);
     analysed_ = moves;
     AnalysisSettings settings;
-    settings.blue = SearchParameters(Settings(), Blue);
-    settings.red = SearchParameters(Settings(), Red);
-    settings.weights = weights_;
-    settings.threads = Settings().SearchThreads;
+    settings.blue = PlayerFor(Blue);
+    settings.red = PlayerFor(Red);
     runner_.SearchEngine().ClearStop();
     Begin(LongWork::Analysis);
     emit analysisStarted(static_cast<int>(moves.size()));

@@ -180,6 +180,8 @@ class GameController : public QObject {
     void Moved(bool endedBefore);
     bool GameOver() const;
     bool BoardFull() const { return game_.board.CountOf(Empty) == 0; }
+    // What the settings make of the colour's player, on the live weights.
+    PlayerSpec PlayerFor(int32_t colour) const;
     void StartSuggestion(int32_t colour, LongWork work);
     void MaybeComputerMove();
     void PlayComputerMove();
