@@ -56,14 +56,16 @@ std::string GameLine(const MatchOptions& o, const MatchGame& g) {
     return "{\"game\": " + std::to_string(g.game) +
            ", \"red\": " + text(FormatPlayerSpec(g.firstIsRed ? o.first : o.second)) +
            ", \"blue\": " + text(FormatPlayerSpec(g.firstIsRed ? o.second : o.first)) +
-           ", \"opening\": [" +
-           opening + "], \"moves\": [" + moves + "], \"red_score\": " + std::to_string(g.redScore) +
+           ", \"opening\": [" + opening + "], \"moves\": [" + moves +
+           "], \"red_score\": " + std::to_string(g.redScore) +
            ", \"blue_score\": " + std::to_string(g.blueScore) + ", \"result\": \"" +
            (g.winner == Red    ? "red"
             : g.winner == Blue ? "blue"
                                : "draw") +
            "\"" +
-           (g.end == GameEnd::PlayerFailed ? ", \"failure\": " + text(std::string(ColourName(g.endColour)) + ": " + g.failure) : "") +
+           (g.end == GameEnd::PlayerFailed
+                ? ", \"failure\": " + text(std::string(ColourName(g.endColour)) + ": " + g.failure)
+                : "") +
            "}";
 }
 

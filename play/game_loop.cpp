@@ -38,6 +38,11 @@ GameRecord PlayGame(Player& red, Player& blue, const std::vector<GameMove>& open
         request.history = g.moves;
         if (hooks.moveStarting) hooks.moveStarting(player, request);
         const MoveReply reply = player.GenMove(request);
+        // What a player found while the game was being stopped is not played.
+        if (hooks.stop && hooks.stop()) {
+            g.end = GameEnd::Stopped;
+            break;
+        }
         const ScoredMove& m = reply.move;
         if (reply.failed ||
             (m.column != -1 && !(OnBoard(m.column, m.row) && board(m.column, m.row) == Empty))) {

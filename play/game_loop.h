@@ -43,7 +43,8 @@ struct GameHooks {
     std::function<void(Player& player, MoveRequest& request)> moveStarting;
     // After each move played, the opening's included, with the board after it.
     std::function<void(const GameMove& move, const Board& board, const MoveReply& reply)> moved;
-    // Asked before each move; once it says yes the game ends as Stopped.
+    // Asked before each move and again before the move found is played; once
+    // it says yes the game ends as Stopped.
     std::function<bool()> stop;
 };
 

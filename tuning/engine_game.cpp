@@ -1,8 +1,6 @@
 #include "tuning/engine_game.h"
 
-#include "engine/evaluate.h"
-#include "engine/potentials.h"
-#include "model/scoring.h"
+#include "play/game_loop.h"
 
 namespace qv {
 
@@ -13,13 +11,11 @@ void ClearPoints(Board& board) {
 SearchResult EngineMove(Engine& engine, const PotentialWeights& weights, const Board& board,
                         int32_t colour, int32_t depth, int32_t width, int32_t commonSearchDepth,
                         const EngineGameHooks& hooks) {
-    SearchRequest request;
-    request.position = board;
-    request.colour = colour;
-    request.depth = depth;
-    request.width = width;
-    request.weights = weights;
-    request.lineEnd = commonSearchDepth;
+    PlayerSpec player;
+    player.depth = depth;
+    player.width = width;
+    player.weights = weights;
+    const SearchRequest request = MakeSearchRequest(player, board, colour, commonSearchDepth);
     if (hooks.searchStarting) hooks.searchStarting();
     SearchResult result = engine.Search(request, hooks.rootMove, hooks.poll);
     // Once Cancel stands, the rest of the game is played with each search's
@@ -31,40 +27,61 @@ SearchResult EngineMove(Engine& engine, const PotentialWeights& weights, const B
     return result;
 }
 
+PlayerSpec ProfileSpec(const EngineProfile& profile, const PotentialWeights& live) {
+    PlayerSpec spec;
+    spec.weights = live;
+    for (int i : kPlayingWeights) spec.weights[i] = profile[i];
+    if (profile[kSearchFlag] == 1) {
+        spec.depth = profile[kDepth];
+        spec.width = profile[kWidth];
+    } else {
+        spec.kind = PlayerKind::Potential;
+    }
+    return spec;
+}
+
+ProfilePlayer::ProfilePlayer(Engine& engine, const EngineProfile& profile,
+                             const PotentialWeights& live, int32_t commonSearchDepth,
+                             const EngineGameHooks& hooks)
+    : engine_(engine),
+      spec_(ProfileSpec(profile, live)),
+      commonSearchDepth_(commonSearchDepth),
+      hooks_(hooks) {}
+
+MoveReply ProfilePlayer::GenMove(const MoveRequest& request) {
+    if (spec_.kind == PlayerKind::Potential) return PotentialPlayer(spec_.weights).GenMove(request);
+    MoveReply reply;
+    reply.search = EngineMove(engine_, spec_.weights, request.position, request.colour, spec_.depth,
+                              spec_.width, commonSearchDepth_, hooks_);
+    reply.move = reply.search.line[1];
+    return reply;
+}
+
 int PlayEngineGame(Engine& engine, PotentialWeights& weights, Board& board,
                    const EngineProfile& first, const EngineProfile& second, float& redScore,
                    float& blueScore, int32_t commonSearchDepth, const EngineGameHooks& hooks) {
-    const EngineProfile profiles[3] = {{}, first, second};  // indexed by colour
+    const PotentialWeights live = weights;
+    ProfilePlayer red(engine, first, live, commonSearchDepth, hooks);
+    ProfilePlayer blue(engine, second, live, commonSearchDepth, hooks);
     ClearPoints(board);
-    int32_t previous = Red;
-    while (true) {
-        redScore = static_cast<float>(TotalScore(Red, board));
-        blueScore = static_cast<float>(TotalScore(Blue, board));
-        const float v = EvaluatePosition(1, redScore, blueScore);
-        if ((v < 0 ? -v : v) > kDecided) break;
-
-        const int32_t mover = Opponent(previous);
-        const EngineProfile& profile = profiles[mover];
-        for (int i : kPlayingWeights) weights[i] = profile[i];
-
-        ScoredMove move;
-        if (profile[kSearchFlag] == 1) {
-            move = EngineMove(engine, weights, board, mover, profile[kDepth], profile[kWidth],
-                              commonSearchDepth, hooks)
-                       .line[1];
-            if (engine.AbortRequested()) break;
-        } else {
-            std::array<float, kPoints> potentials;
-            move = BestPotentialPoint(board, profile, potentials);
-        }
-        if (move.column < 1 || move.column > 8) {
-            (mover == Blue ? blueScore : redScore) += 1000.0f;
-            break;
-        }
-        board(move.column, move.row) = mover;
-        if (hooks.moved) hooks.moved(move.column, move.row, mover);
-        previous = mover;
-    }
+    // The colour whose weights were installed last: the last one asked.
+    int32_t asked = Empty;
+    GameHooks game;
+    game.moveStarting = [&asked](Player&, MoveRequest& request) { asked = request.colour; };
+    game.moved = [&](const GameMove& m, const Board& after, const MoveReply&) {
+        board = after;
+        if (hooks.moved) hooks.moved(m.column, m.row, m.colour);
+    };
+    // An Abort ends the game at once; what it found means nothing.
+    game.stop = [&engine] { return engine.AbortRequested(); };
+    const GameRecord g = PlayGame(red, blue, {}, game);
+    redScore = static_cast<float>(g.redScore);
+    blueScore = static_cast<float>(g.blueScore);
+    // A side that finds no move gets 1000: on a full board, the side to move.
+    int32_t noMove = g.end == GameEnd::NoMove ? g.endColour : Empty;
+    if (g.end == GameEnd::BoardFull) noMove = asked = SideToMove(g.board);
+    if (noMove != Empty) (noMove == Blue ? blueScore : redScore) += 1000.0f;
+    if (asked != Empty) weights = ProfileSpec(asked == Red ? first : second, live).weights;
     return redScore > blueScore ? kRedWon : kBlueWon;
 }
 

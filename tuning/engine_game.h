@@ -6,6 +6,7 @@
 
 #include "engine/engine.h"
 #include "model/board.h"
+#include "play/player.h"
 #include "tuning/evolution.h"
 
 namespace qv {
@@ -31,6 +32,32 @@ void ClearPoints(Board& board);
 SearchResult EngineMove(Engine& engine, const PotentialWeights& weights, const Board& board,
                         int32_t colour, int32_t depth, int32_t width, int32_t commonSearchDepth,
                         const EngineGameHooks& hooks = {});
+
+// The player a profile describes, on the live weights with the profile's
+// playing genes put in (the weights its moves install): a classic search of
+// the profile's depth and width, or the best-potential point.
+PlayerSpec ProfileSpec(const EngineProfile& profile, const PotentialWeights& live);
+
+// A player of an engine game: EngineMove for a profile that searches, with
+// the hooks around each search; the best-potential point otherwise. Both
+// players of a game share the game's engine, so a Cancel reaches them both.
+class ProfilePlayer : public Player {
+  public:
+    ProfilePlayer(Engine& engine, const EngineProfile& profile, const PotentialWeights& live,
+                  int32_t commonSearchDepth, const EngineGameHooks& hooks);
+
+    MoveReply GenMove(const MoveRequest& request) override;
+    void Stop() override { engine_.Cancel(); }
+    void Abort() override { engine_.Abort(); }
+    void ClearStop() override { engine_.ClearStop(); }
+    std::string Describe() const override { return FormatPlayerSpec(spec_); }
+
+  private:
+    Engine& engine_;
+    PlayerSpec spec_;
+    int32_t commonSearchDepth_;
+    const EngineGameHooks& hooks_;
+};
 
 // Plays a whole game on the board, Red driven by the first profile and Blue by
 // the second, installing each mover's weights into `weights` (the weights the
