@@ -27,6 +27,7 @@ int Run(int argc, char** argv) {
     qv::cli::AddBenchCommand(app);
     qv::cli::AddAnalyseCommand(app);
     qv::cli::AddMatchCommand(app);
+    qv::cli::AddEngineCommand(app);
 
     try {
         app.parse(argc, argv);
