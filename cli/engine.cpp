@@ -131,8 +131,9 @@ class Session {
         ::close(done_[1]);
     }
 
-    // The exit code: 0 after quit or the end of the input (a failed write
-    // is found by the caller), 128 + SIGTERM after that signal.
+    // The exit code: 0 after quit or the end of the input, 1 when an answer
+    // could not be written (the message is on stderr), 128 + SIGTERM after
+    // that signal.
     int Run();
 
   private:
@@ -196,6 +197,7 @@ class Session {
     bool eof_ = false;
     bool quit_ = false;
     bool writeFailed_ = false;
+    int writeErrno_ = 0;
 };
 
 const std::vector<Session::Handler>& Session::Handlers() {
@@ -223,7 +225,12 @@ const std::vector<Session::Handler>& Session::Handlers() {
 }
 
 int Session::Run() {
-    while (!writeFailed_) {
+    while (true) {
+        if (writeFailed_) {
+            std::fprintf(stderr, "quadrivane-cli: cannot write the output: %s\n",
+                         writeErrno_ != 0 ? std::strerror(writeErrno_) : "write error");
+            return 1;
+        }
         const bool running = worker_.joinable();
         if (!running) {
             if (quit_) break;
@@ -303,8 +310,10 @@ void Session::Answer(const Command& c, bool ok, const std::string& text) {
         if (!(text[i] == '\n' && (i + 1 == text.size() || text[i + 1] == '\n'))) body += text[i];
     const std::string out =
         std::string(ok ? "=" : "?") + c.id + (body.empty() ? "" : " " + body) + "\n\n";
-    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0)
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
         writeFailed_ = true;
+        writeErrno_ = errno;
+    }
 }
 
 bool Session::NoArguments(const Command& c) {

@@ -329,25 +329,41 @@ TEST(ExternalPlayer, ABrokenProgramLosesCleanly) {
     }
 }
 
-// Abort ends the wait for a program that never answers at once; a program
-// that ignores quit and the end of its input is killed, and waited for.
-TEST(ExternalPlayer, AbortAndTheEndNeverHang) {
-    std::unique_ptr<Player> silent =
-        MakePlayer(External("trap '' TERM; while read -r line; do :; done; sleep 30"));
+// Asked from another thread while GenMove waits.
+MoveReply GenMoveThen(Player& player, void (Player::*then)()) {
     MoveRequest request;
     request.colour = Blue;
-    std::thread abort([&silent] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        silent->Abort();
+    std::thread other([&player, then] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        (player.*then)();
     });
+    const MoveReply reply = player.GenMove(request);
+    other.join();
+    return reply;
+}
+
+// Stop reaches a program that thinks for ten minutes, which answers with a
+// move; Abort ends the wait for one that never answers at once. A program
+// that ignores quit and the end of its input is killed, and waited for.
+TEST(ExternalPlayer, StopAbortAndTheEndNeverHang) {
+    std::unique_ptr<Player> thinker =
+        MakePlayer(External(CliCommand() + " --player strong:movetime=600000"));
     auto start = Clock::now();
-    const MoveReply reply = silent->GenMove(request);
-    abort.join();
+    const MoveReply stopped = GenMoveThen(*thinker, &Player::Stop);
+    EXPECT_LT(SecondsSince(start), 3.0);
+    EXPECT_FALSE(stopped.failed) << stopped.failure;
+    EXPECT_TRUE(OnBoard(stopped.move.column, stopped.move.row));
+
+    std::unique_ptr<Player> silent =
+        MakePlayer(External("trap '' TERM; while read -r line; do :; done; sleep 30"));
+    start = Clock::now();
+    const MoveReply aborted = GenMoveThen(*silent, &Player::Abort);
     EXPECT_LT(SecondsSince(start), 2.0);
-    EXPECT_TRUE(reply.failed);
-    EXPECT_EQ(reply.failure, "stopped at once");
+    EXPECT_TRUE(aborted.failed);
+    EXPECT_EQ(aborted.failure, "stopped at once");
     start = Clock::now();
     silent.reset();
+    thinker.reset();
     EXPECT_LT(SecondsSince(start), 5.0);
     EXPECT_TRUE(NoChildren());
 }
