@@ -128,5 +128,6 @@ void AddEvolveCommand(CLI::App& app);
 void AddBenchCommand(CLI::App& app);
 void AddAnalyseCommand(CLI::App& app);
 void AddMatchCommand(CLI::App& app);
+void AddEngineCommand(CLI::App& app);
 
 }  // namespace qv::cli

@@ -29,6 +29,7 @@ int Run(int argc, char** argv) {
     qv::cli::AddBenchCommand(app);
     qv::cli::AddAnalyseCommand(app);
     qv::cli::AddMatchCommand(app);
+    qv::cli::AddEngineCommand(app);
 
     try {
         qv::cli::RefuseEmptyEqualsValues(argc, argv);

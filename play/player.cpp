@@ -15,9 +15,10 @@ EnginePlayer::EnginePlayer(const PlayerSpec& spec)
 
 MoveReply EnginePlayer::GenMove(const MoveRequest& request) {
     MoveReply reply;
-    reply.search =
-        engine_->Search(MakeSearchRequest(spec_, request.position, request.colour, request.lineEnd),
-                        request.onProgress);
+    SearchRequest search =
+        MakeSearchRequest(spec_, request.position, request.colour, request.lineEnd);
+    if (request.movetimeMs > 0) search.movetimeMs = request.movetimeMs;
+    reply.search = engine_->Search(search, request.onProgress);
     reply.move = reply.search.line[1];
     return reply;
 }

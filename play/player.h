@@ -39,6 +39,10 @@ struct MoveRequest {
     // After each root move (classic) or iteration (strong), on the thread
     // that called GenMove.
     std::function<void(const SearchProgress&)> onProgress;
+    // The thinking time for this move in ms, as a clock hands it out (0: the
+    // player's own). A strong search on a clock and an outside program read
+    // it; a classic search or a node budget does not.
+    int32_t movetimeMs = 0;
 };
 
 struct MoveReply {
