@@ -156,19 +156,10 @@ void AddSearchOptions(CLI::App& command, SearchOptions& o, bool strong) {
 }
 
 PlayerSpec PlayerOf(const SearchOptions& o) {
-    PlayerSpec p;
-    p.weights = ParseWeights(o.weights);
-    p.threads = o.threads;
-    if (o.strong) {
-        p.kind = PlayerKind::Strong;
-        p.movetimeMs = o.movetimeMs;
-        p.nodes = o.nodes;
-        p.tableMiB = o.tableMiB;
-    } else {
-        p.depth = o.depth;
-        p.width = o.width;
-        p.fullWidth = o.fullWidth;
-    }
+    PlayerSpec p = PlayerFromChoice({o.fullWidth, o.width, o.depth, o.strong, o.movetimeMs},
+                                    ParseWeights(o.weights), o.threads);
+    p.nodes = o.nodes;
+    p.tableMiB = o.tableMiB;
     return p;
 }
 

@@ -15,11 +15,20 @@ EnginePlayer::EnginePlayer(const PlayerSpec& spec)
 
 MoveReply EnginePlayer::GenMove(const MoveRequest& request) {
     MoveReply reply;
-    SearchRequest search =
-        MakeSearchRequest(spec_, request.position, request.colour, request.lineEnd);
-    if (request.movetimeMs > 0) search.movetimeMs = request.movetimeMs;
-    reply.search = engine_->Search(search, request.onProgress);
+    PlayerSpec spec = spec_;
+    if (request.movetimeMs > 0) spec.movetimeMs = request.movetimeMs;
+    reply.search =
+        engine_->Search(MakeSearchRequest(spec, request.position, request.colour, request.lineEnd),
+                        request.onProgress);
     reply.move = reply.search.line[1];
+    // Stopped before a single root move was searched to its end: the point
+    // the ordering puts first is the best there is so far.
+    if (reply.move.column == -1 && reply.search.cancelled && !reply.search.boardWasFull &&
+        !engine_->AbortRequested()) {
+        std::array<float, kPoints> potentials;
+        reply.move = BestPotentialPoint(request.position, spec.weights, potentials);
+        if (!OnBoard(reply.move.column, reply.move.row)) reply.move = kNoMove;
+    }
     return reply;
 }
 

@@ -46,7 +46,9 @@ struct MoveRequest {
 };
 
 struct MoveReply {
-    // Column -1: no move (a full board, or stopped before any was found).
+    // Column -1: no move (a full board, or aborted). A search stopped before
+    // any root move was finished answers the point of highest potential,
+    // with search.line empty.
     ScoredMove move = kNoMove;
     // What the search found: the line, its value, caption and counters. A
     // player that does not search fills in the move alone.

@@ -219,33 +219,35 @@ struct EngineProcess {
     }
 };
 
-// A search that would think for ten minutes answers at once with its best
-// move when stopped by a line or by SIGINT, and the session goes on.
+// A search that would think for ten minutes or more answers at once with its
+// best move when stopped by a line or by SIGINT, and the session goes on; a
+// classic search stopped inside its first root move answers too.
 TEST(EngineProtocol, StopEndsALongGenmoveWithAMove) {
-    for (const bool bySignal : {false, true}) {
-        SCOPED_TRACE(bySignal ? "SIGINT" : "stop");
-        EngineProcess engine({"--player", "strong:movetime=600000"});
-        ASSERT_GT(engine.pid, 0);
-        engine.Send("name");
-        ASSERT_EQ(engine.Answer(30), "= Quadrivane");  // running, its signals caught
-        engine.Send("5 genmove b");
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        const auto start = Clock::now();
-        if (bySignal)
-            ::kill(engine.pid, SIGINT);
-        else
-            engine.Send("6 stop");
-        const std::string move = engine.Answer(10);
-        EXPECT_LT(SecondsSince(start), 5.0);
-        EXPECT_TRUE(move.rfind("=5 ", 0) == 0 && move.size() == 6 && move[4] == ',') << move;
-        if (!bySignal) {
-            EXPECT_EQ(engine.Answer(5), "=6");
+    for (const char* player : {"strong:movetime=600000", "classic:depth=15,full-width"})
+        for (const bool bySignal : {false, true}) {
+            SCOPED_TRACE(std::string(player) + (bySignal ? " SIGINT" : " stop"));
+            EngineProcess engine({"--player", player});
+            ASSERT_GT(engine.pid, 0);
+            engine.Send("name");
+            ASSERT_EQ(engine.Answer(30), "= Quadrivane");  // running, its signals caught
+            engine.Send("5 genmove b");
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            const auto start = Clock::now();
+            if (bySignal)
+                ::kill(engine.pid, SIGINT);
+            else
+                engine.Send("6 stop");
+            const std::string move = engine.Answer(10);
+            EXPECT_LT(SecondsSince(start), 5.0);
+            EXPECT_TRUE(move.rfind("=5 ", 0) == 0 && move.size() == 6 && move[4] == ',') << move;
+            if (!bySignal) {
+                EXPECT_EQ(engine.Answer(5), "=6");
+            }
+            engine.Send("final_score");
+            EXPECT_EQ(engine.Answer(5), "= 0");
+            const int status = engine.Close();
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
         }
-        engine.Send("final_score");
-        EXPECT_EQ(engine.Answer(5), "= 0");
-        const int status = engine.Close();
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    }
 }
 
 std::string CliCommand() {
