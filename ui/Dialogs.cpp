@@ -22,6 +22,10 @@ std::optional<QString> TDialogs::RunFileDialog(QFileDialog& dialog) {
     return files.front();
 }
 
+bool TDialogs::RunDialog(QDialog& dialog) {
+    return dialog.exec() == QDialog::Accepted;
+}
+
 void TDialogs::MessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                           const QString& text) {
     QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);

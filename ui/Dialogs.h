@@ -5,6 +5,7 @@
 #include <QString>
 #include <optional>
 
+class QDialog;
 class QFileDialog;
 class QWidget;
 
@@ -23,6 +24,8 @@ class TDialogs {
     // Runs an already configured file dialog; the chosen file, or nothing when
     // the user cancels.
     virtual std::optional<QString> RunFileDialog(QFileDialog& dialog);
+    // Runs an already built dialog of the program's own; true when accepted.
+    virtual bool RunDialog(QDialog& dialog);
     // A message box with OK only.
     virtual void MessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                             const QString& text);

@@ -7,6 +7,7 @@
 #include <QSemaphore>
 #include <QTest>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -46,6 +47,14 @@ class FakeDialogs : public TDialogs {
         selectedFilter = d.selectedNameFilter();
         acceptMode = d.acceptMode();
         return nextFile;
+    }
+
+    // The program's own dialogs: answered by `answerDialog` (cancelled without one).
+    std::function<bool(QDialog&)> answerDialog;
+    QString runDialogTitle;
+    bool RunDialog(QDialog& d) override {
+        runDialogTitle = d.windowTitle();
+        return answerDialog && answerDialog(d);
     }
 
     struct Box {
