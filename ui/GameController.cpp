@@ -16,6 +16,7 @@ void GameController::Cancel() {
 }
 
 void GameController::Shutdown() {
+    Opponents.Shutdown();
     Tuning.Shutdown();
     Jobs.Shutdown(500);
 }

@@ -33,7 +33,6 @@ class TLongWork : public QObject {
 
     LongWork Work() const { return work_; }
     bool Idle() const { return work_ == LongWork::None; }
-    bool Suggesting() const { return work_ == LongWork::Suggestion; }
     // The computer is finding (or about to play) its move: the position is its.
     bool ComputerThinking() const { return work_ == LongWork::ComputerMove; }
     // An engine game or the evolution: the board belongs to it.

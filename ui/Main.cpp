@@ -14,6 +14,9 @@
 #include <QStatusBar>
 #include <QToolButton>
 #include <exception>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "model/savedgame.h"
 #include "model/scoring.h"
@@ -146,7 +149,7 @@ void TForm1::ConnectController() {
     connect(&jobs, &TLongWork::progressChanged, pbrThink, &QProgressBar::setValue);
     connect(&search, &TMoveSearch::suggestionFinished, this, [this] {
         if (StatsForm) StatsForm->ShowSearch(Controller.Search.LastSearch());
-        if (Settings().Sound) QApplication::beep();
+        if (Controller.Players.Settings().Sound) QApplication::beep();
     });
     connect(&search, &TMoveSearch::fullWidthSwitched, this, [this] {
         if (Form2 && Form2->CurrentSettings) Form2->DisplaySettings(*Form2->CurrentSettings);
@@ -432,7 +435,8 @@ void TForm1::pbBoardPaint(QPainter& canvas) {
     canvas.setFont(font());
     const Point last =
         Game.MoveCount >= 1 && Game.MoveCount <= 64 ? Game.MoveHistory[Game.MoveCount] : Point{};
-    DrawBoard(canvas, Game.board, Controller.Session.Line(), Settings(), pbBoard->Geometry(), last);
+    DrawBoard(canvas, Game.board, Controller.Session.Line(), Controller.Players.Settings(),
+              pbBoard->Geometry(), last);
 }
 
 void TForm1::UpdateBoardDependents() {

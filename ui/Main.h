@@ -2,12 +2,9 @@
 
 #include <QMainWindow>
 #include <QString>
-#include <optional>
-#include <string>
-#include <vector>
+#include <cstdint>
 
 #include "model/game.h"
-#include "model/settings.h"
 #include "ui/BoardView.h"
 #include "ui/GameController.h"
 
@@ -55,9 +52,6 @@ class TForm1 : public QMainWindow {
     TTestForm* TestForm = nullptr;
     TAnalysisForm* AnalysisForm = nullptr;
     TEvolutionForm* EvolutionForm = nullptr;
-
-    // The settings dialog's record; the defaults until the dialog exists.
-    const TSettings& Settings() const { return Controller.Players.Settings(); }
 
     // Synchronous repaint of the board and of everything that follows the
     // board (captions, piece count). The status bar is separate so that the

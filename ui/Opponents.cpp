@@ -62,12 +62,13 @@ void TOpponents::MaybeMove() {
         return;
     cancelled_ = false;
     PlayerSpec spec;
-    std::shared_ptr<Player> player = PlayerOf(colour, spec);
-    search_.Start(colour, LongWork::ComputerMove, std::move(player), spec,
+    asked_ = PlayerOf(colour, spec);
+    search_.Start(colour, LongWork::ComputerMove, asked_, spec,
                   [this, colour](const MoveReply& reply) { Found(colour, reply); });
 }
 
 void TOpponents::Found(int32_t colour, const MoveReply& reply) {
+    asked_.reset();
     if (reply.failed) {
         // A player that cannot play stops playing.
         SeatOf(colour).computer = false;
@@ -96,9 +97,14 @@ void TOpponents::PlayFoundMove() {
 void TOpponents::Cancel() {
     if (!work_.ComputerThinking()) return;
     cancelled_ = true;
+    if (asked_) asked_->Stop();
     red_.computer = blue_.computer = false;
     SeatsChanged();
     if (pause_.isActive()) work_.End();
+}
+
+void TOpponents::Shutdown() {
+    if (asked_) asked_->Abort();
 }
 
 }  // namespace qv::ui

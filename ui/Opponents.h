@@ -42,6 +42,8 @@ class TOpponents : public QObject {
     // The person takes over: the move in progress is not played, and the
     // computer plays neither colour until asked again.
     void Cancel();
+    // The window is closing: the player asked stops at once.
+    void Shutdown();
 
   signals:
     // The "Computer Plays" choices changed (Cancel takes both back).
@@ -69,6 +71,9 @@ class TOpponents : public QObject {
     Seat red_, blue_;
     QTimer pause_;
     bool cancelled_ = false;
+    // The player thinking, stopped through its own interface (one that does
+    // not search on the shared engine is not reached by the engine's flags).
+    std::shared_ptr<Player> asked_;
     ScoredMove found_ = kNoMove;
 };
 
