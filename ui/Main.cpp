@@ -9,20 +9,21 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QToolButton>
 #include <exception>
+#include <optional>
+#include <string>
+#include <vector>
 
-#include "engine/report.h"
 #include "model/savedgame.h"
 #include "model/scoring.h"
 #include "ui/AnalysisForm.h"
 #include "ui/BevelPanel.h"
 #include "ui/BoardView.h"
+#include "ui/Commands.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorReport.h"
 #include "ui/EvolutionForm.h"
@@ -67,10 +68,6 @@ QToolButton* GlyphButton(QWidget* parent, QRect geometry, const QIcon& icon, con
     return b;
 }
 
-std::string ThousandsSeparator() {
-    return QLocale::system().groupSeparator().toStdString();
-}
-
 std::string DecimalSeparator() {
     return QLocale::system().decimalPoint().toStdString();
 }
@@ -100,75 +97,95 @@ void TForm1::SetWindows(TForm2* form2, TStatsForm* stats, TTestForm* test) {
     Form2 = form2;
     StatsForm = stats;
     TestForm = test;
-    Controller.SetSettings(Form2 ? Form2->CurrentSettings : nullptr);
-}
-
-const TSettings& TForm1::Settings() const {
-    return Controller.Settings();
+    Controller.Players.SetSettings(Form2 ? Form2->CurrentSettings : nullptr);
 }
 
 void TForm1::SetPictureWindows(TAnalysisForm* analysis, TEvolutionForm* evolution) {
     AnalysisForm = analysis;
     EvolutionForm = evolution;
+    const TLongWork& jobs = Controller.Jobs;
     if (analysis) {
-        connect(analysis, &TAnalysisForm::moveChosen, this,
-                [this](int moves) { Controller.GoToMove(moves); });
+        TAnalysisJob& job = Controller.Analysis;
+        connect(analysis, &TAnalysisForm::moveChosen, &job, &TAnalysisJob::GoToMove);
         connect(analysis, &TAnalysisForm::cancelClicked, this, [this] {
-            if (Controller.Work() == LongWork::Analysis) Controller.Cancel();
+            if (Controller.Jobs.Work() == LongWork::Analysis) Controller.Cancel();
         });
-        connect(&Controller, &GameController::analysisStarted, analysis, &TAnalysisForm::Begin);
-        connect(&Controller, &GameController::analysisPosition, analysis,
-                &TAnalysisForm::AddPosition);
-        connect(&Controller, &GameController::analysisFinished, analysis, &TAnalysisForm::Finish);
+        connect(&job, &TAnalysisJob::analysisStarted, analysis, &TAnalysisForm::Begin);
+        connect(&jobs, &TLongWork::analysisPosition, analysis, &TAnalysisForm::AddPosition);
+        connect(&job, &TAnalysisJob::analysisFinished, analysis, &TAnalysisForm::Finish);
     }
     if (evolution) {
-        connect(&Controller, &GameController::evolutionStarted, evolution,
-                [this, evolution](int rounds) {
-                    evolution->Begin(rounds);
-                    ShowBeside(evolution);
-                });
+        const TTuningJobs& tuning = Controller.Tuning;
+        connect(&tuning, &TTuningJobs::evolutionStarted, evolution, [this, evolution](int rounds) {
+            evolution->Begin(rounds);
+            ShowBeside(evolution, this, {menuBar(), sbCancel});
+        });
         connect(
-            &Controller, &GameController::evolutionGameStarting, evolution,
+            &jobs, &TLongWork::evolutionGameStarting, evolution,
             [evolution](int round, int game, int, int) { evolution->GameStarting(round, game); });
-        connect(&Controller, &GameController::evolutionRoundFinished, evolution,
+        connect(&jobs, &TLongWork::evolutionRoundFinished, evolution,
                 &TEvolutionForm::RoundFinished);
-        connect(&Controller, &GameController::evolutionFinished, evolution,
-                &TEvolutionForm::Finished);
-        connect(&Controller, &GameController::evolutionNotStarted, evolution,
-                &TEvolutionForm::NotStarted);
-        connect(&Controller, &GameController::evolutionFailed, evolution, &TEvolutionForm::Failed);
+        connect(&tuning, &TTuningJobs::evolutionFinished, evolution, &TEvolutionForm::Finished);
+        connect(&tuning, &TTuningJobs::evolutionNotStarted, evolution, &TEvolutionForm::NotStarted);
+        connect(&tuning, &TTuningJobs::evolutionFailed, evolution, &TEvolutionForm::Failed);
     }
 }
 
 void TForm1::ConnectController() {
-    connect(&Controller, &GameController::boardChanged, this, &TForm1::RepaintMain);
-    connect(&Controller, &GameController::turnChanged, this, &TForm1::RepaintStatusBar);
-    connect(&Controller, &GameController::workStarted, this, &TForm1::WorkStarted);
-    connect(&Controller, &GameController::workEnded, this, &TForm1::WorkEnded);
-    connect(&Controller, &GameController::progressChanged, pbrThink, &QProgressBar::setValue);
-    connect(&Controller, &GameController::suggestionFinished, this, &TForm1::SuggestionFinished);
-    connect(&Controller, &GameController::fullWidthSwitched, this, [this] {
+    const TGameSession& session = Controller.Session;
+    const TLongWork& jobs = Controller.Jobs;
+    const TMoveSearch& search = Controller.Search;
+    connect(&session, &TGameSession::boardChanged, this, &TForm1::RepaintMain);
+    connect(&session, &TGameSession::turnChanged, this, &TForm1::RepaintStatusBar);
+    connect(&jobs, &TLongWork::workStarted, this, [this] {
+        pbrThink->setValue(0);
+        UpdateCommands();
+    });
+    connect(&jobs, &TLongWork::workEnded, this, [this] {
+        UpdateCommands();
+        // Back to the side to move's button, which lost the focus when disabled.
+        RepaintStatusBar();
+    });
+    connect(&jobs, &TLongWork::progressChanged, pbrThink, &QProgressBar::setValue);
+    connect(&search, &TMoveSearch::suggestionFinished, this, [this] {
+        if (StatsForm) StatsForm->ShowSearch(Controller.Search.LastSearch());
+        if (Controller.Players.Settings().Sound) QApplication::beep();
+    });
+    connect(&search, &TMoveSearch::fullWidthSwitched, this, [this] {
         if (Form2 && Form2->CurrentSettings) Form2->DisplaySettings(*Form2->CurrentSettings);
     });
-    connect(&Controller, &GameController::evolutionGameStarting, this,
+    connect(&jobs, &TLongWork::evolutionGameStarting, this,
             [this](int round, int, int redId, int blueId) {
                 Label2->setText(QString::asprintf("%d: %d vs. %d", round, redId, blueId));
             });
-    connect(&Controller, &GameController::evolutionHalted, this, [this] {
+    connect(&Controller.Tuning, &TTuningJobs::evolutionHalted, this, [this] {
         // The evolution window says so before the box waits for its OK.
         if (EvolutionForm) EvolutionForm->Halted();
         Dialogs().MessageBox(this, QMessageBox::NoIcon, kApplicationTitle,
                              QStringLiteral("Evolution halted"));
     });
-    connect(&Controller, &GameController::workFailed, this,
+    connect(&jobs, &TLongWork::workFailed, this,
             [](const QString& message) { ReportError(message); });
-    connect(&Controller, &GameController::suggestionStarted, this, [this](int colour) {
+    connect(&search, &TMoveSearch::suggestionStarted, this, [this](int colour) {
         if (StatsForm) StatsForm->SetScoreColour(ColourRgb(colour));
     });
-    connect(&Controller, &GameController::computerPlaysChanged, this, &TForm1::UpdateGameMenu);
-    connect(&Controller, &GameController::boardChanged, this, &TForm1::UpdateGameMenu);
-    connect(&Controller, &GameController::gameEnded, this,
+    connect(&Controller.Opponents, &TOpponents::computerPlaysChanged, this,
+            &TForm1::UpdateCommands);
+    connect(&session, &TGameSession::boardChanged, this, &TForm1::UpdateCommands);
+    connect(&session, &TGameSession::gameEnded, this,
             [this](const QString& text) { Dialogs().Notice(this, kApplicationTitle, text); });
+
+    // The board view's points reach the session.
+    TGameSession* edits = &Controller.Session;
+    pbBoard->SetSession(edits);
+    connect(pbBoard, &TBoardView::painting, this, &TForm1::pbBoardPaint);
+    connect(pbBoard, &TBoardView::pointClicked, edits, &TGameSession::BoardClick);
+    connect(pbBoard, &TBoardView::previewStarted, edits, &TGameSession::StartPreview);
+    connect(pbBoard, &TBoardView::previewMoved, edits, &TGameSession::MovePreview);
+    connect(pbBoard, &TBoardView::previewEnded, edits, &TGameSession::EndPreview);
+    connect(pbBoard, &TBoardView::pointHovered, this, [this](int column, int row) {
+        statusPanels_[0]->setText(QString::fromStdString(PointName(column, row)));
+    });
 }
 
 void TForm1::BuildControls() {
@@ -202,18 +219,9 @@ void TForm1::BuildControls() {
     pbrThink->setTextVisible(false);
     pbrThink->setAccessibleName(QStringLiteral("Search progress"));
 
-    pbBoard = new TBoardView(client_);
+    pbBoard = new TBoardView(client_, QRect(0, kTopPanelHeight, kClientWidth, kBoardHeight));
     pbBoard->setObjectName(QStringLiteral("pbBoard"));
     pbBoard->setAccessibleName(QStringLiteral("Board"));
-    pbBoard->setGeometry(0, kTopPanelHeight, kClientWidth, kBoardHeight);
-    pbBoard->OnPaint = [this](QPainter& p) { pbBoardPaint(p); };
-    pbBoard->OnMouseDown = [this](Qt::MouseButton b, bool shift, int x, int y) {
-        pbBoardMouseDown(b, shift, x, y);
-    };
-    pbBoard->OnMouseMove = [this](Qt::MouseButtons b, bool shift, int x, int y) {
-        pbBoardMouseMove(b, shift, x, y);
-    };
-    pbBoard->OnMouseUp = [this](Qt::MouseButton b, int x, int y) { pbBoardMouseUp(b, x, y); };
 
     Panel1 = new TBevelPanel(client_);
     sbBack = GlyphButton(Panel1, QRect(8, 9, 25, 25), BackGlyph(), QStringLiteral("Undo 1 move"));
@@ -344,15 +352,12 @@ void TForm1::BuildFileDialogs() {
 }
 
 void TForm1::FormCreate() {
-    const BoardGeometry g = CreationGeometry(pbBoard->width(), pbBoard->height());
-    CellSize = g.CellSize;
-    PieceDiameter = g.PieceDiameter;
-    // The controller starts with the empty game, no predicted line and the
-    // default weights.
-    UpdateTurnName();
+    // The board view has its creation geometry; the controller starts with
+    // the empty game, no predicted line and the default weights.
+    RepaintStatusBar();
 }
 
-void TForm1::LayoutClient() {
+void TForm1::FormResize() {
     const int w = client_->width();
     const int h = client_->height();
     Panel2->setGeometry(0, 0, w, kTopPanelHeight);
@@ -364,19 +369,13 @@ void TForm1::LayoutClient() {
     const int boardHeight = std::max(0, h - kTopPanelHeight - kBottomPanelHeight);
     pbBoard->setGeometry(0, kTopPanelHeight, w, boardHeight);
     Panel1->setGeometry(0, kTopPanelHeight + boardHeight, w, kBottomPanelHeight);
+    // The board view has applied the resize rule to its new size.
+    update();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     FormResize();
-}
-
-void TForm1::FormResize() {
-    LayoutClient();
-    const BoardGeometry g = ResizeGeometry(pbBoard->width(), pbBoard->height());
-    CellSize = g.CellSize;
-    PieceDiameter = g.PieceDiameter;
-    update();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -388,74 +387,27 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     // Whatever runs stops at once; nothing it would still report is shown.
-    closing_ = true;
     Controller.Shutdown();
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
     QMainWindow::closeEvent(event);
 }
 
-void TForm1::SetCommandsEnabled(bool enabled) {
-    for (QWidget* w : {static_cast<QWidget*>(bbBlue), static_cast<QWidget*>(bbRed),
-                       static_cast<QWidget*>(sbBack), static_cast<QWidget*>(sbForward)})
-        w->setEnabled(enabled);
-    for (QAction* a : {ClearBoard1, LoadGame1, SetupMode1, GetPotentials1, GetBluePotentials1,
-                       GetRedPotentials1, PlayRound1, RunGeneticAlgorithm1})
-        a->setEnabled(enabled);
-}
-
-void TForm1::WorkStarted(LongWork work) {
-    pbrThink->setValue(0);
-    UpdateGameMenu();
-    if (work == LongWork::Suggestion || work == LongWork::ComputerMove ||
-        work == LongWork::Analysis) {
-        // Only the suggestion buttons and the other long work wait for it.
-        bbRed->setEnabled(false);
-        bbBlue->setEnabled(false);
-        PlayRound1->setEnabled(false);
-        RunGeneticAlgorithm1->setEnabled(false);
-        // The computer's position is its own until it has moved.
-        if (work == LongWork::ComputerMove)
-            for (QWidget* w : {static_cast<QWidget*>(sbBack), static_cast<QWidget*>(sbForward)})
-                w->setEnabled(false);
-        for (QAction* a : {ClearBoard1, LoadGame1, SetupMode1})
-            a->setEnabled(work != LongWork::ComputerMove);
-        return;
-    }
-    SetCommandsEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-void TForm1::WorkEnded(LongWork work) {
-    UpdateGameMenu();
-    if (work == LongWork::Suggestion || work == LongWork::ComputerMove ||
-        work == LongWork::Analysis) {
-        bbRed->setEnabled(true);
-        bbBlue->setEnabled(true);
-        PlayRound1->setEnabled(true);
-        RunGeneticAlgorithm1->setEnabled(true);
-        for (QWidget* w : {static_cast<QWidget*>(sbBack), static_cast<QWidget*>(sbForward)})
-            w->setEnabled(true);
-        for (QAction* a : {ClearBoard1, LoadGame1, SetupMode1}) a->setEnabled(true);
-    } else {
-        SetCommandsEnabled(true);
-    }
-    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-    // Back to the side to move's button, which lost the focus when disabled.
-    RepaintStatusBar();
-}
-
-void TForm1::SuggestionFinished() {
-    const SearchResult& s = Controller.LastSearch();
-    if (StatsForm) {
-        StatsForm->SetScore(QString::fromStdString(s.caption));
-        QString stats =
-            QString::fromStdString(StatsCaption(static_cast<int64_t>(s.elapsedMs), s.positions,
-                                                ThousandsSeparator(), DecimalSeparator()));
-        // Only the strong search deepens; its depth leads the same caption.
-        if (s.depthReached > 0) stats = QStringLiteral("Depth %1, ").arg(s.depthReached) + stats;
-        StatsForm->SetAIStats(stats);
-    }
-    if (Settings().Sound) QApplication::beep();
+void TForm1::UpdateCommands() {
+    const CommandsEnabled e =
+        EnabledCommands(Controller.Jobs.Work(), Controller.Search.CanPlaySuggestedMove());
+    for (QPushButton* b : {bbRed, bbBlue}) b->setEnabled(e.suggest);
+    for (QToolButton* b : {sbBack, sbForward}) b->setEnabled(e.history);
+    for (QAction* a : {ClearBoard1, LoadGame1, SetupMode1}) a->setEnabled(e.game);
+    for (QAction* a : {GetPotentials1, GetBluePotentials1, GetRedPotentials1})
+        a->setEnabled(e.listings);
+    for (QAction* a : {PlayRound1, RunGeneticAlgorithm1}) a->setEnabled(e.tuning);
+    AnalyseGame1->setEnabled(e.analyse);
+    PlaySuggestedMove1->setEnabled(e.playSuggested);
+    ComputerPlaysBlue1->setChecked(Controller.Opponents.ComputerPlays(Blue));
+    ComputerPlaysRed1->setChecked(Controller.Opponents.ComputerPlays(Red));
+    if (e.waitCursor && !QApplication::overrideCursor())
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    while (!e.waitCursor && QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
 }
 
 // ---- painting ----
@@ -466,21 +418,12 @@ void TForm1::RepaintMain() {
 }
 
 void TForm1::RepaintStatusBar() {
-    UpdateTurnName();
-    TurnPanel->repaint();
-}
-
-bool TForm1::RedToMove() const {
-    // The preview piece is counted with the pieces but is not a move.
-    const int32_t pieces = Game.MoveCount - (Controller.PreviewPoint() == Point{0, 0} ? 0 : 1);
-    return ColourOfMove(pieces + 1) == Red;
-}
-
-void TForm1::UpdateTurnName() {
     // A screen reader cannot see the panel's colour; its name says the same.
-    const QString name =
-        RedToMove() ? QStringLiteral("Red to move") : QStringLiteral("Blue to move");
+    const QString name = Controller.Session.RealSideToMove() == Red
+                             ? QStringLiteral("Red to move")
+                             : QStringLiteral("Blue to move");
     if (TurnPanel->accessibleName() != name) TurnPanel->setAccessibleName(name);
+    TurnPanel->repaint();
 }
 
 QString TForm1::StatusText(int panel) const {
@@ -488,15 +431,12 @@ QString TForm1::StatusText(int panel) const {
     return statusPanels_[panel]->text();
 }
 
-void TForm1::SetStatusText(int panel, const QString& text) {
-    statusPanels_[panel]->setText(text);
-}
-
 void TForm1::pbBoardPaint(QPainter& canvas) {
     canvas.setFont(font());
     const Point last =
         Game.MoveCount >= 1 && Game.MoveCount <= 64 ? Game.MoveHistory[Game.MoveCount] : Point{};
-    DrawBoard(canvas, Game.board, Controller.Line(), Settings(), Geometry(), last);
+    DrawBoard(canvas, Game.board, Controller.Session.Line(), Controller.Players.Settings(),
+              pbBoard->Geometry(), last);
 }
 
 void TForm1::UpdateBoardDependents() {
@@ -507,7 +447,7 @@ void TForm1::UpdateBoardDependents() {
     const ButtonColours colours = ButtonTextColours(b);
     SetTextColour(bbRed, colours.red);
     SetTextColour(bbBlue, colours.blue);
-    SetStatusText(1, QString::number(Game.MoveCount));
+    statusPanels_[1]->setText(QString::number(Game.MoveCount));
 }
 
 void TForm1::sbStatusBarDrawPanel(QPainter& canvas, const QString& panelText, const QRect& rect) {
@@ -517,7 +457,7 @@ void TForm1::sbStatusBarDrawPanel(QPainter& canvas, const QString& panelText, co
 void TForm1::DrawTurnPanel(QPainter& canvas, const QRect& rect) {
     // The panel (and the focus) keep showing the side to move of the real
     // position even when the toolkit redraws the status bar during a preview.
-    const bool redToMove = RedToMove();
+    const bool redToMove = Controller.Session.RealSideToMove() == Red;
     QPushButton* button = redToMove ? bbRed : bbBlue;
     // While a suggestion runs both buttons are disabled and the focus stays put.
     if (button->isVisible() && button->isEnabled()) button->setFocus(Qt::OtherFocusReason);
@@ -529,51 +469,34 @@ void TForm1::DrawTurnPanel(QPainter& canvas, const QRect& rect) {
 // ---- mouse ----
 
 void TForm1::pbBoardMouseDown(Qt::MouseButton button, bool shift, int x, int y) {
-    if (CellSize <= 0) return;
-    const int32_t c = HitTest(x, CellSize), r = HitTest(y, CellSize);
-    if (!OnBoard(c, r)) return;
-    if (shift && Game.board(c, r) == Empty && Controller.PreviewPoint() == Point{0, 0} &&
-        (button == Qt::LeftButton || button == Qt::RightButton)) {
-        Controller.StartPreview(c, r, button == Qt::LeftButton ? Blue : Red);
-        return;
-    }
-    if (button != Qt::RightButton) Controller.BoardClick(c, r);
+    pbBoard->MouseDown(button, shift, x, y);
 }
 
 void TForm1::pbBoardMouseMove(Qt::MouseButtons buttons, bool shift, int x, int y) {
-    if (CellSize <= 0) return;
-    const int32_t c = HitTest(x, CellSize), r = HitTest(y, CellSize);
-    if (!OnBoard(c, r) || Point{c, r} == HoverPoint) return;
-    SetStatusText(0, QString::fromStdString(PointName(c, r)));
-    HoverPoint = {c, r};
-    if (!shift) return;
-    if (buttons.testFlag(Qt::LeftButton))
-        Controller.MovePreview(c, r, Blue);
-    else if (buttons.testFlag(Qt::RightButton))
-        Controller.MovePreview(c, r, Red);
+    pbBoard->MouseMove(buttons, shift, x, y);
 }
 
 void TForm1::pbBoardMouseUp(Qt::MouseButton, int, int) {
-    Controller.EndPreview();
+    pbBoard->MouseUp();
 }
 
 // ---- buttons ----
 
 // The statistics text takes the colour's RGB as the suggestion starts.
 void TForm1::Blue1Click() {
-    Controller.Suggest(Blue);
+    Controller.Search.Suggest(Blue);
 }
 
 void TForm1::Red1Click() {
-    Controller.Suggest(Red);
+    Controller.Search.Suggest(Red);
 }
 
 void TForm1::sbBackClick() {
-    Controller.TakeBack();
+    Controller.Session.TakeBack();
 }
 
 void TForm1::sbForwardClick() {
-    Controller.Redo();
+    Controller.Session.Redo();
 }
 
 void TForm1::sbCancelClick() {
@@ -583,13 +506,13 @@ void TForm1::sbCancelClick() {
 // ---- menu ----
 
 void TForm1::ClearBoard1Click() {
-    if (Controller.Tuning()) return;
+    if (Controller.Jobs.Tuning()) return;
     // Halves of the sums, not the window's centre: the box has always opened there.
     const QRect frame = frameGeometry();
     const QPoint at((frame.left() + frame.width()) / 2, (frame.top() + frame.height()) / 2);
     if (!Dialogs().Confirm(this, QStringLiteral("Confirm"), QStringLiteral("Are you sure"), at))
         return;
-    Controller.NewGame();
+    Controller.Session.NewGame();
 }
 
 void TForm1::SaveGame1Click() {
@@ -605,7 +528,7 @@ void TForm1::SaveGame1Click() {
 }
 
 void TForm1::LoadGame1Click() {
-    if (Controller.Tuning()) return;
+    if (Controller.Jobs.Tuning()) return;
     odGameOpen->selectNameFilter(odGameOpen->nameFilters().front());
     const std::optional<QString> name = Dialogs().RunFileDialog(*odGameOpen);
     if (!name) return;
@@ -614,7 +537,7 @@ void TForm1::LoadGame1Click() {
         // The whole file is checked before the game is touched.
         const std::vector<Point> moves =
             LoadGameFile(QFile::encodeName(CurrentFileName).toStdString());
-        Controller.LoadMoves(moves);
+        Controller.Session.LoadMoves(moves);
     } catch (const std::exception& e) {
         ReportError(QString::fromStdString(e.what()));
     }
@@ -636,96 +559,59 @@ void TForm1::ShowStatistics1Click() {
 }
 
 void TForm1::Toggle() {
-    Controller.SetSetupMode(SetupMode1->isChecked());
+    Controller.Session.SetSetupMode(SetupMode1->isChecked());
     RepaintMain();
 }
 
 // ---- diagnostics ----
 
-void TForm1::ShowListing(const std::vector<std::string>& lines) {
-    if (!TestForm) return;
-    TestForm->show();
-    TestForm->raise();
-    TestForm->TestMemo->clear();
-    for (const std::string& line : lines)
-        TestForm->TestMemo->appendPlainText(QString::fromStdString(line));
-}
-
 void TForm1::GetPotentials1Click() {
-    if (Controller.Tuning()) return;
-    ShowListing(Controller.RankedListing(DecimalSeparator()));
+    if (Controller.Jobs.Tuning() || !TestForm) return;
+    TestForm->ShowListing(Controller.Tuning.RankedListing(DecimalSeparator()));
 }
 
 void TForm1::GetBluePotentials1Click() {
-    if (Controller.Tuning()) return;
-    ShowListing(Controller.ColourListing(Blue, DecimalSeparator()));
+    if (Controller.Jobs.Tuning() || !TestForm) return;
+    TestForm->ShowListing(Controller.Tuning.ColourListing(Blue, DecimalSeparator()));
 }
 
 void TForm1::GetRedPotentials1Click() {
-    if (Controller.Tuning()) return;
-    ShowListing(Controller.ColourListing(Red, DecimalSeparator()));
+    if (Controller.Jobs.Tuning() || !TestForm) return;
+    TestForm->ShowListing(Controller.Tuning.ColourListing(Red, DecimalSeparator()));
 }
 
 // ---- engine games and the evolution ----
 
 void TForm1::PlayRound1Click() {
-    Controller.PlayRound();
+    Controller.Tuning.PlayRound();
 }
 
 void TForm1::RunGeneticAlgorithm1Click() {
-    Controller.RunEvolution();
+    Controller.Tuning.RunEvolution();
 }
 
 // ---- playing against the computer ----
 
 void TForm1::ComputerPlaysBlue1Click() {
-    Controller.SetComputerPlays(Blue, ComputerPlaysBlue1->isChecked());
+    Controller.Opponents.SetComputerPlays(Blue, ComputerPlaysBlue1->isChecked());
 }
 
 void TForm1::ComputerPlaysRed1Click() {
-    Controller.SetComputerPlays(Red, ComputerPlaysRed1->isChecked());
+    Controller.Opponents.SetComputerPlays(Red, ComputerPlaysRed1->isChecked());
 }
 
 void TForm1::PlaySuggestedMove1Click() {
-    Controller.PlaySuggestedMove();
+    Controller.Search.PlaySuggestedMove();
 }
 
 void TForm1::AnalyseGame1Click() {
-    if (Controller.Work() != LongWork::None) return;
+    if (!Controller.Jobs.Idle()) return;
     ShowAnalysis1Click();
-    Controller.AnalyseGame();
+    Controller.Analysis.AnalyseGame();
 }
 
 void TForm1::ShowAnalysis1Click() {
-    if (AnalysisForm) ShowBeside(AnalysisForm);
-}
-
-void TForm1::ShowBeside(QWidget* window) {
-    const QScreen* screen = this->screen();
-    if (!window->property("placed").toBool() && screen) {
-        window->setProperty("placed", true);
-        // A window not shown yet has no frame to measure; it gets one like this one's.
-        const QRect frame = frameGeometry(), client = geometry();
-        const QSize border(frame.width() - client.width(), frame.height() - client.height());
-        const auto global = [](const QWidget* w) {
-            return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
-        };
-        const QRect outer =
-            PlaceBeside(screen->availableGeometry(), frame, {global(menuBar()), global(sbCancel)},
-                        window->size() + border,
-                        window->minimumSizeHint().expandedTo(window->minimumSize()) + border);
-        window->resize(outer.size() - border);
-        window->move(outer.topLeft());
-    }
-    window->show();
-    window->raise();
-}
-
-void TForm1::UpdateGameMenu() {
-    AnalyseGame1->setEnabled(Controller.Work() == LongWork::None);
-    ComputerPlaysBlue1->setChecked(Controller.ComputerPlays(Blue));
-    ComputerPlaysRed1->setChecked(Controller.ComputerPlays(Red));
-    PlaySuggestedMove1->setEnabled(Controller.CanPlaySuggestedMove());
+    if (AnalysisForm) ShowBeside(AnalysisForm, this, {menuBar(), sbCancel});
 }
 
 }  // namespace qv::ui

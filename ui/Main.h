@@ -2,13 +2,10 @@
 
 #include <QMainWindow>
 #include <QString>
-#include <optional>
-#include <string>
-#include <vector>
+#include <cstdint>
 
 #include "model/game.h"
-#include "model/settings.h"
-#include "ui/BoardDrawing.h"
+#include "ui/BoardView.h"
 #include "ui/GameController.h"
 
 class QAction;
@@ -22,7 +19,6 @@ class QToolButton;
 namespace qv::ui {
 
 class TBevelPanel;
-class TBoardView;
 class TAnalysisForm;
 class TEvolutionForm;
 class TForm2;
@@ -31,7 +27,7 @@ class TTestForm;
 class TTurnPanel;
 
 // The main window: a view of the game controller it owns. Its handlers
-// forward to the controller, and its paint draws what the controller holds;
+// forward to the controller's parts, and its paint draws what they hold;
 // the other windows are reached through the pointers below.
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -45,10 +41,10 @@ class TForm1 : public QMainWindow {
 
     GameController Controller;
     // The controller's game, for reading.
-    const qv::Game& Game = Controller.Game();
-    int32_t CellSize = 0;
-    int32_t PieceDiameter = 0;
-    Point HoverPoint;  // the point last written to status panel 0
+    const qv::Game& Game = Controller.Session.Game();
+    // The board view's geometry.
+    int32_t CellSize() const { return pbBoard->CellSize(); }
+    int32_t PieceDiameter() const { return pbBoard->PieceDiameter(); }
     QString CurrentFileName;
 
     TForm2* Form2 = nullptr;
@@ -56,10 +52,6 @@ class TForm1 : public QMainWindow {
     TTestForm* TestForm = nullptr;
     TAnalysisForm* AnalysisForm = nullptr;
     TEvolutionForm* EvolutionForm = nullptr;
-
-    // The settings dialog's record; the defaults until the dialog exists.
-    const TSettings& Settings() const;
-    BoardGeometry Geometry() const { return {CellSize, PieceDiameter}; }
 
     // Synchronous repaint of the board and of everything that follows the
     // board (captions, piece count). The status bar is separate so that the
@@ -131,11 +123,13 @@ class TForm1 : public QMainWindow {
     void sbForwardClick();
     void sbCancelClick();
 
-  public:
     void pbBoardPaint(QPainter& canvas);
+    // The board view's mouse handling (its signals reach the game session).
     void pbBoardMouseDown(Qt::MouseButton button, bool shift, int x, int y);
     void pbBoardMouseMove(Qt::MouseButtons buttons, bool shift, int x, int y);
     void pbBoardMouseUp(Qt::MouseButton button, int x, int y);
+
+  public:
     void sbStatusBarDrawPanel(QPainter& canvas, const QString& panelText, const QRect& rect);
     void DrawTurnPanel(QPainter& canvas, const QRect& rect);
     void FormResize();
@@ -151,26 +145,12 @@ class TForm1 : public QMainWindow {
     void BuildStatusBar();
     void BuildFileDialogs();
     void FormCreate();
-    void LayoutClient();
     // Captions, text colours, the recount and the piece count panel.
     void UpdateBoardDependents();
-    void SetStatusText(int panel, const QString& text);
     void ConnectController();
-    // The side to move of the real position, a Shift preview piece not counted.
-    bool RedToMove() const;
-    void UpdateTurnName();
-    // Commands that would change the live board or start other long work.
-    void SetCommandsEnabled(bool enabled);
-    void WorkStarted(LongWork work);
-    void WorkEnded(LongWork work);
-    void SuggestionFinished();
-    // "Play Suggested Move" and the "Computer Plays" check marks follow the controller.
-    void UpdateGameMenu();
-    // Shows a picture window, beside this one the first time.
-    void ShowBeside(QWidget* window);
-    void ShowListing(const std::vector<std::string>& lines);
-
-    bool closing_ = false;
+    // Which commands are enabled, and the Game menu's check marks, follow the
+    // work in progress and the last suggestion; set here alone.
+    void UpdateCommands();
 
     QLabel* statusPanels_[4] = {};
     QWidget* client_ = nullptr;

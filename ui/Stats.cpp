@@ -1,7 +1,9 @@
 #include "ui/Stats.h"
 
 #include <QLabel>
+#include <QLocale>
 
+#include "engine/report.h"
 #include "ui/WindowGeometry.h"
 
 namespace qv::ui {
@@ -41,6 +43,17 @@ void TStatsForm::SetAIStats(const QString& text) {
     // one widens the window just enough.
     const int needed = lblAIStats->x() + lblAIStats->width() + 5;
     if (needed > width()) resize(needed, height());
+}
+
+void TStatsForm::ShowSearch(const SearchResult& s) {
+    SetScore(QString::fromStdString(s.caption));
+    const QLocale locale = QLocale::system();
+    QString stats = QString::fromStdString(
+        StatsCaption(static_cast<int64_t>(s.elapsedMs), s.positions,
+                     locale.groupSeparator().toStdString(), locale.decimalPoint().toStdString()));
+    // Only the strong search deepens; its depth leads the same caption.
+    if (s.depthReached > 0) stats = QStringLiteral("Depth %1, ").arg(s.depthReached) + stats;
+    SetAIStats(stats);
 }
 
 }  // namespace qv::ui

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "engine/engine.h"
+
 class QLabel;
 
 namespace qv::ui {
@@ -16,6 +18,9 @@ class TStatsForm : public QWidget {
     void SetScore(const QString& text);
     void SetScoreColour(const QColor& colour);
     void SetAIStats(const QString& text);
+    // The outcome and the figures of a finished search, in the system's
+    // number format.
+    void ShowSearch(const SearchResult& result);
 
     QLabel* lblScore;
     QLabel* Label3;

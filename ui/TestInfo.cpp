@@ -50,4 +50,11 @@ TTestForm::TTestForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->addWidget(TestMemo);
 }
 
+void TTestForm::ShowListing(const std::vector<std::string>& lines) {
+    show();
+    raise();
+    TestMemo->clear();
+    for (const std::string& line : lines) TestMemo->appendPlainText(QString::fromStdString(line));
+}
+
 }  // namespace qv::ui

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QWidget>
+#include <string>
+#include <vector>
 
 class QPlainTextEdit;
 
@@ -11,6 +13,9 @@ class TTestForm : public QWidget {
     Q_OBJECT
   public:
     explicit TTestForm(QWidget* parent = nullptr);
+
+    // Shown and raised, with these lines in place of what it held.
+    void ShowListing(const std::vector<std::string>& lines);
 
     QPlainTextEdit* TestMemo;
 };

@@ -1,6 +1,7 @@
 #include "ui/WindowGeometry.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 #include <array>
@@ -104,6 +105,27 @@ QRect PlaceBeside(const QRect& room, const QRect& main, const std::vector<QRect>
 void PlaceWindow(QWidget* window, int left, int top, int outerWidth, int outerHeight) {
     window->move(left, top);
     window->resize(outerWidth - kFrameWidth, outerHeight - kFrameHeight);
+}
+
+void ShowBeside(QWidget* window, const QWidget* main,
+                const std::vector<const QWidget*>& keepClear) {
+    const QScreen* screen = main->screen();
+    if (!window->property("placed").toBool() && screen) {
+        window->setProperty("placed", true);
+        // A window not shown yet has no frame to measure; it gets one like the main one's.
+        const QRect frame = main->frameGeometry(), client = main->geometry();
+        const QSize border(frame.width() - client.width(), frame.height() - client.height());
+        std::vector<QRect> clear;
+        for (const QWidget* w : keepClear)
+            clear.emplace_back(w->mapToGlobal(QPoint(0, 0)), w->size());
+        const QRect outer =
+            PlaceBeside(screen->availableGeometry(), frame, clear, window->size() + border,
+                        window->minimumSizeHint().expandedTo(window->minimumSize()) + border);
+        window->resize(outer.size() - border);
+        window->move(outer.topLeft());
+    }
+    window->show();
+    window->raise();
 }
 
 }  // namespace qv::ui

@@ -33,4 +33,8 @@ QLabel* PlacedLabel(QWidget* parent, QPoint at, const QString& text);
 QRect PlaceBeside(const QRect& room, const QRect& main, const std::vector<QRect>& keepClear,
                   QSize size, QSize minimum);
 
+// Shows and raises the window, placed by PlaceBeside the main window (clear
+// of its widgets `keepClear`) the first time.
+void ShowBeside(QWidget* window, const QWidget* main, const std::vector<const QWidget*>& keepClear);
+
 }  // namespace qv::ui

@@ -9,6 +9,7 @@
 #include "engine/engine.h"
 #include "model/board_text.h"
 #include "model/scoring.h"
+#include "play/player.h"
 #include "ui/Stats.h"
 #include "ui_test_support.h"
 
@@ -24,7 +25,7 @@ GameController& Quick(Program& p, int32_t depth = 3) {
     s.SearchDepth = depth;
     s.SearchWidth = 2;
     GameController& c = p.main.Controller;
-    c.ComputerPaceMs = 0;
+    c.Opponents.ComputerPaceMs = 0;
     return c;
 }
 
@@ -60,26 +61,26 @@ class ComputerPlayTest : public QObject {
     void replyIsTheSuggestionAndUndoTakesBothBack() {
         Program p;
         GameController& c = Quick(p);
-        c.SetComputerPlays(Red, true);
-        c.BoardClick(4, 4);
-        const Board afterPerson = c.Game().board;
+        c.Opponents.SetComputerPlays(Red, true);
+        c.Session.BoardClick(4, 4);
+        const Board afterPerson = c.Session.Game().board;
         WaitForWork(p.main);
-        QCOMPARE(c.Game().MoveCount, 2);
-        const Point reply = c.Game().MoveHistory[2];
-        QCOMPARE(reply, Suggested(c.Settings(), afterPerson, Red));
-        QCOMPARE(c.Game().board(reply.column, reply.row), int32_t(Red));
+        QCOMPARE(c.Session.Game().MoveCount, 2);
+        const Point reply = c.Session.Game().MoveHistory[2];
+        QCOMPARE(reply, Suggested(c.Players.Settings(), afterPerson, Red));
+        QCOMPARE(c.Session.Game().board(reply.column, reply.row), int32_t(Red));
         QVERIFY(!p.w.StatsForm->lblScore->text().isEmpty());
 
-        QVERIFY(c.TakeBack());
-        QCOMPARE(c.Game().MoveCount, 0);
-        QVERIFY(c.Redo());
-        QCOMPARE(c.Game().MoveCount, 2);
-        QCOMPARE(c.Game().MoveHistory[2], reply);
+        QVERIFY(c.Session.TakeBack());
+        QCOMPARE(c.Session.Game().MoveCount, 0);
+        QVERIFY(c.Session.Redo());
+        QCOMPARE(c.Session.Game().MoveCount, 2);
+        QCOMPARE(c.Session.Game().MoveHistory[2], reply);
         // Clicking the last move takes back the pair too.
-        c.BoardClick(reply.column, reply.row);
-        QCOMPARE(c.Game().MoveCount, 0);
-        QCOMPARE(c.Game().board, Board{});
-        QCOMPARE(c.Work(), LongWork::None);
+        c.Session.BoardClick(reply.column, reply.row);
+        QCOMPARE(c.Session.Game().MoveCount, 0);
+        QCOMPARE(c.Session.Game().board, Board{});
+        QCOMPARE(c.Jobs.Work(), LongWork::None);
     }
 
     void cancelUnchecksAndPlaysNothing() {
@@ -88,24 +89,24 @@ class ComputerPlayTest : public QObject {
         s.FullWidthSearch = true;
         s.SearchDepth = 4;
         GameController& c = p.main.Controller;
-        c.ComputerPaceMs = 0;
+        c.Opponents.ComputerPaceMs = 0;
         p.main.ComputerPlaysRed1->trigger();
-        QVERIFY(c.ComputerPlays(Red));
+        QVERIFY(c.Opponents.ComputerPlays(Red));
         FirstRootMoveGate gate(p.main);
         Click(p.main, 4, 4);
         QVERIFY(gate.Wait());
-        QCOMPARE(c.Work(), LongWork::ComputerMove);
+        QCOMPARE(c.Jobs.Work(), LongWork::ComputerMove);
         // The board is the computer's while it thinks.
         Click(p.main, 6, 6);
-        QCOMPARE(c.Game().board(6, 6), Empty);
+        QCOMPARE(c.Session.Game().board(6, 6), Empty);
         QVERIFY(!p.main.bbRed->isEnabled() && !p.main.sbBack->isEnabled());
         p.main.sbCancel->click();
         gate.Release();
         WaitForWork(p.main);
-        QCOMPARE(c.Game().MoveCount, 1);
-        QVERIFY(!c.ComputerPlays(Red) && !c.ComputerPlays(Blue));
+        QCOMPARE(c.Session.Game().MoveCount, 1);
+        QVERIFY(!c.Opponents.ComputerPlays(Red) && !c.Opponents.ComputerPlays(Blue));
         QVERIFY(!p.main.ComputerPlaysRed1->isChecked());
-        QCOMPARE(c.LastSearch().rootMoves, 1);
+        QCOMPARE(c.Search.LastSearch().rootMoves, 1);
     }
 
     void endOfGameNotice_data() {
@@ -129,12 +130,12 @@ class ComputerPlayTest : public QObject {
         QFETCH(bool, full);
         Program p;
         GameController& c = Quick(p);
-        c.Game().board = board;
-        c.Game().RecountMoves();
+        c.Session.Game().board = board;
+        c.Session.Game().RecountMoves();
         const int32_t mover = SideToMove(board);
-        c.SetComputerPlays(Opponent(mover), true);
-        c.BoardClick(column, row);
-        const Board& b = c.Game().board;
+        c.Opponents.SetComputerPlays(Opponent(mover), true);
+        c.Session.BoardClick(column, row);
+        const Board& b = c.Session.Game().board;
         const int32_t red = TotalScore(Red, b), blue = TotalScore(Blue, b);
         const QString expected = red == blue ? QStringLiteral("Draw %1 to %2.").arg(red).arg(blue)
                                  : red > blue
@@ -145,15 +146,15 @@ class ComputerPlayTest : public QObject {
         // Play goes on, and the computer goes on answering unless the board is
         // full; there is no second notice.
         if (full) {
-            QCOMPARE(c.Work(), LongWork::None);
+            QCOMPARE(c.Jobs.Work(), LongWork::None);
             return;
         }
         const int32_t pieces = b.Pieces();
         WaitForWork(p.main);
         QCOMPARE(b.Pieces(), pieces + 1);
-        const Point reply = c.Game().MoveHistory[c.Game().MoveCount];
+        const Point reply = c.Session.Game().MoveHistory[c.Session.Game().MoveCount];
         QCOMPARE(b(reply.column, reply.row), int32_t(Opponent(mover)));
-        c.BoardClick(b(8, 8) == Empty ? 8 : 7, 8);
+        c.Session.BoardClick(b(8, 8) == Empty ? 8 : 7, 8);
         WaitForWork(p.main);
         QCOMPARE(b.Pieces(), pieces + 3);
         QCOMPARE(p.dialogs.notices.size(), 1);
@@ -178,28 +179,53 @@ class ComputerPlayTest : public QObject {
             moves.push_back({i % 4 + 1, i / 4 + 1});
         }
         if (setup) moves.resize(6);
-        c.LoadMoves(moves);
-        c.SetSetupMode(setup);
-        c.SetComputerPlays(Red, true);  // Blue is to move
-        c.SetComputerPlays(Blue, true);
-        QCOMPARE(c.Work(), LongWork::None);
-        const int32_t count = c.Game().MoveCount;
-        QVERIFY(c.TakeBack());
-        QCOMPARE(c.Game().MoveCount, count - 1);
-        QCOMPARE(c.Game().board.Pieces(), count - 1);
+        c.Session.LoadMoves(moves);
+        c.Session.SetSetupMode(setup);
+        c.Opponents.SetComputerPlays(Red, true);  // Blue is to move
+        c.Opponents.SetComputerPlays(Blue, true);
+        QCOMPARE(c.Jobs.Work(), LongWork::None);
+        const int32_t count = c.Session.Game().MoveCount;
+        QVERIFY(c.Session.TakeBack());
+        QCOMPARE(c.Session.Game().MoveCount, count - 1);
+        QCOMPARE(c.Session.Game().board.Pieces(), count - 1);
+    }
+
+    // The computer may be any player for a colour; it then answers as that
+    // player does, whatever the settings say.
+    void givenPlayerAnswers_data() {
+        QTest::addColumn<QString>("player");
+        QTest::newRow("classic") << QStringLiteral("classic:depth=1,width=1");
+        QTest::newRow("best potential") << QStringLiteral("potential");
+    }
+
+    void givenPlayerAnswers() {
+        QFETCH(QString, player);
+        Program p;
+        GameController& c = Quick(p);
+        const PlayerSpec spec = ParsePlayerSpec(player.toStdString());
+        c.Opponents.SetPlayer(Red, spec);
+        c.Opponents.SetComputerPlays(Red, true);
+        c.Session.BoardClick(4, 4);
+        MoveRequest request;
+        request.position = c.Session.Game().board;
+        request.colour = Red;
+        const ScoredMove expected = MakePlayer(spec)->GenMove(request).move;
+        WaitForWork(p.main);
+        QCOMPARE(c.Session.Game().MoveCount, 2);
+        QCOMPARE(c.Session.Game().MoveHistory[2], (Point{expected.column, expected.row}));
     }
 
     void bothColoursPlayAWholeGame() {
         Program p;
         GameController& c = Quick(p, 2);
-        c.SetComputerPlays(Blue, true);
-        c.SetComputerPlays(Red, true);
+        c.Opponents.SetComputerPlays(Blue, true);
+        c.Opponents.SetComputerPlays(Red, true);
         QTRY_COMPARE_WITH_TIMEOUT(p.dialogs.notices.size(), 1, 120000);
         WaitForWork(p.main);
-        const Board& b = c.Game().board;
-        QCOMPARE(c.Game().MoveCount, b.Pieces());
-        for (int n = 1; n <= c.Game().MoveCount; ++n) {
-            const Point m = c.Game().MoveHistory[n];
+        const Board& b = c.Session.Game().board;
+        QCOMPARE(c.Session.Game().MoveCount, b.Pieces());
+        for (int n = 1; n <= c.Session.Game().MoveCount; ++n) {
+            const Point m = c.Session.Game().MoveHistory[n];
             QCOMPARE(b(m.column, m.row), ColourOfMove(n));
         }
     }

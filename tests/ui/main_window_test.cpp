@@ -50,8 +50,8 @@ class MainWindowTest : public QObject {
         QVERIFY(!p.w.Form2->isVisible());
         QVERIFY(!p.w.TestForm->isVisible());
         QCOMPARE(f.pbBoard->size(), QSize(178, 177));
-        QCOMPARE(f.CellSize, 22);
-        QCOMPARE(f.PieceDiameter, 12);
+        QCOMPARE(f.CellSize(), 22);
+        QCOMPARE(f.PieceDiameter(), 12);
         QCOMPARE(f.bbBlue->text(), QStringLiteral("0 (0)"));
         QCOMPARE(f.bbRed->text(), QStringLiteral("0 (0)"));
         QCOMPARE(TextColour(f.bbBlue), kBlueRgb);
@@ -62,8 +62,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(f.StatusText(3), QString());
         QCOMPARE(TurnColour(f), kBlueRgb);
         QCOMPARE(f.focusWidget(), f.bbBlue);
-        QCOMPARE(f.Controller.Line()[1].column, -1);
-        QCOMPARE(f.Controller.PreviewPoint(), (Point{0, 0}));
+        QCOMPARE(f.Controller.Session.Line()[1].column, -1);
+        QCOMPARE(f.Controller.Session.PreviewPoint(), (Point{0, 0}));
         QVERIFY(!f.SetupMode1->isChecked());
         // Empty points are black dots.
         QCOMPARE(PixelAt(f.pbBoard, PixelOf(f, 4, 4)), QColor(0, 0, 0));
@@ -72,8 +72,8 @@ class MainWindowTest : public QObject {
     void creationGeometryBeforeShowing() {
         FakeDialogs d;
         TForm1 f;
-        QCOMPARE(f.CellSize, 22);
-        QCOMPARE(f.PieceDiameter, 14);
+        QCOMPARE(f.CellSize(), 22);
+        QCOMPARE(f.PieceDiameter(), 14);
         // No paint yet: the buttons still carry their names.
         QCOMPARE(f.bbBlue->text(), QStringLiteral("bbBlue"));
         QCOMPARE(f.StatusText(1), QStringLiteral("Move:"));
@@ -224,9 +224,9 @@ class MainWindowTest : public QObject {
                  QPoint((frame.left() + frame.width()) / 2, (frame.top() + frame.height()) / 2));
         QCOMPARE(Take(f), before);
 
-        PredictedLine shown = f.Controller.Line();
+        PredictedLine shown = f.Controller.Session.Line();
         shown[1] = {4, 4, 7.0f};
-        f.Controller.SetLine(shown);
+        f.Controller.Session.SetLine(shown);
         p.dialogs.confirmAnswer = true;
         f.ClearBoard1->trigger();
         QCOMPARE(f.Game.board, Board{});
@@ -236,7 +236,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(TurnColour(f), kBlueRgb);
         f.sbForward->click();  // the history went too
         QCOMPARE(f.Game.MoveCount, 0);
-        QCOMPARE(f.Controller.Line()[1].column, 4);  // the last suggestion stays
+        QCOMPARE(f.Controller.Session.Line()[1].column, 4);  // the last suggestion stays
     }
 
     void setupModeCycles() {
@@ -308,7 +308,7 @@ class MainWindowTest : public QObject {
 
         Press(f, PixelOf(f, 2, 2), b, Qt::ShiftModifier);
         QCOMPARE(f.Game.board(2, 2), piece);
-        QCOMPARE(f.Controller.PreviewPoint(), (Point{2, 2}));
+        QCOMPARE(f.Controller.Session.PreviewPoint(), (Point{2, 2}));
         QCOMPARE(own->text(), QStringLiteral("4 (0)"));
         QCOMPARE(f.StatusText(1), QStringLiteral("4"));
 
@@ -320,14 +320,14 @@ class MainWindowTest : public QObject {
         Move(f, PixelOf(f, 1, 1), b, Qt::ShiftModifier);
         Move(f, PixelOf(f, 7, 7), b, Qt::NoModifier);
         QCOMPARE(f.Game.board(6, 6), piece);
-        QCOMPARE(f.Controller.PreviewPoint(), (Point{6, 6}));
+        QCOMPARE(f.Controller.Session.PreviewPoint(), (Point{6, 6}));
         // ... and the turn panel keeps the real side to move, even when redrawn.
         f.RepaintStatusBar();
         QCOMPARE(f.focusWidget(), focusBefore);
         QCOMPARE(TurnColour(f), kRedRgb);  // three pieces before the preview
 
         Release(f, PixelOf(f, 7, 7), b);
-        QCOMPARE(f.Controller.PreviewPoint(), (Point{0, 0}));
+        QCOMPARE(f.Controller.Session.PreviewPoint(), (Point{0, 0}));
         QCOMPARE(Take(f), before);
         QCOMPARE(f.focusWidget(), focusBefore);
     }
@@ -375,8 +375,8 @@ class MainWindowTest : public QObject {
         const QSize extra = f.size() - f.pbBoard->size();
         f.resize(board + extra);
         QTRY_COMPARE(f.pbBoard->size(), board);
-        QCOMPARE(f.CellSize, cell);
-        QCOMPARE(f.PieceDiameter, diameter);
+        QCOMPARE(f.CellSize(), cell);
+        QCOMPARE(f.PieceDiameter(), diameter);
         // With no board on screen the mouse does nothing.
         Click(f, 1, 1);
         QCOMPARE(f.Game.MoveCount, cell == 0 ? 0 : 1);
@@ -424,7 +424,7 @@ class MainWindowTest : public QObject {
         PredictedLine line;
         line[1] = {3, 4, 10.0f};
         line[2] = {5, 5, 10.0f};
-        f.Controller.SetLine(line);
+        f.Controller.Session.SetLine(line);
         f.RepaintMain();
         QCOMPARE(PixelAt(f.pbBoard, ringLeft), kYellow);
         // Only the first move is marked unless the move order is shown.
@@ -458,7 +458,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(p.w.StatsForm->lblScore->palette().color(QPalette::WindowText), kBlueRgb);
         WaitForWork(f);
         f.sbCancel->click();
-        QVERIFY(f.Controller.CancelRequested());
+        QVERIFY(f.Controller.Jobs.CancelRequested());
     }
 
     void secondaryWindowsOnlyHide() {

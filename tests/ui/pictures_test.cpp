@@ -71,9 +71,9 @@ class PicturesTest : public QObject {
         TForm1& f = p.main;
         QTemporaryDir dir;
         GameController& c = f.Controller;
-        c.EvolutionRounds = 2;
-        c.EvolutionSeed = 7;
-        c.TracePath = (dir.path() + QStringLiteral("/TRACE.TXT")).toStdString();
+        c.Tuning.EvolutionRounds = 2;
+        c.Tuning.EvolutionSeed = 7;
+        c.Tuning.TracePath = (dir.path() + QStringLiteral("/TRACE.TXT")).toStdString();
         f.RunGeneticAlgorithm1->trigger();
         TEvolutionForm& e = *p.w.EvolutionForm;
         QVERIFY(e.isVisible());

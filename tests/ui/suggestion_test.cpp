@@ -93,7 +93,7 @@ class SuggestionTest : public QObject {
         s.SearchDepth = depth;
         s.SearchWidth = 3;
         p.w.Form2->DisplaySettings(s);
-        f.Controller.Game().board = board;
+        f.Controller.Session.Game().board = board;
         (colour == Red ? f.bbRed : f.bbBlue)->click();
         WaitForWork(f);
 
@@ -103,7 +103,7 @@ class SuggestionTest : public QObject {
                  colour == Red ? kRedRgb : kBlueRgb);
         const QRegularExpressionMatch m = StatsPattern().match(stats.lblAIStats->text());
         QVERIFY2(m.hasMatch(), qPrintable(stats.lblAIStats->text()));
-        QCOMPARE(m.captured(1).toLongLong(), f.Controller.LastSearch().positions);
+        QCOMPARE(m.captured(1).toLongLong(), f.Controller.Search.LastSearch().positions);
 
         QCOMPARE(s.FullWidthSearch, fullWidth || switches);
         QCOMPARE(s.SearchDepth, switches ? 5 : depth);
@@ -120,17 +120,17 @@ class SuggestionTest : public QObject {
         TSettings& s = *p.w.Form2->CurrentSettings;
         s.StrongSearch = true;
         s.StrongThinkingMs = 200;
-        f.Controller.Game().board = RedBlockOpenCorner();
+        f.Controller.Session.Game().board = RedBlockOpenCorner();
         f.bbRed->click();
         WaitForWork(f);
 
-        QCOMPARE(f.Controller.Line()[1].column, 1);
-        QCOMPARE(f.Controller.Line()[1].row, 1);
+        QCOMPARE(f.Controller.Session.Line()[1].column, 1);
+        QCOMPARE(f.Controller.Session.Line()[1].row, 1);
         TStatsForm& stats = *p.w.StatsForm;
         QCOMPARE(stats.lblScore->text(), QStringLiteral("Predicted Win in 1 moves"));
         const QString text = stats.lblAIStats->text();
         const QString lead =
-            QStringLiteral("Depth %1, ").arg(f.Controller.LastSearch().depthReached);
+            QStringLiteral("Depth %1, ").arg(f.Controller.Search.LastSearch().depthReached);
         QVERIFY2(text.startsWith(lead), qPrintable(text));
         QVERIFY2(StatsPattern().match(text.mid(lead.size())).hasMatch(), qPrintable(text));
         QVERIFY(stats.lblAIStats->geometry().right() < stats.width());
@@ -151,11 +151,11 @@ class SuggestionTest : public QObject {
     void suggestedMoveIsTheWinningCorner() {
         Program p;
         TForm1& f = p.main;
-        f.Controller.Game().board = RedBlockOpenCorner();
+        f.Controller.Session.Game().board = RedBlockOpenCorner();
         f.bbRed->click();
         WaitForWork(f);
-        QCOMPARE(f.Controller.Line()[1].column, 1);
-        QCOMPARE(f.Controller.Line()[1].row, 1);
+        QCOMPARE(f.Controller.Session.Line()[1].column, 1);
+        QCOMPARE(f.Controller.Session.Line()[1].row, 1);
     }
 
     void lineEndsAtTheCommonDepth() {
@@ -169,8 +169,9 @@ class SuggestionTest : public QObject {
         s.SearchDepth = 2;
         f.bbRed->click();
         WaitForWork(f);
-        QVERIFY(f.Controller.Line()[1].column >= 1 && f.Controller.Line()[2].column >= 1);
-        QCOMPARE(f.Controller.Line()[3].column, -1);
+        QVERIFY(f.Controller.Session.Line()[1].column >= 1 &&
+                f.Controller.Session.Line()[2].column >= 1);
+        QCOMPARE(f.Controller.Session.Line()[3].column, -1);
         QCOMPARE(p.w.StatsForm->lblScore->text().endsWith(QStringLiteral(" in 4 moves")), true);
     }
 
@@ -181,7 +182,7 @@ class SuggestionTest : public QObject {
         Program p;
         TForm1& f = p.main;
         QTemporaryDir dir;
-        f.Controller.TracePath = (dir.path() + QStringLiteral("/TRACE.TXT")).toStdString();
+        f.Controller.Tuning.TracePath = (dir.path() + QStringLiteral("/TRACE.TXT")).toStdString();
         TSettings& s = *p.w.Form2->CurrentSettings;
         s.FullWidthSearch = true;
         s.SearchDepth = 4;
@@ -197,11 +198,12 @@ class SuggestionTest : public QObject {
         f.PlayRound1Click();
         f.RunGeneticAlgorithm1Click();
         QVERIFY(f.Game.board == afterClick && !QFile::exists(dir.path() + "/TRACE.TXT"));
-        QCOMPARE(f.Controller.Work(), LongWork::Suggestion);
+        QCOMPARE(f.Controller.Jobs.Work(), LongWork::Suggestion);
         gate.Release();
         WaitForWork(f);
-        QCOMPARE(f.Controller.LastSearch().rootMoves, 1);
-        QVERIFY(f.Controller.Line()[1].column >= 1 && f.Controller.Line()[1].column <= 8);
+        QCOMPARE(f.Controller.Search.LastSearch().rootMoves, 1);
+        QVERIFY(f.Controller.Session.Line()[1].column >= 1 &&
+                f.Controller.Session.Line()[1].column <= 8);
         QVERIFY(!p.w.StatsForm->lblScore->text().isEmpty());
         QVERIFY(StatsPattern().match(p.w.StatsForm->lblAIStats->text()).hasMatch());
         QVERIFY(f.bbRed->isEnabled() && f.bbBlue->isEnabled());
@@ -209,7 +211,7 @@ class SuggestionTest : public QObject {
         // A new suggestion clears the flag again.
         f.bbRed->click();
         WaitForWork(f);
-        QVERIFY(f.Controller.LastSearch().rootMoves > 1);
+        QVERIFY(f.Controller.Search.LastSearch().rootMoves > 1);
     }
 
     // The window never waits for the engine: it answers while a search runs
@@ -236,7 +238,7 @@ class SuggestionTest : public QObject {
         } else {
             QTest::qWait(100);
             // Still searching, and the window answers.
-            QCOMPARE(f.Controller.Work(), LongWork::Suggestion);
+            QCOMPARE(f.Controller.Jobs.Work(), LongWork::Suggestion);
             Click(f, 8, 8);
             QCOMPARE(f.Game.board(8, 8), int32_t(Blue));
         }

@@ -26,12 +26,12 @@ namespace {
 // Short games shown without a pause, so the suite stays quick.
 void Shorten(TForm1& f, const QTemporaryDir& dir) {
     GameController& c = f.Controller;
-    c.PlayRoundDepth = 2;
-    c.PlayRoundWidth = 2;
-    c.EvolutionRounds = 1;
-    c.EvolutionSeed = 7;
-    c.TracePath = (dir.path() + QStringLiteral("/TRACE.TXT")).toStdString();
-    c.MovePaceMs = 0;
+    c.Tuning.PlayRoundDepth = 2;
+    c.Tuning.PlayRoundWidth = 2;
+    c.Tuning.EvolutionRounds = 1;
+    c.Tuning.EvolutionSeed = 7;
+    c.Tuning.TracePath = (dir.path() + QStringLiteral("/TRACE.TXT")).toStdString();
+    c.Tuning.MovePaceMs = 0;
 }
 
 QByteArray ReadAll(const std::string& path) {
@@ -88,7 +88,7 @@ class TuningUiTest : public QObject {
         const auto history = f.Game.MoveHistory;
         f.sbCancel->click();  // cleared by the command
         std::atomic<int> rootMoves = 0;
-        f.Controller.WorkerRootMoveHook = [&](const SearchProgress&) { ++rootMoves; };
+        f.Controller.Jobs.WorkerRootMoveHook = [&](const SearchProgress&) { ++rootMoves; };
         f.PlayRound1->trigger();
         WaitForWork(f);
 
@@ -104,11 +104,12 @@ class TuningUiTest : public QObject {
         const auto [red, blue] = PlayRoundProfiles(DefaultWeights());
         const bool blueLast = !EvaluationDecided(b) || b.Pieces() % 2 == 1;
         const EngineProfile& last = blueLast ? blue : red;
-        for (int i : {3, 4, 5, 6, 7, 8, 13, 14, 15}) QCOMPARE(f.Controller.Weights()[i], last[i]);
+        for (int i : {3, 4, 5, 6, 7, 8, 13, 14, 15})
+            QCOMPARE(f.Controller.Players.Weights()[i], last[i]);
         for (int i : {0, 1, 2, 9, 10, 11, 12})
-            QCOMPARE(f.Controller.Weights()[i], DefaultWeights()[i]);
+            QCOMPARE(f.Controller.Players.Weights()[i], DefaultWeights()[i]);
         QVERIFY(CommandsEnabled(f));
-        QVERIFY(!f.Controller.Tuning());
+        QVERIFY(!f.Controller.Jobs.Tuning());
     }
 
     // While a game plays, nothing else may change the board or start long work.
@@ -135,7 +136,7 @@ class TuningUiTest : public QObject {
         f.RunGeneticAlgorithm1Click();
         QVERIFY(f.Game.board == before && p.dialogs.confirms == 0 && !p.w.TestForm->isVisible() &&
                 !QFile::exists(dir.path() + "/TRACE.TXT"));
-        QCOMPARE(f.Controller.Work(), LongWork::EngineGame);
+        QCOMPARE(f.Controller.Jobs.Work(), LongWork::EngineGame);
         gate.Release();
         WaitForWork(f);
         QVERIFY(CommandsEnabled(f));
@@ -171,7 +172,7 @@ class TuningUiTest : public QObject {
             };
             QVERIFY(RunEvolution(7, 1, trace, hooks));
         }
-        const QByteArray trace = ReadAll(f.Controller.TracePath);
+        const QByteArray trace = ReadAll(f.Controller.Tuning.TracePath);
         QVERIFY(trace.startsWith("Begin\r\n\r\nRound: 1\r\n"));
         QVERIFY(trace.endsWith("(0-1)\r\nEnd\r\n"));
         QCOMPARE(trace, ReadAll(headlessPath));
@@ -182,14 +183,15 @@ class TuningUiTest : public QObject {
         TForm1& f = p.main;
         QTemporaryDir dir;
         Shorten(f, dir);
-        f.Controller.EvolutionRounds = 100;
+        f.Controller.Tuning.EvolutionRounds = 100;
         FirstRootMoveGate gate(f);
         f.RunGeneticAlgorithm1->trigger();
         QVERIFY(gate.Wait());
         f.sbCancel->click();
         gate.Release();
         WaitForWork(f);
-        QCOMPARE(ReadAll(f.Controller.TracePath), QByteArray("Begin\r\n\r\nRound: 1\r\nEnd\r\n"));
+        QCOMPARE(ReadAll(f.Controller.Tuning.TracePath),
+                 QByteArray("Begin\r\n\r\nRound: 1\r\nEnd\r\n"));
         QCOMPARE(p.dialogs.boxes.size(), size_t{1});
         QCOMPARE(p.dialogs.boxes[0].icon, QMessageBox::NoIcon);
         QCOMPARE(p.dialogs.boxes[0].text, QStringLiteral("Evolution halted"));
@@ -202,7 +204,8 @@ class TuningUiTest : public QObject {
         TForm1& f = p.main;
         QTemporaryDir dir;
         Shorten(f, dir);
-        f.Controller.TracePath = (dir.path() + QStringLiteral("/missing/TRACE.TXT")).toStdString();
+        f.Controller.Tuning.TracePath =
+            (dir.path() + QStringLiteral("/missing/TRACE.TXT")).toStdString();
         f.RunGeneticAlgorithm1->trigger();
         WaitForWork(f);
         QCOMPARE(p.dialogs.boxes.size(), size_t{1});
@@ -214,7 +217,7 @@ class TuningUiTest : public QObject {
         QCOMPARE(p.w.EvolutionForm->ProgressLabel->text(),
                  QStringLiteral("Evolution not started: ") + reason);
         QVERIFY(CommandsEnabled(f));
-        QVERIFY(!f.Controller.Tuning());
+        QVERIFY(!f.Controller.Jobs.Tuning());
     }
 
     void closingDuringLongWork_data() {
@@ -242,7 +245,7 @@ class TuningUiTest : public QObject {
         QTest::qWait(20);
         QVERIFY(p.dialogs.boxes.empty());
         if (command == 1)
-            QCOMPARE(ReadAll(f.Controller.TracePath),
+            QCOMPARE(ReadAll(f.Controller.Tuning.TracePath),
                      QByteArray("Begin\r\n\r\nRound: 1\r\nEnd\r\n"));
         QApplication::setQuitOnLastWindowClosed(true);
     }
@@ -264,12 +267,12 @@ class TuningUiTest : public QObject {
         TForm1& f = p.main;
         QTemporaryDir dir;
         GameController& c = f.Controller;
-        c.EvolutionSeed = 7;
-        c.TracePath = (dir.path() + QStringLiteral("/TRACE.TXT")).toStdString();
+        c.Tuning.EvolutionSeed = 7;
+        c.Tuning.TracePath = (dir.path() + QStringLiteral("/TRACE.TXT")).toStdString();
         std::vector<Point> moves;
         for (int column = 1; column <= 8; ++column)
             for (int row = 1; row <= 8; ++row) moves.push_back({column, row});
-        c.LoadMoves(moves);
+        c.Session.LoadMoves(moves);
         // An analysis of many short root moves: Cancel waits for one at most.
         p.w.Form2->CurrentSettings->FullWidthSearch = true;
         p.w.Form2->CurrentSettings->SearchDepth = 8;
@@ -279,7 +282,7 @@ class TuningUiTest : public QObject {
         const auto started = [&] {
             action->trigger();
             QTest::qWait(1000);  // well under way
-            return c.Work() != LongWork::None;
+            return c.Jobs.Work() != LongWork::None;
         };
         QVERIFY(started());
         for (int i = 0; i < 3; ++i) {
@@ -289,7 +292,7 @@ class TuningUiTest : public QObject {
         QElapsedTimer timer;
         timer.start();
         QMetaObject::invokeMethod(f.sbCancel, &QToolButton::click, Qt::QueuedConnection);
-        QTRY_VERIFY_WITH_TIMEOUT(c.Work() == LongWork::None, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(c.Jobs.Work() == LongWork::None, 60000);
         QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
         if (command == 0) {
             QCOMPARE(p.dialogs.boxes.size(), size_t{1});

@@ -84,8 +84,8 @@ struct Program {
 
 // Centre of a point's piece at the designed geometry (CellSize 22, diameter 12).
 inline QPoint PixelOf(const TForm1& f, int column, int row) {
-    return QPoint((column - 1) * f.CellSize + f.PieceDiameter / 2,
-                  (row - 1) * f.CellSize + f.PieceDiameter / 2);
+    return QPoint((column - 1) * f.CellSize() + f.PieceDiameter() / 2,
+                  (row - 1) * f.CellSize() + f.PieceDiameter() / 2);
 }
 
 inline void SendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button,
@@ -113,7 +113,7 @@ inline void Click(TForm1& f, int column, int row, Qt::MouseButton b = Qt::LeftBu
 
 // Lets the window take in what the long work in progress reports until it ends.
 inline void WaitForWork(TForm1& f, int timeoutMs = 60000) {
-    QTRY_VERIFY_WITH_TIMEOUT(f.Controller.Work() == LongWork::None, timeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(f.Controller.Jobs.Work() == LongWork::None, timeoutMs);
 }
 
 // Holds the engine's worker at the first root move of the next long work
@@ -122,7 +122,7 @@ class FirstRootMoveGate {
   public:
     explicit FirstRootMoveGate(TForm1& f) {
         auto state = state_;
-        f.Controller.WorkerRootMoveHook = [state](const SearchProgress&) {
+        f.Controller.Jobs.WorkerRootMoveHook = [state](const SearchProgress&) {
             if (state->calls++ != 0) return;
             state->reached.release();
             // Never held for good, even by a failing test.

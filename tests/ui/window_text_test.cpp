@@ -243,7 +243,7 @@ class WindowTextTest : public QObject {
             own->show();
             shown = own.get();
         } else if (window == "main") {
-            if (detail == "block") p.main.Controller.Game().board = RedBlock();
+            if (detail == "block") p.main.Controller.Session.Game().board = RedBlock();
             p.main.RepaintMain();
         } else if (window == "settings") {
             TForm2& d = *p.w.Form2;
