@@ -22,8 +22,16 @@ KNOWN = {"Quadrivane Stats", "Quadrivane Settings", "Testing Data", "Quadrivane 
          "Quadrivane Evolution"}
 
 
+# The main window's X id once found: a click on its size grip may shrink it
+# below any height that would tell it from a box.
+MAIN_ID = None
+
+
 def is_main(w):
-    # Boxes share the main window's caption; the main window is the tall one.
+    if MAIN_ID is not None:
+        return w[0].id == MAIN_ID
+    # Boxes share the main window's caption; at the start the main window is
+    # the tall one.
     return w[1] == "Quadrivane" and w[5] > 200
 
 
@@ -123,6 +131,8 @@ def main():
         if not main_win:
             print("the main window did not appear")
             return 1
+        global MAIN_ID
+        MAIN_ID = main_win[0].id
         time.sleep(0.5)
         clicks = dialogs = menus = 0
         end = time.time() + seconds
