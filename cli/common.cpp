@@ -139,7 +139,7 @@ void AddSearchOptions(CLI::App& command, SearchOptions& o, bool strong) {
     AddWeightsOption(command, o.weights);
     AddThreadsOption(command, o.threads);
     if (!strong) return;
-    // Added first, so that the options it excludes can name it back.
+    // --level is a whole player: no other search option goes with it.
     std::vector<CLI::Option*> search;
     for (const char* name : {"--depth", "--width", "--full-width", "--weights", "--threads"})
         search.push_back(command.get_option(name));

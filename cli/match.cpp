@@ -235,7 +235,7 @@ void AddMatchCommand(CLI::App& app) {
                "random plies each pair of games starts from, 0..32 (default 4)");
     AddInteger(
         *command, "--seed", 0, INT64_MAX, [o](int64_t v) { o->seed = v; },
-        "seed of the random openings (default 1)");
+        "seed of the random openings and of the draws of players that choose (default 1)");
     AddInteger(*command, "--concurrency", o->concurrency, 1, 64,
                "games played side by side, 1..64 (default 1)");
     AddText(*command, "--games-out", o->gamesOut, "write one JSON line per game to FILE");

@@ -21,7 +21,7 @@ constexpr Level kLadder[kLevels] = {
     {"Club Player", "classic:depth=2,choose=8,margin=4"},
     {"Intermediate", "classic:depth=2"},
     {"Advanced", "classic:depth=5"},
-    {"Expert", "classic:depth=11"},
+    {"Expert", "classic:depth=9"},
     {"Senior Expert", "strong:movetime=20"},
     {"Candidate Master", "strong:movetime=150"},
     {"Master", "strong:movetime=1000"},
