@@ -12,6 +12,7 @@
 #include "model/board_text.h"
 #include "model/game.h"
 #include "model/savedgame.h"
+#include "play/levels.h"
 
 namespace qv::cli {
 
@@ -138,6 +139,10 @@ void AddSearchOptions(CLI::App& command, SearchOptions& o, bool strong) {
     AddWeightsOption(command, o.weights);
     AddThreadsOption(command, o.threads);
     if (!strong) return;
+    // --level is a whole player: no other search option goes with it.
+    std::vector<CLI::Option*> search;
+    for (const char* name : {"--depth", "--width", "--full-width", "--weights", "--threads"})
+        search.push_back(command.get_option(name));
     auto* flag = command.add_flag(
         "--strong", o.strong,
         "the strong player: iterative deepening with a transposition table, stopped by "
@@ -150,12 +155,21 @@ void AddSearchOptions(CLI::App& command, SearchOptions& o, bool strong) {
         "with --strong: positions to search, 1..10^12; the answer is then the same on every "
         "run and --movetime is not read")
         ->needs(flag);
-    AddInteger(command, "--table-mib", o.tableMiB, 1, 4096,
-               "with --strong: transposition table size in MiB, 1..4096 (default 64)")
-        ->needs(flag);
+    search.push_back(flag);
+    search.push_back(
+        AddInteger(command, "--table-mib", o.tableMiB, 1, 4096,
+                   "with --strong: transposition table size in MiB, 1..4096 (default 64)")
+            ->needs(flag));
+    search.push_back(command.get_option("--movetime"));
+    search.push_back(command.get_option("--nodes"));
+    auto* level = AddInteger(command, "--level", o.level, 1, kLevels,
+                             "play as level N, 1..10 (see LEVELS below); the other search "
+                             "options then cannot be given");
+    for (CLI::Option* other : search) level->excludes(other);
 }
 
 PlayerSpec PlayerOf(const SearchOptions& o) {
+    if (o.level > 0) return ResolveLevel(o.level);
     PlayerSpec p = PlayerFromChoice({o.fullWidth, o.width, o.depth, o.strong, o.movetimeMs},
                                     ParseWeights(o.weights), o.threads);
     p.nodes = o.nodes;

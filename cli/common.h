@@ -82,7 +82,9 @@ struct SearchOptions {
     int32_t movetimeMs = 1000;
     int64_t nodes = 0;
     int32_t tableMiB = 64;
+    int32_t level = 0;  // 0: none; otherwise the whole player
 };
+// strong: the strong player's options and --level too.
 void AddSearchOptions(CLI::App& command, SearchOptions& options, bool strong);
 // The player the options describe.
 PlayerSpec PlayerOf(const SearchOptions& options);

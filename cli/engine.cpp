@@ -26,6 +26,7 @@
 #include "model/game.h"
 #include "model/savedgame.h"
 #include "model/scoring.h"
+#include "play/levels.h"
 #include "play/player.h"
 #include "play/protocol.h"
 
@@ -585,6 +586,7 @@ void AddEngineCommand(CLI::App& app) {
     auto player = std::make_shared<std::string>();
     AddText(*command, "--player", *player,
             "the player, as set_player takes it (default classic:depth=11,width=3)");
+    command->footer(std::string(PlayerGrammar()) + "\n\n" + LevelsTable());
     command->callback([player] { RunEngine(*player); });
 }
 

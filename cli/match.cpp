@@ -10,6 +10,7 @@
 
 #include "cli/common.h"
 #include "model/savedgame.h"
+#include "play/levels.h"
 #include "tuning/trace.h"
 
 namespace qv::cli {
@@ -115,6 +116,14 @@ void Run(const MatchCliOptions& c) {
     o.concurrency = c.concurrency;
     std::optional<std::pair<double, double>> sprt;
     if (!c.sprt.empty()) sprt = SprtBounds(c.sprt);
+    // A level is printed as the player it is; its name goes with it here.
+    const auto nameLevel = [](const char* role, const std::string& text, const PlayerSpec& p) {
+        if (text.starts_with("level:"))
+            std::fprintf(stderr, "%s: %s, %s\n", role, LevelName(LevelOf(p)).c_str(),
+                         FormatPlayerSpec(p).c_str());
+    };
+    nameLevel(colours ? "red" : "first", colours ? c.red : c.first, o.first);
+    nameLevel(colours ? "blue" : "second", colours ? c.blue : c.second, o.second);
 
     // Every option is checked before the file is made.
     std::optional<TraceFile> out;
@@ -226,14 +235,14 @@ void AddMatchCommand(CLI::App& app) {
                "random plies each pair of games starts from, 0..32 (default 4)");
     AddInteger(
         *command, "--seed", 0, INT64_MAX, [o](int64_t v) { o->seed = v; },
-        "seed of the random openings (default 1)");
+        "seed of the random openings and of the draws of players that choose (default 1)");
     AddInteger(*command, "--concurrency", o->concurrency, 1, 64,
                "games played side by side, 1..64 (default 1)");
     AddText(*command, "--games-out", o->gamesOut, "write one JSON line per game to FILE");
     AddText(*command, "--sprt", o->sprt,
             "ELO0,ELO1: a sequential test of ELO0 against ELO1 (alpha = beta = 0.05); decimal "
             "numbers in -2000..2000, ELO0 < ELO1");
-    command->footer(PlayerGrammar());
+    command->footer(std::string(PlayerGrammar()) + "\n\n" + LevelsTable());
     command->callback([o] { Run(*o); });
 }
 

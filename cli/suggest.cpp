@@ -2,6 +2,8 @@
 
 #include "cli/common.h"
 #include "engine/engine.h"
+#include "play/levels.h"
+#include "play/player.h"
 
 namespace qv::cli {
 namespace {
@@ -21,18 +23,36 @@ void Run(const SuggestOptions& o) {
     const Board board = LoadPosition(o.position);
     const int32_t colour = o.colour == "red" ? Red : Blue;
     Engine engine;
-    const SearchRequest request = MakeSearchRequest(PlayerOf(o.search), board, colour);
+    const PlayerSpec player = PlayerOf(o.search);
+    const SearchRequest request = MakeSearchRequest(player, board, colour);
     // An interrupt acts like Cancel: the search stops at once and the best of
     // the root moves finished is printed.
     CatchInterrupts();
     const auto cancelOnInterrupt = [&engine] {
         if (Interrupted()) engine.Cancel();
     };
-    const SearchResult s = engine.Search(
-        request, [&](const SearchProgress&) { cancelOnInterrupt(); }, cancelOnInterrupt);
+    SearchResult s;
+    if (player.choose > 0) {
+        // A player that chooses weighs its root moves itself; its draw is
+        // that of a game with seed 0, so the answer is the same every run.
+        MoveRequest move;
+        move.position = board;
+        move.colour = colour;
+        move.onProgress = [&](const SearchProgress&) { cancelOnInterrupt(); };
+        cancelOnInterrupt();
+        s = EnginePlayer(player, engine).GenMove(move).search;
+    } else {
+        s = engine.Search(
+            request, [&](const SearchProgress&) { cancelOnInterrupt(); }, cancelOnInterrupt);
+    }
 
-    if (!o.search.strong) NoteThreads(o.search.threads, s);
-    std::cout << JsonLine(SuggestionJson(request, s)) << "\n";
+    if (!o.search.strong && o.search.level == 0) NoteThreads(o.search.threads, s);
+    nlohmann::ordered_json out = SuggestionJson(request, s);
+    if (o.search.level > 0) {
+        out["level"] = o.search.level;
+        out["player"] = FormatPlayerSpec(player);
+    }
+    std::cout << JsonLine(out) << "\n";
 }
 
 }  // namespace
@@ -73,6 +93,7 @@ void AddSuggestCommand(CLI::App& app) {
         ->required()
         ->check(CLI::IsMember({"red", "blue"}));
     AddSearchOptions(*command, o->search, /*strong=*/true);
+    command->footer(LevelsTable());
     command->callback([o] { Run(*o); });
 }
 

@@ -5,6 +5,7 @@
 #include "engine/search_engine.h"
 #include "engine/strong_search.h"
 #include "engine/suggest.h"
+#include "model/scoring.h"
 
 namespace qv {
 
@@ -49,6 +50,28 @@ SearchResult Engine::Search(const SearchRequest& request,
     r.pointPotentials = e.PointPotentials;
     r.threads = e.ThreadsSearching;
     return r;
+}
+
+float Engine::SearchLine(const SearchRequest& request, PredictedLine& line, int64_t& positions) {
+    SearchEngine& e = *impl_;
+    e.Weights = request.weights;
+    e.Threads = std::clamp(request.threads, 1, SearchEngine::kMaxThreads);
+    e.OnRootMove = nullptr;
+    e.OnPoll = nullptr;
+    e.ProgressTotal = 0;
+    e.ProgressCount = 0;
+    e.PositionsEvaluated = 0;
+    line.fill(kNoMove);
+    const float own = static_cast<float>(TotalScore(request.colour, request.position));
+    const float other = static_cast<float>(TotalScore(Opponent(request.colour), request.position));
+    if (request.fullWidth)
+        e.SearchFullWidth(request.position, request.colour, request.depth, request.depth, -kWindow,
+                          kWindow, other, own, line, kNoMove);
+    else
+        e.SearchWidthLimited(request.position, request.colour, request.depth, request.width,
+                             request.depth, -kWindow, kWindow, other, own, line);
+    positions += e.PositionsEvaluated;
+    return line[1].score;
 }
 
 void Engine::Cancel() {

@@ -39,6 +39,13 @@ class Engine {
                         const std::function<void(const SearchProgress&)>& onRootMove = {},
                         const std::function<void()>& onPoll = {});
 
+    // The classic search of the request into line, without the report and
+    // callbacks Search has (lineEnd is not read): for a player that searches
+    // each root move itself and would otherwise pay for a result it does not
+    // read. Returns entry 1's score and adds the positions evaluated to
+    // positions. The stop flags act as in Search and are not cleared.
+    float SearchLine(const SearchRequest& request, PredictedLine& line, int64_t& positions);
+
     // Both may be called from any thread while Search runs. Cancel ends the
     // search within milliseconds, wherever it is, and keeps the best of the
     // root moves finished (the strong search: of its iterations; its first

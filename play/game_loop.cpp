@@ -6,7 +6,7 @@
 namespace qv {
 
 GameRecord PlayGame(Player& red, Player& blue, const std::vector<GameMove>& opening,
-                    const GameHooks& hooks) {
+                    const GameHooks& hooks, uint64_t seed) {
     GameRecord g;
     Board& board = g.board;
     const auto place = [&](const GameMove& m, const MoveReply& reply) {
@@ -36,6 +36,7 @@ GameRecord PlayGame(Player& red, Player& blue, const std::vector<GameMove>& open
         request.position = board;
         request.colour = colour;
         request.history = g.moves;
+        request.seed = seed;
         if (hooks.moveStarting) hooks.moveStarting(player, request);
         const MoveReply reply = player.GenMove(request);
         // What a player found while the game was being stopped is not played.

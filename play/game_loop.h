@@ -51,7 +51,8 @@ struct GameHooks {
 // Plays from the opening until the game is over (decided or full board),
 // a player finds no move, fails or plays an occupied or off-board point, or
 // the stop hook says so. The side to move follows the number of pieces.
+// Every request carries the seed (MoveRequest::seed).
 GameRecord PlayGame(Player& red, Player& blue, const std::vector<GameMove>& opening,
-                    const GameHooks& hooks = {});
+                    const GameHooks& hooks = {}, uint64_t seed = 0);
 
 }  // namespace qv

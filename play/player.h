@@ -43,6 +43,10 @@ struct MoveRequest {
     // player's own). A strong search on a clock and an outside program read
     // it; a classic search or a node budget does not.
     int32_t movetimeMs = 0;
+    // The game's seed, for a player that draws among its better moves
+    // (choose=): set by the caller once a game, and folded with the position,
+    // so that a game with the same seed is played again move for move.
+    uint64_t seed = 0;
 };
 
 struct MoveReply {
@@ -94,6 +98,8 @@ class EnginePlayer : public Player {
     const PlayerSpec& Spec() const { return spec_; }
 
   private:
+    MoveReply Choose(const MoveRequest& request);
+
     PlayerSpec spec_;
     std::unique_ptr<Engine> own_;
     Engine* engine_;

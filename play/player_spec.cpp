@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/potentials.h"
+#include "play/levels.h"
 
 namespace qv {
 
@@ -118,7 +119,7 @@ std::vector<Item> Items(const std::string& text, const std::string& rest) {
 }
 
 void ReadClassic(const std::string& text, const std::vector<Item>& items, PlayerSpec& p) {
-    bool depth = false, width = false;
+    bool depth = false, width = false, choose = false, margin = false;
     for (const Item& it : items) {
         const auto number = [&](int64_t lo, int64_t hi) {
             return static_cast<int32_t>(Number(text, it.key, it.value, lo, hi));
@@ -133,6 +134,12 @@ void ReadClassic(const std::string& text, const std::vector<Item>& items, Player
         } else if (it.key == "width") {
             p.width = number(1, 64);
             width = true;
+        } else if (it.key == "choose") {
+            p.choose = number(1, 64);
+            choose = true;
+        } else if (it.key == "margin") {
+            p.margin = number(0, 1000);
+            margin = true;
         } else if (it.key == "threads") {
             p.threads = number(1, 64);
         } else if (it.key == "weights") {
@@ -142,6 +149,8 @@ void ReadClassic(const std::string& text, const std::vector<Item>& items, Player
         }
     }
     if (!depth) throw PlayerSpecError(Quoted(text) + "a classic player needs depth=D");
+    if (margin && !choose)
+        throw PlayerSpecError(Quoted(text) + "margin= is the range choose=K picks from: give both");
     if (width && p.fullWidth)
         throw PlayerSpecError(Quoted(text) +
                               "full-width searches every point: give width= or full-width");
@@ -197,8 +206,13 @@ const char* PlayerGrammar() {
            "  potential[:weights=W]             the point of highest potential, no search\n"
            "  external:COMMAND                  a program speaking the engine protocol,\n"
            "                                    run with /bin/sh -c COMMAND\n"
+           "  level:N                           one of the levels below, N 1..10\n"
            "  where S is threads=N (1..64), weights=W0/W1/.../W15 (16 integers, the\n"
-           "  default 1/7/3/1/4/3/1/2/4/0/0/0/0/9/4/10) or, for strong players,\n"
+           "  default 1/7/3/1/4/3/1/2/4/0/0/0/0/9/4/10), for classic players\n"
+           "  choose=K,margin=M (K 1..64, M 0..1000: weigh the K best-ranked points,\n"
+           "  each searched a ply shallower, and pick at random, the better ones more\n"
+           "  often, among those within M points of the best; seeded, so a match's\n"
+           "  --seed replays it) or, for strong players,\n"
            "  table-mib=M (1..4096, default 64) or a knob of the strong player's\n"
            "  evaluation and search: corner1=, corner2=, corner3=, tempo= (0..64),\n"
            "  aspiration= (1..1000), lmr= (0..400), null= (0..6), selective= (0 or 1),\n"
@@ -223,6 +237,15 @@ PlayerSpec ParsePlayerSpec(const std::string& text) {
         p.command = rest;
         return p;
     }
+    if (kind == "level") {
+        const bool digits = !rest.empty() && rest.size() <= 2 &&
+                            rest.find_first_not_of("0123456789") == std::string::npos;
+        const int32_t n = digits ? std::stoi(rest) : 0;
+        if (n < 1 || n > kLevels)
+            throw PlayerSpecError(Quoted(text) +
+                                  "the levels are level:1 to level:" + std::to_string(kLevels));
+        return ResolveLevel(n);
+    }
     if (kind == "potential") {
         p.kind = PlayerKind::Potential;
         if (!hasRest) return p;
@@ -234,7 +257,8 @@ PlayerSpec ParsePlayerSpec(const std::string& text) {
     }
     if (kind != "classic" && kind != "strong")
         throw PlayerSpecError(Quoted(text) +
-                              "expected classic:..., strong:..., potential or external:...");
+                              "expected classic:..., strong:..., potential, external:... or "
+                              "level:N");
     if (!hasRest || rest.empty())
         throw PlayerSpecError(Quoted(text) + (kind == "classic" ? "a classic player needs depth=D"
                                                                 : "a strong player needs "
@@ -258,6 +282,10 @@ std::string FormatPlayerSpec(const PlayerSpec& p) {
         case PlayerKind::Classic:
             s = "classic:depth=" + std::to_string(p.depth);
             add(p.fullWidth ? "full-width" : "width=" + std::to_string(p.width));
+            if (p.choose > 0) {
+                add("choose=" + std::to_string(p.choose));
+                add("margin=" + std::to_string(p.margin));
+            }
             if (p.threads != d.threads) add("threads=" + std::to_string(p.threads));
             if (p.weights != d.weights) add("weights=" + WeightsText(p.weights));
             return s;

@@ -5,10 +5,11 @@
 // search request is built from one (MakeSearchRequest).
 //
 // The text form, one grammar for every front end:
-//   classic:depth=D[,width=W|,full-width][,threads=N][,weights=W0/.../W15]
+//   classic:depth=D[,width=W|,full-width][,choose=K,margin=M][,threads=N][,weights=W0/.../W15]
 //   strong:movetime=MS|nodes=N[,table-mib=M][,threads=N][,weights=...][,knobs...]
 //   potential[:weights=W0/.../W15]
 //   external:COMMAND
+//   level:N                 (N 1..10, read as the player the level is: levels.h)
 // Keys are given at most once, numbers in decimal within their bounds; the
 // strong player's knobs are corner1..corner3, tempo, aspiration, lmr, null,
 // selective and start (for tuning; see StrongKnobs in player_spec.cpp).
@@ -37,6 +38,13 @@ struct PlayerSpec {
     int32_t depth = 11;
     int32_t width = 3;
     bool fullWidth = false;
+    // Classic: 0 plays the search's move. K (1..64) takes the K first points
+    // of the root's ranking, weighs each exactly with a search a ply
+    // shallower, and draws, by the request's seed and the better ones more
+    // often, among those within margin (0..1000) of the best of them: a
+    // player weaker on purpose that still plays sensible moves.
+    int32_t choose = 0;
+    int32_t margin = 0;
     // Every player but an external one: the weights of the move ordering.
     PotentialWeights weights = DefaultWeights();
     // Classic and strong: the threads a search runs on (1..64).

@@ -19,6 +19,7 @@ TEST(PlayerSpec, ReadsAndPrintsEveryKind) {
          "classic:depth=3,width=3,weights=0/0/0/-1/4/3/1/2/4/0/0/0/0/9/4/10"},
         {"strong:movetime=200", "strong:movetime=200"},
         {"strong:nodes=5000,table-mib=16,tempo=6", "strong:nodes=5000,table-mib=16,tempo=6"},
+        {"classic:margin=4,depth=2,choose=05", "classic:depth=2,width=3,choose=5,margin=4"},
         {"potential", "potential"},
         {"external:quadrivane-cli engine", "external:quadrivane-cli engine"},
     };
@@ -46,6 +47,13 @@ TEST(PlayerSpec, RefusesLooseDescriptions) {
         {"classic:depth=3,weights=1/2/3", "16 integers"},
         {"external:", "needs the command"},
         {"gnu:depth=3", "expected classic"},
+        {"classic:depth=2,margin=3", "give both"},
+        {"classic:depth=2,choose=65", "1..64"},
+        {"strong:movetime=5,choose=2", "unknown setting 'choose=2'"},
+        {"level:0", "level:1 to level:10"},
+        {"level:11", "level:1 to level:10"},
+        {"level:+3", "level:1 to level:10"},
+        {"level", "level:1 to level:10"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

@@ -23,6 +23,15 @@ double EloOf(double score) {
     return -400.0 * std::log10(1.0 / score - 1.0);
 }
 
+// The seed of the players' choices in game g (from 0) of a match.
+uint64_t GameSeed(uint64_t seed, int32_t g) {
+    std::seed_seq seq{static_cast<uint32_t>(seed), static_cast<uint32_t>(seed >> 32),
+                      static_cast<uint32_t>(g), 0x6c657665u};
+    uint32_t words[2];
+    seq.generate(words, words + 2);
+    return uint64_t{words[0]} << 32 | words[1];
+}
+
 }  // namespace
 
 std::vector<GameMove> MatchOpening(uint64_t seed, int32_t pair, int32_t plies) {
@@ -98,8 +107,10 @@ std::vector<MatchGame> PlayMatch(
             const bool firstIsRed = !o.alternate || g % 2 == 0;
             const std::vector<GameMove> opening = MatchOpening(o.seed, g / 2, o.openingPlies);
             MatchGame record;
-            static_cast<GameRecord&>(record) = firstIsRed ? PlayGame(first, second, opening, hooks)
-                                                          : PlayGame(second, first, opening, hooks);
+            const uint64_t seed = GameSeed(o.seed, g);
+            static_cast<GameRecord&>(record) = firstIsRed
+                                                   ? PlayGame(first, second, opening, hooks, seed)
+                                                   : PlayGame(second, first, opening, hooks, seed);
             record.game = g + 1;
             record.firstIsRed = firstIsRed;
             const std::lock_guard<std::mutex> held(lock);

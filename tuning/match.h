@@ -36,7 +36,8 @@ struct MatchOptions {
 std::vector<GameMove> MatchOpening(uint64_t seed, int32_t pair, int32_t plies);
 
 // Plays the games on options.concurrency threads, each with its own players
-// (a classic one answers exactly as a suggestion with its settings does),
+// (a classic one answers exactly as a suggestion with its settings does; one
+// that chooses draws from a seed made of options.seed and the game's number),
 // and returns the games that count, in their order. A pair of games (the
 // same opening, colours swapped; the last game alone when their number is
 // odd) counts once both games of it are over, and onGame then runs for each

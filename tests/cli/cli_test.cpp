@@ -222,6 +222,11 @@ TEST(Cli, HelpOnEverySubcommand) {
         EXPECT_EQ(run.code, 0) << command;
         EXPECT_NE(run.out.find("Usage"), std::string::npos) << command;
     }
+    // The levels are listed as the players they are.
+    for (const char* command : {"suggest", "match", "engine"})
+        EXPECT_NE(Cli(std::string(command) + " --help").out.find("Level 10 (Master)"),
+                  std::string::npos)
+            << command;
 }
 
 // One line per position, then the three totals; the total is the sum of the
@@ -362,6 +367,10 @@ TEST(CliInput, RefusedInputNamesTheFault) {
          "--second: player 'classic:depth=99'"},
         {"match --red strong:nodes=9 --second classic:depth=2", "give either --red and --blue"},
         {"match --first strong:nodes=9 --second classic:depth=2 --sprt 5", "--sprt: '5'"},
+        {"match --first level:0 --second level:1", "--first: player 'level:0'"},
+        {"suggest --colour red --level 3 --depth 4", "excludes"},
+        {"suggest --colour red --strong --level 9", "excludes"},
+        {"suggest --colour red --level 11", "--level: 11 is outside 1..10"},
         // Empty values.
         {"score --board ''", "empty value for --board"},
         {"score --game ''", "empty value for --game"},

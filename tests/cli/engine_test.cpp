@@ -74,6 +74,13 @@ TEST(EngineProtocol, ScriptedSession) {
               0);
     const std::string suggested =
         nlohmann::json::parse(Slurp(suggestOut))["line"][0]["point"].get<std::string>();
+    // A level that draws among its moves draws as suggest --level does.
+    ASSERT_EQ(std::system(("'" + std::string(QUADRIVANE_CLI) + "' suggest --colour red --game '" +
+                           three + "' --level 3 > '" + suggestOut + "'")
+                              .c_str()),
+              0);
+    const std::string levelSuggested =
+        nlohmann::json::parse(Slurp(suggestOut))["line"][0]["point"].get<std::string>();
 
     const struct {
         std::string command;
@@ -122,6 +129,10 @@ TEST(EngineProtocol, ScriptedSession) {
         {"loadgame " + three, "="},
         {"reg_genmove r", "= " + suggested},
         {"genmove r", "= " + suggested},
+        {"undo", "="},
+        {"set_player level:11", "? player 'level:11': the levels are level:1 to level:10"},
+        {"set_player level:3", "="},
+        {"genmove r", "= " + levelSuggested},
         {"undo", "="},
         {"loadgame " + full, "="},
         {"genmove b", "= pass"},
