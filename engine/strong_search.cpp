@@ -199,8 +199,15 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
             int32_t v = e->value;
             bool usable = true;
             if (e->flags & Entry::kDecidedFlag) {
-                v += v > 0 ? remaining * kWinBonus : -remaining * kWinBonus;
-                usable = IsDecided(v);
+                // A decision further down than this node's depth reaches is
+                // not one here.
+                if (e->flags & Entry::kWinFlag) {
+                    v += remaining * kWinBonus;
+                    usable = v >= kDecidedValue;
+                } else {
+                    v -= remaining * kWinBonus;
+                    usable = v <= -kDecidedValue;
+                }
             }
             if (usable && (e->bound == Bound::kExact || (e->bound == Bound::kLower && v >= beta) ||
                            (e->bound == Bound::kUpper && v <= alpha)))
@@ -274,7 +281,11 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
     const Bound bound = best >= beta          ? Bound::kLower
                         : best > alphaAtStart ? Bound::kExact
                                               : Bound::kUpper;
-    table_.Store(key, ToTable(best, remaining), IsDecided(best), bestMove, remaining, bound);
+    table_.Store(key, ToTable(best, remaining),
+                 best >= kDecidedValue    ? 1
+                 : best <= -kDecidedValue ? -1
+                                          : 0,
+                 bestMove, remaining, bound);
     return best;
 }
 
