@@ -102,9 +102,12 @@ TEST(Match, EngineSpecs) {
     EXPECT_EQ(strong.kind, SearchKind::Strong);
     EXPECT_EQ(strong.nodes, 200000);
     EXPECT_EQ(ParseEngineSpec("strong:movetime=200").movetimeMs, 200);
+    EXPECT_EQ(strong.version, 2);
+    EXPECT_EQ(ParseEngineSpec("strong:nodes=9,table-mib=2,version=1").version, 1);
     for (const char* bad :
          {"", "weak:depth=3", "classic:depth=16", "classic:width=x", "classic:movetime=5",
-          "strong:movetime=0", "strong:movetime=5,nodes=5", "strong:full-width"})
+          "strong:movetime=0", "strong:movetime=5,nodes=5", "strong:full-width",
+          "strong:nodes=9,version=3", "strong:nodes=9,tempo=3,version=1"})
         EXPECT_THROW(ParseEngineSpec(bad), std::invalid_argument) << bad;
 }
 

@@ -51,7 +51,7 @@ EngineSpec ParseEngineSpec(const std::string& text) {
         throw std::invalid_argument("engine '" + text + "': expected classic:... or strong:...");
     }
     const std::string rest = colon == std::string::npos ? "" : text.substr(colon + 1);
-    bool movetime = false, nodes = false;
+    bool movetime = false, nodes = false, knobs = false;
     for (size_t start = 0; start < rest.size();) {
         size_t comma = rest.find(',', start);
         if (comma == std::string::npos) comma = rest.size();
@@ -84,6 +84,8 @@ EngineSpec ParseEngineSpec(const std::string& text) {
             nodes = true;
         } else if (key == "table-mib") {
             player.tableMiB = static_cast<int32_t>(number(1, 4096));
+        } else if (key == "version") {
+            player.version = static_cast<int32_t>(number(1, 2));
         } else if (key == "corner1" || key == "corner2" || key == "corner3") {
             player.strong.eval.corner[key.back() - '0'] = static_cast<int32_t>(number(0, 64));
         } else if (key == "tempo") {
@@ -103,7 +105,12 @@ EngineSpec ParseEngineSpec(const std::string& text) {
         }
         if (!known)
             throw std::invalid_argument("engine '" + text + "': unknown setting '" + item + "'");
+        knobs = knobs || (player.kind == SearchKind::Strong && key != "movetime" &&
+                          key != "nodes" && key != "table-mib" && key != "version");
     }
+    if (player.version == 1 && knobs)
+        throw std::invalid_argument("engine '" + text +
+                                    "': version=1 takes only movetime, nodes and table-mib");
     if (movetime && nodes)
         throw std::invalid_argument("engine '" + text + "': give movetime or nodes, not both");
     return player;
@@ -145,6 +152,8 @@ ScoredMove MatchPlayer::Move(const Board& board, int32_t colour) {
     request.movetimeMs = spec_.movetimeMs;
     request.nodes = spec_.nodes;
     request.tableMiB = spec_.tableMiB;
+    if (spec_.kind == SearchKind::Strong && spec_.version == 1)
+        return v1_.Run(request, strong::v1::Params{}, {}, nullptr, nullptr).line[1];
     if (spec_.kind == SearchKind::Strong)
         return strong_.Run(request, spec_.strong, {}, nullptr, nullptr).line[1];
     return engine_.Search(request).line[1];

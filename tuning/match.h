@@ -11,12 +11,14 @@
 
 #include "engine/engine.h"
 #include "engine/strong_search.h"
+#include "engine/strong_v1_search.h"
 
 namespace qv {
 
 // "classic:depth=11,width=3", "classic:depth=6,full-width",
 // "strong:movetime=200", "strong:nodes=200000" (also table-mib=M, and the
-// evaluation's knobs corner1..corner3, tempo, aspiration, start).
+// evaluation's knobs corner1..corner3, tempo, aspiration, start);
+// "strong:...,version=1" is the frozen first version, without the knobs.
 struct EngineSpec {
     std::string text;
     SearchKind kind = SearchKind::Classic;
@@ -27,6 +29,8 @@ struct EngineSpec {
     int64_t nodes = 0;
     int32_t tableMiB = 64;
     strong::Params strong;
+    // Of the strong player: 1 the frozen reference, 2 today's.
+    int32_t version = 2;
 };
 
 // Throws std::invalid_argument saying what is wrong.
@@ -74,6 +78,7 @@ class MatchPlayer {
     EngineSpec spec_;
     Engine engine_;
     strong::Search strong_;
+    strong::v1::Search v1_;
 };
 
 // From the opening to a decided position or a full board.

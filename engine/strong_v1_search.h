@@ -1,0 +1,111 @@
+#pragma once
+// Frozen reference: version 1 of the strong player, copied unchanged (its
+// fault of reading some decided table values with the wrong sign included)
+// so that matches can measure later versions against the player as it was
+// shipped ("strong:...,version=1"). Change nothing here but what keeps it
+// building.
+//
+// The strong player: iterative deepening negamax with alpha-beta over every
+// empty point, a transposition table, table-move / gain / killer / history /
+// potential move ordering and aspiration windows, stopped by a clock or a
+// node budget. Values keep the classic meaning: the mover's view, and a
+// decided game carries 1000 per remaining ply of the iteration that found it,
+// so the classic captions read them right with the depth reached.
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+#include "engine/engine.h"
+#include "engine/potential_tables.h"
+#include "engine/strong_v1_board.h"
+#include "engine/strong_v1_eval.h"
+#include "engine/strong_v1_table.h"
+
+namespace qv::strong::v1 {
+
+struct Params {
+    EvalParams eval;
+    // The deepest iteration; a search never goes past the last empty point.
+    int32_t maxDepth = 64;
+    // Half the aspiration window around the last iteration's value.
+    int32_t aspiration = 30;
+    // Do not start an iteration once this share (in percent) of the time or
+    // node budget is gone: the next one would rarely finish.
+    int32_t startBelowPercent = 60;
+    // Null-move pruning and late-move reductions. A piece never hurts the
+    // side that places it, so passing is the worst a side can do and a pass
+    // that still reaches beta proves the cut-off in all but rare cases. Off,
+    // the search finds exactly the full-width value of each depth.
+    bool selective = true;
+    int32_t nullReduction = 2;
+    // Late quiet moves search this many hundredths of ln(depth) x ln(move
+    // number) shallower first.
+    int32_t lateReduction = 45;
+};
+
+class Search {
+  public:
+    Search() = default;
+    Search(const Search&) = delete;
+    Search& operator=(const Search&) = delete;
+
+    // One search of request.position for request.colour. request.depth,
+    // width, fullWidth and threads are not read: the strong search runs on
+    // the calling thread alone. onIteration runs after each finished
+    // iteration. cancel ends it soon with the last finished iteration's move
+    // (depth 1 always finishes); abort ends it at once.
+    SearchResult Run(const SearchRequest& request, const Params& params,
+                     const std::function<void(const SearchProgress&)>& onIteration,
+                     const std::atomic<bool>* cancel, const std::atomic<bool>* abort);
+
+  private:
+    static constexpr int kMaxPly = 66;
+
+    int32_t Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply, int32_t colour,
+                 bool allowNull = true);
+    int32_t Horizon(int32_t alpha, int32_t beta, int32_t ply, int32_t colour);
+    // A move's value when it ends the line (decided, fills the board, or at
+    // the horizon); kNotLeaf when it is to be searched deeper.
+    int32_t LeafValue(int p, int32_t colour, int32_t remaining, int32_t opponentBest) const;
+    int32_t Root(int32_t depth, int32_t alpha, int32_t beta, int32_t colour);
+    int OrderMoves(int32_t colour, int32_t remaining, int32_t ply, int ttMove,
+                   std::array<uint8_t, kPoints>& moves) const;
+    void Poll();
+    void UpdatePv(int32_t ply, int p);
+
+    Params params_{};
+    EvalTables eval_{EvalParams{}};
+    fast::PotentialTables potentials_{DefaultWeights()};
+    StrongBoard board_;
+    Table table_;
+
+    int64_t positions_ = 0;
+    int64_t nextPoll_ = 0;
+    int64_t nodeBudget_ = 0;
+    double movetimeMs_ = 0;
+    int32_t depth_ = 0;
+    bool stop_ = false;
+    const std::atomic<bool>* cancel_ = nullptr;
+    const std::atomic<bool>* abort_ = nullptr;
+    std::chrono::steady_clock::time_point start_{};
+
+    // The root's moves, best first after each iteration.
+    std::array<uint8_t, kPoints> rootMoves_{};
+    std::array<int32_t, kPoints> rootScores_{};
+    int rootCount_ = 0;
+    int rootBest_ = -1;
+    // The root move that last raised alpha in the iteration under way, and
+    // its value.
+    int partialIndex_ = -1;
+    int32_t partialValue_ = 0;
+
+    int8_t pv_[kMaxPly + 1][kMaxPly + 1]{};
+    int32_t pvLength_[kMaxPly + 1]{};
+    int8_t killers_[kMaxPly + 1][2]{};
+    int32_t history_[3][kPoints]{};
+};
+
+}  // namespace qv::strong::v1

@@ -1,0 +1,61 @@
+#pragma once
+// Frozen reference: version 1 of the strong player, copied unchanged (its
+// fault of reading some decided table values with the wrong sign included)
+// so that matches can measure later versions against the player as it was
+// shipped ("strong:...,version=1"). Change nothing here but what keeps it
+// building.
+//
+// The strong search's transposition table: buckets of four entries, one
+// cache line each, allocated once and kept while its size stays the same.
+// Each search has its own generation; an entry of another generation reads
+// as empty, so what an earlier search left behind changes nothing.
+
+#include <cstdint>
+#include <memory>
+
+namespace qv::strong::v1 {
+
+enum class Bound : uint8_t { kNone, kUpper, kLower, kExact };
+
+struct Entry {
+    // All zero is an empty entry: the table comes zeroed from the system.
+    uint64_t key;
+    int32_t value;
+    int8_t move;
+    int8_t draft;
+    Bound bound;
+    // Bit 0: the value is a decided one, stored without its remaining-depth
+    // bonus. The rest: the generation.
+    uint8_t flags;
+
+    static constexpr uint8_t kDecidedFlag = 1;
+    uint8_t Generation() const { return flags >> 1; }
+};
+
+class Table {
+  public:
+    // Rounded down to a power of two buckets; 1 MiB at least.
+    void Resize(int32_t mebibytes);
+    int32_t Mebibytes() const { return mebibytes_; }
+    // A new search: entries of earlier ones no longer count.
+    void NewSearch();
+
+    const Entry* Probe(uint64_t key) const;
+    void Store(uint64_t key, int32_t value, bool decided, int move, int32_t draft, Bound bound);
+
+  private:
+    struct alignas(64) Bucket {
+        Entry entries[4];
+    };
+    struct Free {
+        void operator()(Bucket* b) const;
+    };
+    // Zeroed pages the system hands out as they are first touched, rather
+    // than all of them at once.
+    std::unique_ptr<Bucket[], Free> buckets_;
+    uint64_t mask_ = 0;
+    int32_t mebibytes_ = 0;
+    uint8_t generation_ = 0;  // 1..127 while searching; 0 marks an empty entry
+};
+
+}  // namespace qv::strong::v1
