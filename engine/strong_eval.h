@@ -9,11 +9,14 @@
 namespace qv::strong {
 
 // Weights in sixteenths of a point. A live square (one colour only) with n
-// of its corners filled is worth corner[n] / 16 of its value to that colour;
-// the side to move is expected to take tempo / 16 of its best single gain.
+// of its corners filled is worth corner[n] / 16 of its value to that colour.
+// Where the side to move has nothing to cash, it is expected to block the
+// opponent's largest threat and see cashed / 16 of the second largest taken;
+// with no threat to block, its free move is worth tempo / 16 of a point.
 struct EvalParams {
     int32_t corner[4] = {0, 0, 1, 4};
-    int32_t tempo = 4;
+    int32_t cashed = 4;
+    int32_t tempo = 0;
     // The classic evaluation alone: the score difference and the win bonus.
     bool classic = false;
 };

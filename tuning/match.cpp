@@ -90,6 +90,12 @@ EngineSpec ParseEngineSpec(const std::string& text) {
             player.strong.eval.corner[key.back() - '0'] = static_cast<int32_t>(number(0, 64));
         } else if (key == "tempo") {
             player.strong.eval.tempo = static_cast<int32_t>(number(0, 64));
+        } else if (key == "qwidth") {
+            player.strong.quiesceWidth = static_cast<int32_t>(number(0, 64));
+        } else if (key == "qdepth") {
+            player.strong.quiesceDepth = static_cast<int32_t>(number(0, 64));
+        } else if (key == "cashed") {
+            player.strong.eval.cashed = static_cast<int32_t>(number(0, 64));
         } else if (key == "aspiration") {
             player.strong.aspiration = static_cast<int32_t>(number(1, 1000));
         } else if (key == "lmr") {
