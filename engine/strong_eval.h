@@ -8,14 +8,15 @@
 
 namespace qv::strong {
 
-// Weights in sixteenths of a point. A live square (one colour only) with n
-// of its corners filled is worth corner[n] / 16 of its value to that colour.
-// Where the side to move has nothing to cash, it is expected to block the
-// opponent's largest threat and see cashed / 16 of the second largest taken;
-// with no threat to block, its free move is worth tempo / 16 of a point.
+// Weights in 64ths of a point. A live square (one colour only) with n of its
+// corners filled is worth corner[n] / 64 of its value to that colour. Where
+// the side to move has nothing to cash, it is expected to block the
+// opponent's largest threat, and the second largest then weighs cashed / 64
+// (at least as much as a square with three corners does); with no threat to
+// block, its free move is worth tempo / 64 of a point.
 struct EvalParams {
-    int32_t corner[4] = {0, 0, 1, 4};
-    int32_t cashed = 4;
+    int32_t corner[4] = {0, 0, 4, 16};
+    int32_t cashed = 16;
     int32_t tempo = 0;
     // The classic evaluation alone: the score difference and the win bonus.
     bool classic = false;
@@ -57,8 +58,8 @@ constexpr bool IsDecided(int32_t v) {
 }
 
 // The estimate beside the score difference, kept inside the undecided range.
-constexpr int32_t Undecided(int32_t diff, int32_t promise16) {
-    return std::clamp(diff + promise16 / 16, -(kDecidedValue - 1), kDecidedValue - 1);
+constexpr int32_t Undecided(int32_t diff, int32_t promise64) {
+    return std::clamp(diff + promise64 / 64, -(kDecidedValue - 1), kDecidedValue - 1);
 }
 
 }  // namespace qv::strong

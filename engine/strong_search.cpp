@@ -93,10 +93,13 @@ int32_t Search::StaticOf(int32_t own, int32_t theirs, int32_t promise, TopTwo th
         // game, only a square of the mover's own can save it.
         if (IsDecided(Evaluate(1, theirs + threats.second, own))) return -kDecidedValue;
     }
+    // The largest threat is taken as blocked: its squares no longer count.
+    // The second weighs at least as much as any further one.
     const EvalParams& e = params_.eval;
-    const int32_t extra = threats.first == 0 ? e.tempo
-                                             : e.corner[3] * (threats.first + threats.second) -
-                                                   e.cashed * threats.second;
+    const int32_t extra =
+        threats.first == 0 ? e.tempo
+                           : e.corner[3] * threats.first +
+                                 (e.corner[3] - std::max(e.cashed, e.corner[3])) * threats.second;
     return Undecided(own - theirs, promise + extra);
 }
 
@@ -156,14 +159,36 @@ int32_t Search::ReplyStatic(int p, int32_t colour) const {
                     other == Red ? promise : -promise, threats);
 }
 
+namespace {
+
+// The highest key from i on moves to i, the others keeping their order: the
+// moves come out as a stable sort would give them, and a node cut off early
+// sorts no further.
+void PickMove(int i, int n, std::array<uint8_t, kPoints>& moves,
+              std::array<int64_t, kPoints>& keys) {
+    int best = i;
+    for (int j = i + 1; j < n; ++j)
+        if (keys[j] > keys[best]) best = j;
+    const int64_t k = keys[best];
+    const uint8_t m = moves[best];
+    for (int j = best; j > i; --j) {
+        keys[j] = keys[j - 1];
+        moves[j] = moves[j - 1];
+    }
+    keys[i] = k;
+    moves[i] = m;
+}
+
+}  // namespace
+
 int Search::OrderMoves(int32_t colour, int32_t remaining, int32_t ply, int ttMove,
-                       std::array<uint8_t, kPoints>& moves) const {
+                       std::array<uint8_t, kPoints>& moves,
+                       std::array<int64_t, kPoints>& keys) const {
     const int32_t other = Opponent(colour);
-    int64_t keys[kPoints];
     float pots[kPoints];
     int n = 0;
     float top = 1.0f;
-    const bool potentials = remaining >= 3;
+    const bool potentials = remaining >= params_.potentialsFrom;
     const fast::Bits bits{board_.pieces[Red], board_.pieces[Blue]};
     for (uint64_t e = board_.empty; e != 0; e &= e - 1) {
         const int p = __builtin_ctzll(e);
@@ -190,20 +215,6 @@ int Search::OrderMoves(int32_t colour, int32_t remaining, int32_t ply, int ttMov
             if (potentials) key += static_cast<int64_t>(4095.0f * pots[i] / top);
         }
         keys[i] = key;
-    }
-    // Insertion sort, highest key first; equal keys keep the reading order
-    // of the board's index.
-    for (int i = 1; i < n; ++i) {
-        const int64_t k = keys[i];
-        const uint8_t m = moves[i];
-        int j = i;
-        while (j > 0 && keys[j - 1] < k) {
-            keys[j] = keys[j - 1];
-            moves[j] = moves[j - 1];
-            --j;
-        }
-        keys[j] = k;
-        moves[j] = m;
     }
     return n;
 }
@@ -269,7 +280,8 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
     const bool pvNode = beta - alpha > 1;
     const uint64_t key = board_.key ^ (colour == Red ? HashKeys().redToMove : 0);
     int ttMove = -1;
-    if (const Entry* e = table_.Probe(key)) {
+    const bool tabled = remaining >= params_.tableFrom;
+    if (const Entry* e = tabled ? table_.Probe(key) : nullptr) {
         ttMove = e->move;
         if (!pvNode && e->draft >= remaining) {
             int32_t v = e->value;
@@ -303,12 +315,34 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
     }
 
     std::array<uint8_t, kPoints> moves;
-    const int n = OrderMoves(colour, remaining, ply, ttMove, moves);
+    std::array<int64_t, kPoints> keys;
+    const int n = OrderMoves(colour, remaining, ply, ttMove, moves, keys);
     const int32_t alphaAtStart = alpha;
     int32_t best = -kInfinity;
     int bestMove = -1;
+    // Near the horizon, far below alpha: a move that neither completes nor
+    // blocks a square is not expected to climb the margin.
+    int32_t futile = kInfinity;
+    if (params_.selective && !pvNode && remaining <= 2 && !IsDecided(alpha)) {
+        const int32_t margin = remaining == 1 ? params_.futility1 : params_.futility2;
+        if (margin > 0) {
+            const int32_t stand = Static(colour);
+            if (!IsDecided(stand) && stand + margin <= alpha) futile = stand + margin;
+        }
+    }
+    const int32_t lateLimit = params_.selective && !pvNode && remaining <= 2
+                                  ? (remaining == 1 ? params_.lateMoves1 : params_.lateMoves2)
+                                  : 0;
     for (int i = 0; i < n; ++i) {
+        PickMove(i, n, moves, keys);
         const int p = moves[i];
+        const bool quiet = board_.gain[colour][p] == 0 && board_.gain[other][p] == 0;
+        if (futile != kInfinity && i > 0 && quiet) {
+            best = std::max(best, futile);
+            continue;
+        }
+        // Near the horizon the late quiet moves are left out.
+        if (lateLimit > 0 && i >= lateLimit && quiet && bestMove >= 0) continue;
         int32_t v = LeafValue(p, colour, remaining);
         ++positions_;
         if (v == kNotLeaf && remaining == 1 && ReplyStands(p, colour, v)) {
@@ -360,11 +394,12 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
     const Bound bound = best >= beta          ? Bound::kLower
                         : best > alphaAtStart ? Bound::kExact
                                               : Bound::kUpper;
-    table_.Store(key, ToTable(best, remaining),
-                 best >= kDecidedValue    ? 1
-                 : best <= -kDecidedValue ? -1
-                                          : 0,
-                 bestMove, remaining, bound);
+    if (tabled)
+        table_.Store(key, ToTable(best, remaining),
+                     best >= kDecidedValue    ? 1
+                     : best <= -kDecidedValue ? -1
+                                              : 0,
+                     bestMove, remaining, bound);
     return best;
 }
 

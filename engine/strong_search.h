@@ -42,6 +42,19 @@ struct Params {
     // node, and the plies.
     int32_t quiesceWidth = 2;
     int32_t quiesceDepth = 8;
+    // Futility margins in points one and two plies above the horizon (0:
+    // none).
+    int32_t futility1 = 8;
+    int32_t futility2 = 0;
+    // Quiet moves tried at most one and two plies above the horizon (0: all).
+    int32_t lateMoves1 = 12;
+    int32_t lateMoves2 = 0;
+    // The move potentials order nodes this many plies above the horizon or
+    // more.
+    int32_t potentialsFrom = 3;
+    // The table is read and written this many plies above the horizon or
+    // more.
+    int32_t tableFrom = 1;
 };
 
 // The two largest of the gains added.
@@ -88,8 +101,9 @@ class Search {
     // the classic horizon); kNotLeaf when it is to be searched deeper.
     int32_t LeafValue(int p, int32_t colour, int32_t remaining) const;
     int32_t Root(int32_t depth, int32_t alpha, int32_t beta, int32_t colour);
+    // The empty points and their ordering keys, higher first.
     int OrderMoves(int32_t colour, int32_t remaining, int32_t ply, int ttMove,
-                   std::array<uint8_t, kPoints>& moves) const;
+                   std::array<uint8_t, kPoints>& moves, std::array<int64_t, kPoints>& keys) const;
     void Poll();
     void UpdatePv(int32_t ply, int p);
 

@@ -87,15 +87,25 @@ EngineSpec ParseEngineSpec(const std::string& text) {
         } else if (key == "version") {
             player.version = static_cast<int32_t>(number(1, 2));
         } else if (key == "corner1" || key == "corner2" || key == "corner3") {
-            player.strong.eval.corner[key.back() - '0'] = static_cast<int32_t>(number(0, 64));
+            player.strong.eval.corner[key.back() - '0'] = static_cast<int32_t>(number(0, 256));
         } else if (key == "tempo") {
-            player.strong.eval.tempo = static_cast<int32_t>(number(0, 64));
+            player.strong.eval.tempo = static_cast<int32_t>(number(0, 1024));
         } else if (key == "qwidth") {
             player.strong.quiesceWidth = static_cast<int32_t>(number(0, 64));
         } else if (key == "qdepth") {
             player.strong.quiesceDepth = static_cast<int32_t>(number(0, 64));
+        } else if (key == "futility1" || key == "futility2") {
+            (key.back() == '1' ? player.strong.futility1 : player.strong.futility2) =
+                static_cast<int32_t>(number(0, 1000));
+        } else if (key == "lmp1" || key == "lmp2") {
+            (key.back() == '1' ? player.strong.lateMoves1 : player.strong.lateMoves2) =
+                static_cast<int32_t>(number(0, 64));
+        } else if (key == "ttfrom") {
+            player.strong.tableFrom = static_cast<int32_t>(number(1, 65));
+        } else if (key == "potdepth") {
+            player.strong.potentialsFrom = static_cast<int32_t>(number(1, 65));
         } else if (key == "cashed") {
-            player.strong.eval.cashed = static_cast<int32_t>(number(0, 64));
+            player.strong.eval.cashed = static_cast<int32_t>(number(0, 256));
         } else if (key == "aspiration") {
             player.strong.aspiration = static_cast<int32_t>(number(1, 1000));
         } else if (key == "lmr") {
