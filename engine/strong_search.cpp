@@ -304,8 +304,17 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
     }
 
     const int32_t other = Opponent(colour);
+    // Off the principal line and near the horizon, a static value so far
+    // above beta that a few plies are not expected to bring it down ends the
+    // node.
+    const bool standing = params_.selective && !pvNode && !IsDecided(beta) &&
+                          (remaining <= params_.reverseDepth || params_.nullStatic);
+    const int32_t stand = standing ? Static(colour) : 0;
+    if (standing && remaining <= params_.reverseDepth && !IsDecided(stand) &&
+        stand - params_.reverseMargin * remaining >= beta)
+        return stand;
     if (params_.selective && allowNull && !pvNode && remaining >= 3 &&
-        board_.Empties() > remaining) {
+        board_.Empties() > remaining && (!params_.nullStatic || stand >= beta)) {
         const int32_t r = remaining - 1 - params_.nullReduction - (remaining >= 7 ? 1 : 0);
         const int32_t v = -Node(std::max(r, 1), -beta, -beta + 1, ply + 1, other, false);
         if (stop_) return 0;
@@ -349,6 +358,10 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
             ++positions_;
             pvLength_[ply + 1] = ply + 1;
         } else if (v == kNotLeaf) {
+            // The reply's table entry is on its way while the piece is placed.
+            if (remaining - 1 >= params_.tableFrom)
+                table_.Prefetch(board_.key ^ HashKeys().piece[colour][p] ^
+                                (other == Red ? HashKeys().redToMove : 0));
             board_.Place(p, colour, eval_);
             if (i == 0) {
                 v = -Node(remaining - 1, -beta, -alpha, ply + 1, other);

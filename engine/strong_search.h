@@ -55,6 +55,12 @@ struct Params {
     // The table is read and written this many plies above the horizon or
     // more.
     int32_t tableFrom = 1;
+    // A node this many plies above the horizon or fewer whose static value
+    // is margin x plies above beta is cut off (0: never).
+    int32_t reverseDepth = 2;
+    int32_t reverseMargin = 20;
+    // The null move only where the static value reaches beta.
+    bool nullStatic = false;
 };
 
 // The two largest of the gains added.

@@ -38,6 +38,8 @@ class Table {
     void NewSearch();
 
     const Entry* Probe(uint64_t key) const;
+    // Asks for the key's bucket to be brought into the cache.
+    void Prefetch(uint64_t key) const { __builtin_prefetch(&buckets_[key & mask_]); }
     // decided: 0 for an undecided value, +1 for a win, -1 for a loss.
     void Store(uint64_t key, int32_t value, int decided, int move, int32_t draft, Bound bound);
 

@@ -100,6 +100,12 @@ EngineSpec ParseEngineSpec(const std::string& text) {
         } else if (key == "lmp1" || key == "lmp2") {
             (key.back() == '1' ? player.strong.lateMoves1 : player.strong.lateMoves2) =
                 static_cast<int32_t>(number(0, 64));
+        } else if (key == "rfpdepth") {
+            player.strong.reverseDepth = static_cast<int32_t>(number(0, 64));
+        } else if (key == "rfpmargin") {
+            player.strong.reverseMargin = static_cast<int32_t>(number(0, 1000));
+        } else if (key == "nullstatic") {
+            player.strong.nullStatic = number(0, 1) == 1;
         } else if (key == "ttfrom") {
             player.strong.tableFrom = static_cast<int32_t>(number(1, 65));
         } else if (key == "potdepth") {
