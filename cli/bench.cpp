@@ -8,11 +8,16 @@
 namespace qv::cli {
 namespace {
 
+// The strong player's bench: each position on this node budget.
+constexpr int64_t kStrongBenchNodes = 200000;
+
 struct BenchOptions {
     int32_t depth = 0;  // 0: the setting's own
     int32_t width = 0;
     bool fullWidth = false;
     int32_t threads = 1;
+    bool strong = false;
+    int64_t nodes = kStrongBenchNodes;
 };
 
 struct Setting {
@@ -50,7 +55,32 @@ void RunSetting(const Setting& s, int32_t threads, Totals& totals) {
     }
 }
 
+void RunStrong(const BenchOptions& o, Totals& totals) {
+    int index = 0;
+    Engine engine;
+    for (const BenchPosition& p : kBenchPositions) {
+        ++index;
+        const Board board = BenchBoard(p);
+        const int32_t colour = SideToMove(board);
+        PlayerSpec player;
+        player.kind = PlayerKind::Strong;
+        player.nodes = o.nodes;
+        const SearchResult result = engine.Search(MakeSearchRequest(player, board, colour));
+        const ScoredMove& m = result.line[1];
+        std::printf("%2d %-34s %-4s depth %2d %-4s %6lld %10lld positions %9.3f ms\n", index,
+                    std::string(p.name).c_str(), ColourName(colour), result.depthReached,
+                    PointName(m.column, m.row).c_str(), static_cast<long long>(result.value),
+                    static_cast<long long>(result.positions), result.elapsedMs);
+        totals.ms += result.elapsedMs;
+        totals.positions += result.positions;
+    }
+}
+
 void Run(const BenchOptions& o) {
+    if (o.strong && (o.depth != 0 || o.width != 0 || o.fullWidth))
+        throw UsageError(
+            "--strong searches on a node budget: --depth, --width and --full-width "
+            "are not read by it");
     std::vector<Setting> settings;
     if (o.depth == 0 && o.width == 0 && !o.fullWidth) {
         settings = {{kBenchDepth, kBenchWidth, false}, {kBenchFullWidthDepth, 0, true}};
@@ -60,7 +90,10 @@ void Run(const BenchOptions& o) {
         settings = {{o.depth ? o.depth : kBenchDepth, o.width ? o.width : kBenchWidth, false}};
     }
     Totals totals;
-    for (const Setting& s : settings) RunSetting(s, o.threads, totals);
+    if (o.strong)
+        RunStrong(o, totals);
+    else
+        for (const Setting& s : settings) RunSetting(s, o.threads, totals);
     const double seconds = totals.ms / 1000.0;
     std::printf("Total time (ms) : %lld\n", static_cast<long long>(std::llround(totals.ms)));
     std::printf("Positions evaluated : %lld\n", static_cast<long long>(totals.positions));
@@ -86,6 +119,15 @@ void AddBenchCommand(CLI::App& app) {
         "candidates tried at inner nodes, 1..64 (default " + std::to_string(kBenchWidth) + ")");
     command->add_flag("--full-width", o->fullWidth, "full-width searches only")->excludes(width);
     AddThreadsOption(*command, o->threads);
+    auto* strong = command->add_flag(
+        "--strong", o->strong,
+        "the strong player on a node budget instead; its total of positions is its own "
+        "signature");
+    AddInteger(
+        *command, "--nodes", 1, 1000000000000, [o](int64_t v) { o->nodes = v; },
+        "with --strong: positions each search may use, 1..10^12 (default " +
+            std::to_string(kStrongBenchNodes) + ")")
+        ->needs(strong);
     command->footer(
         "Without options both searches run: width-limited at depth 11, width 3, and full width "
         "at depth " +

@@ -22,10 +22,6 @@ constexpr Keys BuildKeys() {
 
 constexpr Keys kKeys = BuildKeys();
 
-constexpr int Count(int state, int32_t colour) {
-    return colour == Red ? state % 5 : state / 5;
-}
-
 }  // namespace
 
 const Keys& HashKeys() {
@@ -53,12 +49,6 @@ EvalTables::EvalTables(const EvalParams& p) {
 
 void StrongBoard::Load(const Board& board, const EvalTables& t) {
     *this = StrongBoard{};
-    // Every square starts empty: what a first piece would add to it.
-    const SquareTable& table = Squares();
-    for (int q = 0; q < kPoints; ++q)
-        for (int32_t i = 0; i < table.throughCount[q]; ++i)
-            for (int32_t d = 1; d <= 2; ++d)
-                promiseDelta[d][q] += t.change[d][table.through[q][i].size][0];
     for (int p = 0; p < kPoints; ++p)
         if (board[p] == Red || board[p] == Blue) Place(p, board[p], t);
 }
@@ -66,28 +56,31 @@ void StrongBoard::Load(const Board& board, const EvalTables& t) {
 void StrongBoard::Place(int p, int32_t colour, const EvalTables& t) {
     const SquareTable& table = Squares();
     const int step = StepOf(colour);
-    const int32_t other = Opponent(colour);
     score[colour] += gain[colour][p];
+    // Summed apart: the compiler cannot keep a member in a register across
+    // the byte stores into state.
+    int32_t changed = 0;
     for (int32_t i = 0; i < table.throughCount[p]; ++i) {
         const SquareThrough& s = table.through[p][i];
         const int before = state[s.id], after = before + step;
         state[s.id] = static_cast<uint8_t>(after);
         const int size = s.size;
-        promise += t.worth[size][after] - t.worth[size][before];
-        for (int32_t d = 1; d <= 2; ++d) {
-            const int32_t delta = t.change[d][size][after] - t.change[d][size][before];
-            for (uint8_t q : s.others) promiseDelta[d][q] += delta;
-        }
+        changed += t.change[colour][size][before];
         // Three corners of the colour and none of the other: the fourth is
         // now worth the square to the colour.
-        if (Count(after, colour) == 3 && Count(after, other) == 0) {
+        if (after == 3 * step) {
             for (uint8_t q : s.others)
-                if (cell[q] == Empty)
+                if (cell[q] == Empty) {
                     gain[colour][q] = static_cast<int16_t>(gain[colour][q] + size * size);
+                    threats[colour] |= PointBit(q);
+                }
         }
     }
+    promise += changed;
     cell[p] = static_cast<int8_t>(colour);
     empty &= ~PointBit(p);
+    threats[Red] &= ~PointBit(p);
+    threats[Blue] &= ~PointBit(p);
     pieces[colour] |= PointBit(p);
     key ^= kKeys.piece[colour][p];
 }
@@ -95,28 +88,29 @@ void StrongBoard::Place(int p, int32_t colour, const EvalTables& t) {
 void StrongBoard::Remove(int p, int32_t colour, const EvalTables& t) {
     const SquareTable& table = Squares();
     const int step = StepOf(colour);
-    const int32_t other = Opponent(colour);
     cell[p] = Empty;
     empty |= PointBit(p);
     pieces[colour] &= ~PointBit(p);
     key ^= kKeys.piece[colour][p];
+    int32_t changed = 0;
     for (int32_t i = 0; i < table.throughCount[p]; ++i) {
         const SquareThrough& s = table.through[p][i];
         const int after = state[s.id], before = after - step;
         state[s.id] = static_cast<uint8_t>(before);
         const int size = s.size;
-        promise -= t.worth[size][after] - t.worth[size][before];
-        for (int32_t d = 1; d <= 2; ++d) {
-            const int32_t delta = t.change[d][size][after] - t.change[d][size][before];
-            for (uint8_t q : s.others) promiseDelta[d][q] -= delta;
-        }
-        if (Count(after, colour) == 3 && Count(after, other) == 0) {
+        changed += t.change[colour][size][before];
+        if (after == 3 * step) {
             for (uint8_t q : s.others)
-                if (cell[q] == Empty)
+                if (cell[q] == Empty) {
                     gain[colour][q] = static_cast<int16_t>(gain[colour][q] - size * size);
+                    if (gain[colour][q] == 0) threats[colour] &= ~PointBit(q);
+                }
         }
     }
+    promise -= changed;
     score[colour] -= gain[colour][p];
+    for (int32_t c = 1; c <= 2; ++c)
+        if (gain[c][p] > 0) threats[c] |= PointBit(p);
 }
 
 }  // namespace qv::strong

@@ -1,8 +1,8 @@
 #pragma once
 // The board as the strong search keeps it: the pieces, each square's corner
-// counts, both colours' scores, what a piece would complete on every point,
-// the evaluation's running sum of unfinished squares with its change per
-// point and colour, and a hash key. Place and Remove are exact inverses, so a
+// counts, both colours' scores, what a piece would complete on every point
+// and where that is above zero, the evaluation's running sum of unfinished
+// squares, and a hash key. Place and Remove are exact inverses, so a
 // search changes one board move by move and never copies it.
 
 #include <array>
@@ -36,10 +36,11 @@ struct StrongBoard {
     // The square values a piece of the colour would complete on the point;
     // frozen while the point is occupied.
     int16_t gain[3][kPoints]{};
-    // The unfinished squares' worth from Red's side, and how a piece of a
-    // colour on a point would change it (meaningful for empty points).
+    // The unfinished squares' worth from Red's side.
     int32_t promise = 0;
-    int32_t promiseDelta[3][kPoints]{};
+    // By colour: the empty points where its gain is above zero, the squares
+    // it would complete with one more piece.
+    uint64_t threats[3]{};
     uint64_t key = 0;
 
     void Load(const Board& board, const EvalTables& t);

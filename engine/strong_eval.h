@@ -46,8 +46,8 @@ constexpr bool IsDecided(int32_t v) {
 }
 
 // The estimate beside the score difference, kept inside the undecided range.
-constexpr int32_t Undecided(int32_t diff, int32_t promise16) {
-    return std::clamp(diff + promise16 / 16, -(kDecidedValue - 1), kDecidedValue - 1);
+constexpr int32_t Undecided(int32_t diff, int32_t promise64) {
+    return std::clamp(diff + promise64 / 64, -(kDecidedValue - 1), kDecidedValue - 1);
 }
 
 }  // namespace qv::strong

@@ -6,12 +6,16 @@
 
 namespace qv::strong {
 
-// Weights in sixteenths of a point. A live square (one colour only) with n
-// of its corners filled is worth corner[n] / 16 of its value to that colour;
-// the side to move is expected to take tempo / 16 of its best single gain.
+// Weights in 64ths of a point. A live square (one colour only) with n of its
+// corners filled is worth corner[n] / 64 of its value to that colour. Where
+// the side to move has nothing to cash, it is expected to block the
+// opponent's largest threat, and the second largest then weighs cashed / 64
+// (at least as much as a square with three corners does); with no threat to
+// block, its free move is worth tempo / 64 of a point.
 struct EvalParams {
-    int32_t corner[4] = {0, 0, 1, 4};
-    int32_t tempo = 4;
+    int32_t corner[4] = {0, 0, 4, 16};
+    int32_t cashed = 16;
+    int32_t tempo = 0;
     // The classic evaluation alone: the score difference and the win bonus.
     bool classic = false;
 };
@@ -34,6 +38,29 @@ struct Params {
     // Late quiet moves search this many hundredths of ln(depth) x ln(move
     // number) shallower first.
     int32_t lateReduction = 45;
+    // Past the horizon, the mover's largest squares to complete tried at a
+    // node, and the plies.
+    int32_t quiesceWidth = 2;
+    int32_t quiesceDepth = 8;
+    // Futility margins in points one and two plies above the horizon (0:
+    // none).
+    int32_t futility1 = 8;
+    int32_t futility2 = 0;
+    // Quiet moves tried at most one and two plies above the horizon (0: all).
+    int32_t lateMoves1 = 12;
+    int32_t lateMoves2 = 0;
+    // The move potentials order nodes this many plies above the horizon or
+    // more.
+    int32_t potentialsFrom = 3;
+    // The table is read and written this many plies above the horizon or
+    // more.
+    int32_t tableFrom = 1;
+    // A node this many plies above the horizon or fewer whose static value
+    // is margin x plies above beta is cut off (0: never).
+    int32_t reverseDepth = 2;
+    int32_t reverseMargin = 20;
+    // The null move only where the static value reaches beta.
+    bool nullStatic = false;
 };
 
 }  // namespace qv::strong

@@ -25,30 +25,18 @@ ScoredMove MoveAt(int p, int32_t score) {
     return {ColumnOf(p), RowOf(p), static_cast<float>(score)};
 }
 
-// The largest gain among the empty points, and the largest once the point
-// that holds it is taken.
-struct BestGains {
-    int point = -1;
-    int32_t first = 0;
-    int32_t second = 0;
-    int32_t Without(int p) const { return p == point ? second : first; }
-};
+}  // namespace
 
-BestGains BestGainsOf(const StrongBoard& b, int32_t colour) {
-    BestGains g;
-    for (uint64_t e = b.empty; e != 0; e &= e - 1) {
-        const int p = __builtin_ctzll(e);
-        const int32_t v = b.gain[colour][p];
-        if (v > g.first) {
-            g.second = g.first;
-            g.first = v;
-            g.point = p;
-        } else if (v > g.second) {
-            g.second = v;
-        }
+void TopTwo::Add(int32_t g) {
+    if (g > first) {
+        second = first;
+        first = g;
+    } else if (g > second) {
+        second = g;
     }
-    return g;
 }
+
+namespace {
 
 int32_t LateReduction(int32_t remaining, int move, int32_t hundredths) {
     return static_cast<int32_t>(0.5 + std::log(static_cast<double>(remaining)) *
@@ -83,36 +71,125 @@ void Search::UpdatePv(int32_t ply, int p) {
     pvLength_[ply] = std::max(end, ply + 1);
 }
 
-int32_t Search::LeafValue(int p, int32_t colour, int32_t remaining, int32_t opponentBest) const {
+int32_t Search::LeafValue(int p, int32_t colour, int32_t remaining) const {
     const int32_t own = board_.score[colour] + board_.gain[colour][p];
     const int32_t other = board_.score[Opponent(colour)];
     const int32_t v = Evaluate(remaining, own, other);
     if (IsDecided(v)) return v;
     if (board_.empty == PointBit(p)) {
-        // The classic search gives a move that fills the board below its
-        // horizon the whole window; here the game is over and the higher
-        // score has won.
-        if (params_.eval.classic) return remaining > 1 ? kInfinity : v;
+        // The game is over and the higher score has won.
+        if (params_.eval.classic) return v;
         const int32_t diff = own - other;
         return diff > 0   ? remaining * kWinBonus + diff
                : diff < 0 ? diff - remaining * kWinBonus
                           : 0;
     }
-    if (remaining > 1) return kNotLeaf;
-    if (params_.eval.classic) return v;
-    const int32_t promise = board_.promise + board_.promiseDelta[colour][p];
-    return Undecided(own - other,
-                     (colour == Red ? promise : -promise) - params_.eval.tempo * opponentBest);
+    if (params_.eval.classic && remaining <= 1) return v;
+    return kNotLeaf;
 }
 
-int Search::OrderMoves(int32_t colour, int32_t remaining, int32_t ply, int ttMove,
-                       std::array<uint8_t, kPoints>& moves) const {
+int32_t Search::StaticOf(int32_t own, int32_t theirs, int32_t promise, TopTwo threats) const {
+    if (threats.second > 0) {
+        // Blocking the largest leaves the second: if taking it decides the
+        // game, only a square of the mover's own can save it.
+        if (IsDecided(Evaluate(1, theirs + threats.second, own))) return -kDecidedValue;
+    }
+    // The largest threat is taken as blocked: its squares no longer count.
+    // The second weighs at least as much as any further one.
+    const EvalParams& e = params_.eval;
+    const int32_t extra =
+        threats.first == 0 ? e.tempo
+                           : e.corner[3] * threats.first +
+                                 (e.corner[3] - std::max(e.cashed, e.corner[3])) * threats.second;
+    return Undecided(own - theirs, promise + extra);
+}
+
+int32_t Search::Static(int32_t colour) const {
     const int32_t other = Opponent(colour);
-    int64_t keys[kPoints];
+    TopTwo threats;
+    for (uint64_t t = board_.threats[other]; t != 0; t &= t - 1)
+        threats.Add(board_.gain[other][__builtin_ctzll(t)]);
+    return StaticOf(board_.score[colour], board_.score[other],
+                    colour == Red ? board_.promise : -board_.promise, threats);
+}
+
+bool Search::ReplyStands(int p, int32_t colour, int32_t& v) const {
+    // A reply past the horizon with nothing of its own to complete stands on
+    // its static value.
+    if ((board_.threats[Opponent(colour)] & ~PointBit(p)) != 0) return false;
+    v = -ReplyStatic(p, colour);
+    return true;
+}
+
+int32_t Search::ReplyStatic(int p, int32_t colour) const {
+    const SquareTable& table = Squares();
+    const int step = StepOf(colour);
+    // The colour's threats that p makes: squares with two of its corners and
+    // none of the other's get their last empty corner.
+    int news[kMaxSquaresPerPoint];
+    int32_t added[kMaxSquaresPerPoint];
+    int n = 0;
+    int32_t changed = 0;
+    for (int32_t i = 0; i < table.throughCount[p]; ++i) {
+        const SquareThrough& sq = table.through[p][i];
+        const int before = board_.state[sq.id];
+        changed += eval_.change[colour][sq.size][before];
+        if (before != 2 * step) continue;
+        for (uint8_t q : sq.others)
+            if (board_.cell[q] == Empty) {
+                int k = 0;
+                while (k < n && news[k] != q) ++k;
+                if (k == n) {
+                    news[n] = q;
+                    added[n++] = 0;
+                }
+                added[k] += sq.size * sq.size;
+            }
+    }
+    TopTwo threats;
+    uint64_t kept = board_.threats[colour] & ~PointBit(p);
+    for (int k = 0; k < n; ++k) {
+        const uint64_t bit = PointBit(news[k]);
+        threats.Add(added[k] + ((kept & bit) != 0 ? board_.gain[colour][news[k]] : 0));
+        kept &= ~bit;
+    }
+    for (; kept != 0; kept &= kept - 1) threats.Add(board_.gain[colour][__builtin_ctzll(kept)]);
+    const int32_t other = Opponent(colour);
+    const int32_t promise = board_.promise + changed;
+    return StaticOf(board_.score[other], board_.score[colour] + board_.gain[colour][p],
+                    other == Red ? promise : -promise, threats);
+}
+
+namespace {
+
+// The highest key from i on moves to i, the others keeping their order: the
+// moves come out as a stable sort would give them, and a node cut off early
+// sorts no further.
+void PickMove(int i, int n, std::array<uint8_t, kPoints>& moves,
+              std::array<int64_t, kPoints>& keys) {
+    int best = i;
+    for (int j = i + 1; j < n; ++j)
+        if (keys[j] > keys[best]) best = j;
+    const int64_t k = keys[best];
+    const uint8_t m = moves[best];
+    for (int j = best; j > i; --j) {
+        keys[j] = keys[j - 1];
+        moves[j] = moves[j - 1];
+    }
+    keys[i] = k;
+    moves[i] = m;
+}
+
+}  // namespace
+
+int Search::OrderMoves(int32_t colour, int32_t remaining, int32_t ply, int ttMove,
+                       std::array<uint8_t, kPoints>& moves,
+                       std::array<int64_t, kPoints>& keys) const {
+    const int32_t other = Opponent(colour);
     float pots[kPoints];
     int n = 0;
     float top = 1.0f;
-    const bool potentials = remaining >= 3;
+    const bool potentials = remaining >= params_.potentialsFrom;
     const fast::Bits bits{board_.pieces[Red], board_.pieces[Blue]};
     for (uint64_t e = board_.empty; e != 0; e &= e - 1) {
         const int p = __builtin_ctzll(e);
@@ -136,51 +213,61 @@ int Search::OrderMoves(int32_t colour, int32_t remaining, int32_t ply, int ttMov
             else if (p == killers_[ply][1])
                 key += int64_t{1} << 36;
             key += static_cast<int64_t>(history_[colour][p]) << 12;
-            if (potentials) {
-                key += static_cast<int64_t>(4095.0f * pots[i] / top);
-            } else {
-                const int32_t swing = std::abs(board_.promiseDelta[colour][p]) +
-                                      std::abs(board_.promiseDelta[other][p]);
-                key += std::min(swing / 4, 4095);
-            }
+            if (potentials) key += static_cast<int64_t>(4095.0f * pots[i] / top);
         }
         keys[i] = key;
-    }
-    // Insertion sort, highest key first; equal keys keep the reading order
-    // of the board's index.
-    for (int i = 1; i < n; ++i) {
-        const int64_t k = keys[i];
-        const uint8_t m = moves[i];
-        int j = i;
-        while (j > 0 && keys[j - 1] < k) {
-            keys[j] = keys[j - 1];
-            moves[j] = moves[j - 1];
-            --j;
-        }
-        keys[j] = k;
-        moves[j] = m;
     }
     return n;
 }
 
-int32_t Search::Horizon(int32_t /*alpha*/, int32_t beta, int32_t ply, int32_t colour) {
+int32_t Search::Quiesce(int32_t alpha, int32_t beta, int32_t ply, int32_t colour, int32_t depth) {
     pvLength_[ply] = ply;
-    const BestGains opp = BestGainsOf(board_, Opponent(colour));
-    int32_t best = -kInfinity;
-    int bestMove = -1;
-    for (uint64_t e = board_.empty; e != 0; e &= e - 1) {
-        const int p = __builtin_ctzll(e);
-        const int32_t v = LeafValue(p, colour, 1, opp.Without(p));
+    ++positions_;
+    int32_t best = Static(colour);
+    if (best >= beta || ply >= kMaxPly || depth >= params_.quiesceDepth) return best;
+    alpha = std::max(alpha, best);
+    const int32_t other = Opponent(colour);
+    // The mover's own squares to complete, the largest first.
+    int moves[kPoints];
+    int32_t gains[kPoints];
+    int n = 0;
+    for (uint64_t t = board_.threats[colour]; t != 0; t &= t - 1) {
+        const int p = __builtin_ctzll(t);
+        const int32_t g = board_.gain[colour][p] * 2 + board_.gain[other][p];
+        int j = n++;
+        while (j > 0 && gains[j - 1] < g) {
+            gains[j] = gains[j - 1];
+            moves[j] = moves[j - 1];
+            --j;
+        }
+        gains[j] = g;
+        moves[j] = p;
+    }
+    n = std::min(n, params_.quiesceWidth);
+    for (int i = 0; i < n; ++i) {
+        const int p = moves[i];
+        int32_t v = LeafValue(p, colour, 1);
         ++positions_;
+        // Decisions past the horizon rank below any found before it.
+        if (v != kNotLeaf && IsDecided(v)) v = v > 0 ? kDecidedValue : -kDecidedValue;
+        if (v == kNotLeaf && ReplyStands(p, colour, v)) {
+            ++positions_;
+            pvLength_[ply + 1] = ply + 1;
+        } else if (v == kNotLeaf) {
+            board_.Place(p, colour, eval_);
+            v = -Quiesce(-beta, -alpha, ply + 1, other, depth + 1);
+            board_.Remove(p, colour, eval_);
+        } else {
+            pvLength_[ply + 1] = ply + 1;
+        }
         if (v > best) {
             best = v;
-            bestMove = p;
-            if (v >= beta) break;
+            if (v > alpha) {
+                alpha = v;
+                UpdatePv(ply, p);
+                if (v >= beta) break;
+            }
         }
-    }
-    if (bestMove >= 0) {
-        pv_[ply][ply] = static_cast<int8_t>(bestMove);
-        pvLength_[ply] = ply + 1;
     }
     return best;
 }
@@ -190,18 +277,26 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
     if (positions_ >= nextPoll_) Poll();
     pvLength_[ply] = ply;
     if (stop_) return 0;
-    if (remaining <= 1 || ply >= kMaxPly) return Horizon(alpha, beta, ply, colour);
+    if (remaining <= 0 || ply >= kMaxPly) return Quiesce(alpha, beta, ply, colour, 0);
     const bool pvNode = beta - alpha > 1;
     const uint64_t key = board_.key ^ (colour == Red ? HashKeys().redToMove : 0);
     int ttMove = -1;
-    if (const Entry* e = table_.Probe(key)) {
+    const bool tabled = remaining >= params_.tableFrom;
+    if (const Entry* e = tabled ? table_.Probe(key) : nullptr) {
         ttMove = e->move;
         if (!pvNode && e->draft >= remaining) {
             int32_t v = e->value;
             bool usable = true;
             if (e->flags & Entry::kDecidedFlag) {
-                v += v > 0 ? remaining * kWinBonus : -remaining * kWinBonus;
-                usable = IsDecided(v);
+                // A decision further down than this node's depth reaches is
+                // not one here.
+                if (e->flags & Entry::kWinFlag) {
+                    v += remaining * kWinBonus;
+                    usable = v >= kDecidedValue;
+                } else {
+                    v -= remaining * kWinBonus;
+                    usable = v <= -kDecidedValue;
+                }
             }
             if (usable && (e->bound == Bound::kExact || (e->bound == Bound::kLower && v >= beta) ||
                            (e->bound == Bound::kUpper && v <= alpha)))
@@ -210,8 +305,17 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
     }
 
     const int32_t other = Opponent(colour);
+    // Off the principal line and near the horizon, a static value so far
+    // above beta that a few plies are not expected to bring it down ends the
+    // node.
+    const bool standing = params_.selective && !pvNode && !IsDecided(beta) &&
+                          (remaining <= params_.reverseDepth || params_.nullStatic);
+    const int32_t stand = standing ? Static(colour) : 0;
+    if (standing && remaining <= params_.reverseDepth && !IsDecided(stand) &&
+        stand - params_.reverseMargin * remaining >= beta)
+        return stand;
     if (params_.selective && allowNull && !pvNode && remaining >= 3 &&
-        board_.Empties() > remaining) {
+        board_.Empties() > remaining && (!params_.nullStatic || stand >= beta)) {
         const int32_t r = remaining - 1 - params_.nullReduction - (remaining >= 7 ? 1 : 0);
         const int32_t v = -Node(std::max(r, 1), -beta, -beta + 1, ply + 1, other, false);
         if (stop_) return 0;
@@ -221,15 +325,44 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
     }
 
     std::array<uint8_t, kPoints> moves;
-    const int n = OrderMoves(colour, remaining, ply, ttMove, moves);
+    std::array<int64_t, kPoints> keys;
+    const int n = OrderMoves(colour, remaining, ply, ttMove, moves, keys);
     const int32_t alphaAtStart = alpha;
     int32_t best = -kInfinity;
     int bestMove = -1;
+    // Near the horizon, far below alpha: a move that neither completes nor
+    // blocks a square is not expected to climb the margin.
+    int32_t futile = kInfinity;
+    if (params_.selective && !pvNode && remaining <= 2 && !IsDecided(alpha)) {
+        const int32_t margin = remaining == 1 ? params_.futility1 : params_.futility2;
+        if (margin > 0) {
+            const int32_t stand = Static(colour);
+            if (!IsDecided(stand) && stand + margin <= alpha) futile = stand + margin;
+        }
+    }
+    const int32_t lateLimit = params_.selective && !pvNode && remaining <= 2
+                                  ? (remaining == 1 ? params_.lateMoves1 : params_.lateMoves2)
+                                  : 0;
     for (int i = 0; i < n; ++i) {
+        PickMove(i, n, moves, keys);
         const int p = moves[i];
-        int32_t v = LeafValue(p, colour, remaining, 0);
+        const bool quiet = board_.gain[colour][p] == 0 && board_.gain[other][p] == 0;
+        if (futile != kInfinity && i > 0 && quiet) {
+            best = std::max(best, futile);
+            continue;
+        }
+        // Near the horizon the late quiet moves are left out.
+        if (lateLimit > 0 && i >= lateLimit && quiet && bestMove >= 0) continue;
+        int32_t v = LeafValue(p, colour, remaining);
         ++positions_;
-        if (v == kNotLeaf) {
+        if (v == kNotLeaf && remaining == 1 && ReplyStands(p, colour, v)) {
+            ++positions_;
+            pvLength_[ply + 1] = ply + 1;
+        } else if (v == kNotLeaf) {
+            // The reply's table entry is on its way while the piece is placed.
+            if (remaining - 1 >= params_.tableFrom)
+                table_.Prefetch(board_.key ^ HashKeys().piece[colour][p] ^
+                                (other == Red ? HashKeys().redToMove : 0));
             board_.Place(p, colour, eval_);
             if (i == 0) {
                 v = -Node(remaining - 1, -beta, -alpha, ply + 1, other);
@@ -275,7 +408,12 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
     const Bound bound = best >= beta          ? Bound::kLower
                         : best > alphaAtStart ? Bound::kExact
                                               : Bound::kUpper;
-    table_.Store(key, ToTable(best, remaining), IsDecided(best), bestMove, remaining, bound);
+    if (tabled)
+        table_.Store(key, ToTable(best, remaining),
+                     best >= kDecidedValue    ? 1
+                     : best <= -kDecidedValue ? -1
+                                              : 0,
+                     bestMove, remaining, bound);
     return best;
 }
 
@@ -283,12 +421,11 @@ int32_t Search::Root(int32_t depth, int32_t alpha, int32_t beta, int32_t colour)
     pvLength_[1] = 1;
     partialIndex_ = -1;
     const int32_t other = Opponent(colour);
-    const BestGains opp = BestGainsOf(board_, other);
     int32_t best = -kInfinity;
     int bestIndex = -1;
     for (int i = 0; i < rootCount_; ++i) {
         const int p = rootMoves_[i];
-        int32_t v = LeafValue(p, colour, depth, opp.Without(p));
+        int32_t v = LeafValue(p, colour, depth);
         ++positions_;
         if (v == kNotLeaf) {
             board_.Place(p, colour, eval_);
@@ -438,7 +575,9 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
         for (int32_t i = 2; i <= pvLength; ++i) pv[i] = pv_[1][i];
         if (onIteration) onIteration({depth, used()});
         // A decided value is proven: every line up to this depth was seen.
-        if (IsDecided(value)) break;
+        // Past the classic horizon a decision one ply from it, or beyond it,
+        // is left to the next iteration to place.
+        if (params.eval.classic ? IsDecided(value) : std::abs(value) >= 2 * kWinBonus) break;
     }
 
     for (int32_t i = 1; i <= std::min(pvLength, 16); ++i)

@@ -21,6 +21,13 @@
 
 namespace qv::strong {
 
+// The two largest of the gains added.
+struct TopTwo {
+    int32_t first = 0;
+    int32_t second = 0;
+    void Add(int32_t g);
+};
+
 class Search {
   public:
     Search() = default;
@@ -43,13 +50,26 @@ class Search {
 
     int32_t Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply, int32_t colour,
                  bool allowNull = true);
-    int32_t Horizon(int32_t alpha, int32_t beta, int32_t ply, int32_t colour);
+    // Past the horizon: the mover completes its own squares or stands on
+    // Static.
+    int32_t Quiesce(int32_t alpha, int32_t beta, int32_t ply, int32_t colour, int32_t depth);
+    // The side to move's value when it completes no square of its own.
+    int32_t Static(int32_t colour) const;
+    // The same for the opponent once colour has played p, without placing it.
+    int32_t ReplyStatic(int p, int32_t colour) const;
+    // Whether the opponent's search past the horizon after colour plays p
+    // would end on its static value; v is then the move's value.
+    bool ReplyStands(int p, int32_t colour, int32_t& v) const;
+    // From the mover's scores, the unfinished squares' worth for it in
+    // sixteenths, and the opponent's two largest threats.
+    int32_t StaticOf(int32_t own, int32_t theirs, int32_t promise, TopTwo threats) const;
     // A move's value when it ends the line (decided, fills the board, or at
-    // the horizon); kNotLeaf when it is to be searched deeper.
-    int32_t LeafValue(int p, int32_t colour, int32_t remaining, int32_t opponentBest) const;
+    // the classic horizon); kNotLeaf when it is to be searched deeper.
+    int32_t LeafValue(int p, int32_t colour, int32_t remaining) const;
     int32_t Root(int32_t depth, int32_t alpha, int32_t beta, int32_t colour);
+    // The empty points and their ordering keys, higher first.
     int OrderMoves(int32_t colour, int32_t remaining, int32_t ply, int ttMove,
-                   std::array<uint8_t, kPoints>& moves) const;
+                   std::array<uint8_t, kPoints>& moves, std::array<int64_t, kPoints>& keys) const;
     void Poll();
     void UpdatePv(int32_t ply, int p);
 

@@ -26,7 +26,7 @@ void Table::Resize(int32_t mebibytes) {
 }
 
 void Table::NewSearch() {
-    if (++generation_ > 127) {
+    if (++generation_ > 63) {
         std::memset(static_cast<void*>(buckets_.get()), 0, (mask_ + 1) * sizeof(Bucket));
         generation_ = 1;
     }
@@ -39,7 +39,7 @@ const Entry* Table::Probe(uint64_t key) const {
     return nullptr;
 }
 
-void Table::Store(uint64_t key, int32_t value, bool decided, int move, int32_t draft, Bound bound) {
+void Table::Store(uint64_t key, int32_t value, int decided, int move, int32_t draft, Bound bound) {
     Bucket& b = buckets_[key & mask_];
     Entry* slot = nullptr;
     for (Entry& e : b.entries) {
@@ -63,7 +63,9 @@ void Table::Store(uint64_t key, int32_t value, bool decided, int move, int32_t d
     slot->move = static_cast<int8_t>(move);
     slot->draft = static_cast<int8_t>(draft);
     slot->bound = bound;
-    slot->flags = static_cast<uint8_t>((generation_ << 1) | (decided ? Entry::kDecidedFlag : 0));
+    slot->flags =
+        static_cast<uint8_t>((generation_ << 2) | (decided != 0 ? Entry::kDecidedFlag : 0) |
+                             (decided > 0 ? Entry::kWinFlag : 0));
 }
 
 }  // namespace qv::strong

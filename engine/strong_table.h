@@ -19,11 +19,14 @@ struct Entry {
     int8_t draft;
     Bound bound;
     // Bit 0: the value is a decided one, stored without its remaining-depth
-    // bonus. The rest: the generation.
+    // bonus; bit 1: it is a win for the side to move. Once the bonus is off a
+    // win found deeper than the node's own depth reads below zero, so the
+    // value alone cannot tell a win from a loss. The rest: the generation.
     uint8_t flags;
 
     static constexpr uint8_t kDecidedFlag = 1;
-    uint8_t Generation() const { return flags >> 1; }
+    static constexpr uint8_t kWinFlag = 2;
+    uint8_t Generation() const { return flags >> 2; }
 };
 
 class Table {
@@ -35,7 +38,10 @@ class Table {
     void NewSearch();
 
     const Entry* Probe(uint64_t key) const;
-    void Store(uint64_t key, int32_t value, bool decided, int move, int32_t draft, Bound bound);
+    // Asks for the key's bucket to be brought into the cache.
+    void Prefetch(uint64_t key) const { __builtin_prefetch(&buckets_[key & mask_]); }
+    // decided: 0 for an undecided value, +1 for a win, -1 for a loss.
+    void Store(uint64_t key, int32_t value, int decided, int move, int32_t draft, Bound bound);
 
   private:
     struct alignas(64) Bucket {
@@ -49,7 +55,7 @@ class Table {
     std::unique_ptr<Bucket[], Free> buckets_;
     uint64_t mask_ = 0;
     int32_t mebibytes_ = 0;
-    uint8_t generation_ = 0;  // 1..127 while searching; 0 marks an empty entry
+    uint8_t generation_ = 0;  // 1..63 while searching; 0 marks an empty entry
 };
 
 }  // namespace qv::strong

@@ -23,10 +23,21 @@ struct StrongKnob {
 
 const std::vector<StrongKnob>& StrongKnobs() {
     static const std::vector<StrongKnob> knobs = {
-        {"corner1", 0, 64, [](strong::Params& p) -> int32_t& { return p.eval.corner[1]; }},
-        {"corner2", 0, 64, [](strong::Params& p) -> int32_t& { return p.eval.corner[2]; }},
-        {"corner3", 0, 64, [](strong::Params& p) -> int32_t& { return p.eval.corner[3]; }},
-        {"tempo", 0, 64, [](strong::Params& p) -> int32_t& { return p.eval.tempo; }},
+        {"corner1", 0, 256, [](strong::Params& p) -> int32_t& { return p.eval.corner[1]; }},
+        {"corner2", 0, 256, [](strong::Params& p) -> int32_t& { return p.eval.corner[2]; }},
+        {"corner3", 0, 256, [](strong::Params& p) -> int32_t& { return p.eval.corner[3]; }},
+        {"tempo", 0, 1024, [](strong::Params& p) -> int32_t& { return p.eval.tempo; }},
+        {"cashed", 0, 256, [](strong::Params& p) -> int32_t& { return p.eval.cashed; }},
+        {"qwidth", 0, 64, [](strong::Params& p) -> int32_t& { return p.quiesceWidth; }},
+        {"qdepth", 0, 64, [](strong::Params& p) -> int32_t& { return p.quiesceDepth; }},
+        {"futility1", 0, 1000, [](strong::Params& p) -> int32_t& { return p.futility1; }},
+        {"futility2", 0, 1000, [](strong::Params& p) -> int32_t& { return p.futility2; }},
+        {"lmp1", 0, 64, [](strong::Params& p) -> int32_t& { return p.lateMoves1; }},
+        {"lmp2", 0, 64, [](strong::Params& p) -> int32_t& { return p.lateMoves2; }},
+        {"rfpdepth", 0, 64, [](strong::Params& p) -> int32_t& { return p.reverseDepth; }},
+        {"rfpmargin", 0, 1000, [](strong::Params& p) -> int32_t& { return p.reverseMargin; }},
+        {"ttfrom", 1, 65, [](strong::Params& p) -> int32_t& { return p.tableFrom; }},
+        {"potdepth", 1, 65, [](strong::Params& p) -> int32_t& { return p.potentialsFrom; }},
         {"aspiration", 1, 1000, [](strong::Params& p) -> int32_t& { return p.aspiration; }},
         {"lmr", 0, 400, [](strong::Params& p) -> int32_t& { return p.lateReduction; }},
         {"null", 0, 6, [](strong::Params& p) -> int32_t& { return p.nullReduction; }},
@@ -177,6 +188,8 @@ void ReadStrong(const std::string& text, const std::vector<Item>& items, PlayerS
             p.weights = Weights(text, it.value);
         } else if (it.key == "selective") {
             p.strong.selective = number(0, 1) == 1;
+        } else if (it.key == "nullstatic") {
+            p.strong.nullStatic = number(0, 1) == 1;
         } else {
             bool known = false;
             for (const StrongKnob& k : StrongKnobs())
@@ -214,9 +227,12 @@ const char* PlayerGrammar() {
            "  often, among those within M points of the best; seeded, so a match's\n"
            "  --seed replays it) or, for strong players,\n"
            "  table-mib=M (1..4096, default 64) or a knob of the strong player's\n"
-           "  evaluation and search: corner1=, corner2=, corner3=, tempo= (0..64),\n"
-           "  aspiration= (1..1000), lmr= (0..400), null= (0..6), selective= (0 or 1),\n"
-           "  start= (1..100). Settings are separated by commas, each given once, in any\n"
+           "  evaluation (in 64ths of a point) and search: corner1=, corner2=,\n"
+           "  corner3=, cashed= (0..256), tempo= (0..1024), aspiration= (1..1000),\n"
+           "  lmr= (0..400), null= (0..6), selective= and nullstatic= (0 or 1),\n"
+           "  start= (1..100), qwidth=, qdepth=, lmp1=, lmp2= (0..64), futility1=,\n"
+           "  futility2=, rfpmargin= (0..1000), rfpdepth= (0..64), ttfrom=,\n"
+           "  potdepth= (1..65). Settings are separated by commas, each given once, in any\n"
            "  order; numbers are decimal digits.";
 }
 
@@ -301,6 +317,8 @@ std::string FormatPlayerSpec(const PlayerSpec& p) {
                     add(std::string(k.name) + "=" + std::to_string(k.field(mine)));
             if (mine.selective != defaults.selective)
                 add(std::string("selective=") + (mine.selective ? "1" : "0"));
+            if (mine.nullStatic != defaults.nullStatic)
+                add(std::string("nullstatic=") + (mine.nullStatic ? "1" : "0"));
             if (p.weights != d.weights) add("weights=" + WeightsText(p.weights));
             return s;
         }

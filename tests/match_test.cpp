@@ -87,23 +87,29 @@ TEST(Match, ScoreEloAndSequentialTest) {
     };
     const struct {
         int32_t wins, draws, losses;
-        double score, elo;
-        const char* verdict;  // of 0 against 10 Elo
+        double score, elo, low, high;  // the 95 % interval
+        double llr;                    // of 0 against 10 Elo
+        const char* verdict;
     } cases[] = {
-        {150, 4, 46, 76.0, 200.2, "H1"},
-        {46, 4, 150, 24.0, -200.2, "H0"},
-        {5, 2, 5, 50.0, 0.0, "continue"},
+        {150, 4, 46, 76.0, 200.24, 148.54, 261.51, 4.1005, "H1"},
+        {46, 4, 150, 24.0, -200.24, -261.51, -148.54, -4.3339, "H0"},
+        {5, 2, 5, 50.0, 0.0, -198.58, 198.58, -0.0060, "continue"},
+        {110, 20, 90, 54.5455, 31.67, -11.99, 76.37, 0.5377, "continue"},
     };
     for (const auto& c : cases) {
         const MatchSummary s = Summarise(games(c.wins, c.draws, c.losses));
         EXPECT_EQ(s.wins, c.wins);
         EXPECT_EQ(s.losses, c.losses);
-        EXPECT_DOUBLE_EQ(s.score, c.score);
+        EXPECT_NEAR(s.score, c.score, 0.00005);
         ASSERT_TRUE(s.elo && s.eloLow && s.eloHigh);
-        EXPECT_NEAR(*s.elo, c.elo, 0.05);
-        EXPECT_LT(*s.eloLow, *s.elo);
-        EXPECT_GT(*s.eloHigh, *s.elo);
-        EXPECT_EQ(Sprt(s, 0, 10).verdict, c.verdict) << c.wins;
+        EXPECT_NEAR(*s.elo, c.elo, 0.005) << c.wins;
+        EXPECT_NEAR(*s.eloLow, c.low, 0.005) << c.wins;
+        EXPECT_NEAR(*s.eloHigh, c.high, 0.005) << c.wins;
+        const SprtResult r = Sprt(s, 0, 10);
+        EXPECT_NEAR(r.lower, -2.9444, 0.00005);
+        EXPECT_NEAR(r.upper, 2.9444, 0.00005);
+        EXPECT_NEAR(r.llr, c.llr, 0.00005) << c.wins;
+        EXPECT_EQ(r.verdict, c.verdict) << c.wins;
     }
     EXPECT_FALSE(Summarise(games(3, 0, 0)).elo);
 }

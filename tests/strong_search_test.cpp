@@ -4,12 +4,14 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "board_helpers.h"
 #include "engine/engine.h"
 #include "engine/search_engine.h"
 #include "engine/suggest.h"
 #include "model/board_text.h"
+#include "model/scoring.h"
 
 namespace qv {
 namespace {
@@ -73,33 +75,62 @@ TEST(StrongSearch, FindsWinsAndBestMovesOnANodeBudget) {
 
 // With the classic evaluation and no reductions, every depth's value is the
 // full-width search's: the table, the ordering and the windows lose nothing.
+// Six open boards, and a few hundred where a colour nears 150 so that
+// decided values run through the table.
 TEST(StrongSearch, ClassicValueAtFixedDepths) {
+    struct Case {
+        Board board;
+        int32_t colour;
+        int32_t depth;
+    };
+    // A win found below a node's own depth once read from the table as a
+    // loss here.
+    std::vector<Case> cases{
+        {ParseBoardText(".rr.rr.r/.br....r/.rb..rb./b.brb.../.b....bb/rb.rrb.r/rrbrrr../.r.b.r.r"),
+         Blue, 4}};
     std::mt19937 rng(15);
-    strong::Search search;
+    for (int i = 0; i < 6; ++i)
+        for (int32_t depth : {3, 4})
+            cases.push_back({testing::RandomBoard(rng, 0.2 + 0.07 * i), i % 2 ? Red : Blue, depth});
     SearchEngine classic;
-    for (int i = 0; i < 6; ++i) {
-        const Board board = testing::RandomBoard(rng, 0.2 + 0.07 * i);
-        const int32_t colour = i % 2 ? Red : Blue;
-        for (int32_t depth : {3, 4}) {
-            strong::Params params;
-            params.eval.classic = true;
-            params.selective = false;
-            params.maxDepth = depth;
-            SearchRequest request = StrongRequest(board, colour, 1000000000);
-            request.tableMiB = 1;
-            const SearchResult r = search.Run(request, params, {}, nullptr, nullptr);
-            // A decided value ends the deepening early; it is then that
-            // depth's value.
-            ASSERT_GE(r.depthReached, 1);
-            if (r.depthReached < depth) {
-                ASSERT_GE(std::abs(r.value), 1000.0f);
-            }
-            SuggestMove(classic, board, colour, r.depthReached, 64, true, r.depthReached);
-            EXPECT_EQ(r.value, classic.Line[1].score)
-                << "position " << i << " depth " << r.depthReached << "\n"
-                << FormatBoardText(board);
-        }
+    const auto classicValue = [&classic](const Board& b, int32_t colour, int32_t depth) {
+        SuggestMove(classic, b, colour, depth, 64, true, depth);
+        return classic.Line[1].score;
+    };
+    std::uniform_real_distribution<double> share(0.3, 0.6);
+    for (int near = 0; near < 400;) {
+        const Board board = testing::RandomBoard(rng, share(rng));
+        const int32_t colour = near % 2 ? Red : Blue;
+        const int32_t top = std::max(TotalScore(Red, board), TotalScore(Blue, board));
+        // Not decided within two plies: the decisions fall inside the tree.
+        if (top < 100 || top >= 150 || std::abs(classicValue(board, colour, 2)) >= 1000.0f)
+            continue;
+        cases.push_back({board, colour, 4 + near % 2});
+        ++near;
     }
+    strong::Search search;
+    int decided = 0;
+    for (const Case& c : cases) {
+        strong::Params params;
+        params.eval.classic = true;
+        params.selective = false;
+        params.maxDepth = c.depth;
+        SearchRequest request = StrongRequest(c.board, c.colour, 1000000000);
+        request.tableMiB = 1;
+        const SearchResult r = search.Run(request, params, {}, nullptr, nullptr);
+        // A decided value ends the deepening early; it is then that
+        // depth's value.
+        ASSERT_GE(r.depthReached, 1);
+        if (r.depthReached < c.depth) {
+            ASSERT_GE(std::abs(r.value), 1000.0f);
+        }
+        decided += std::abs(r.value) >= 1000.0f;
+        EXPECT_EQ(r.value, classicValue(c.board, c.colour, r.depthReached))
+            << "depth " << r.depthReached << ", " << (c.colour == Red ? "Red" : "Blue")
+            << " to move\n"
+            << FormatBoardText(c.board);
+    }
+    EXPECT_GE(decided, 200);
 }
 
 // A node budget gives the same answer on a fresh Engine and on one that
@@ -115,6 +146,19 @@ TEST(StrongSearch, NodeBudgetIsDeterministic) {
     EXPECT_EQ(a.positions, b.positions);
     EXPECT_EQ(a.depthReached, b.depthReached);
     EXPECT_EQ(a.caption, b.caption);
+}
+
+// A clock of 200 ms is spent, not left mostly unused, and is enough for four
+// plies on an open board.
+TEST(StrongSearch, SpendsItsMovetime) {
+    std::mt19937 rng(5);
+    SearchRequest request = StrongRequest(testing::RandomBoard(rng, 0.15), Red, 0);
+    request.movetimeMs = 200;
+    Engine engine;
+    const SearchResult r = engine.Search(request);
+    EXPECT_GE(r.elapsedMs, 100.0);
+    EXPECT_LE(r.elapsedMs, 400.0);
+    EXPECT_GE(r.depthReached, 4);
 }
 
 }  // namespace
