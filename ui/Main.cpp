@@ -339,6 +339,7 @@ void TForm1::BuildMenu() {
     ShowMoves1 = item(game, QStringLiteral("Show Moves"), &TForm1::ShowMoves1Click);
     QMenu* help = bar->addMenu(QStringLiteral("Help"));
     HowToPlay1 = item(help, QStringLiteral("How to Play"), &TForm1::HowToPlay1Click);
+    HowToPlay1->setShortcut(QKeySequence::HelpContents);
     About1 = item(help, kAboutCaption, &TForm1::About1Click);
 
     // The shortcuts desktop programs have; the buttons keep their own keys.

@@ -105,7 +105,9 @@ class MainWindowTest : public QObject {
                                                      {f.Settings1, "Ctrl+,"},
                                                      {f.Undo1, "Ctrl+Z"},
                                                      {f.Redo1, "Ctrl+Shift+Z"},
-                                                     {f.PlaySuggestedMove1, "Ctrl+Return"}};
+                                                     {f.PlaySuggestedMove1, "Ctrl+Return"},
+                                                     {f.NewGame1, "Ctrl+Shift+N"},
+                                                     {f.HowToPlay1, "F1"}};
         for (const auto& [action, key] : keys)
             QCOMPARE(action->shortcut().toString(QKeySequence::PortableText), key);
         QCOMPARE(f.Redo1->shortcuts().value(1).toString(QKeySequence::PortableText),
