@@ -8,7 +8,7 @@ namespace qv::ui {
 struct CommandsEnabled {
     bool suggest = true;         // the Blue and Red buttons
     bool history = true;         // undo and redo
-    bool game = true;            // New, Load and Setup Mode
+    bool game = true;            // New, New Game..., Load and Setup Mode
     bool listings = true;        // the potential listings
     bool tuning = true;          // Play Round and Run Genetic Algorithm
     bool analyse = true;         // Analyse Game

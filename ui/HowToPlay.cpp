@@ -174,7 +174,8 @@ THowToPlayForm::THowToPlayForm(QWidget* parent) : QWidget(parent, Qt::Window) {
                                                              {"Ctrl+Z", "Undo"},
                                                              {"Ctrl+Shift+Z or Ctrl+Y", "Redo"},
                                                              {"Ctrl+Return", "Play Suggested Move"},
-                                                             {"Ctrl+Comma", "Settings"}};
+                                                             {"Ctrl+Comma", "Settings"},
+                                                             {"F1", "How to Play"}};
     int row = 0;
     for (const auto& [key, command] : shortcuts) {
         keys->addWidget(new QLabel(QString::fromUtf8(key)), row, 0);

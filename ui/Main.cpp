@@ -10,7 +10,10 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QSettings>
 #include <QStatusBar>
 #include <QToolButton>
 #include <exception>
@@ -20,6 +23,8 @@
 
 #include "model/savedgame.h"
 #include "model/scoring.h"
+#include "play/levels.h"
+#include "ui/About.h"
 #include "ui/AnalysisForm.h"
 #include "ui/BevelPanel.h"
 #include "ui/BoardView.h"
@@ -28,6 +33,8 @@
 #include "ui/ErrorReport.h"
 #include "ui/EvolutionForm.h"
 #include "ui/GlyphIcons.h"
+#include "ui/HowToPlay.h"
+#include "ui/MovesForm.h"
 #include "ui/Settings.h"
 #include "ui/Stats.h"
 #include "ui/TestInfo.h"
@@ -70,6 +77,42 @@ QToolButton* GlyphButton(QWidget* parent, QRect geometry, const QIcon& icon, con
 
 std::string DecimalSeparator() {
     return QLocale::system().decimalPoint().toStdString();
+}
+
+const QString kShowHelpKey = QStringLiteral("help/showAtStartUp");
+
+// At the toolkit's spacing the designed width holds the four classic menus'
+// titles and no more: a fifth would send the last two behind the menu bar's
+// overflow button. Set closer, every title shows.
+class TCompactMenuBarStyle : public QProxyStyle {
+  public:
+    // Room either side of a title, and between the bar's edge and the first.
+    static constexpr int kTitleMargin = 3;
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        if (metric == PM_MenuBarItemSpacing || metric == PM_MenuBarHMargin) return 0;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override {
+        QSize s = QProxyStyle::sizeFromContents(type, option, size, widget);
+        if (type == CT_MenuBarItem && !size.isEmpty()) s.setWidth(size.width() + 2 * kTitleMargin);
+        return s;
+    }
+};
+
+QString OpponentCaption(int32_t level) {
+    return QStringLiteral("Opponent: ") +
+           (level > 0 ? QString::fromStdString(LevelName(level)) : QStringLiteral("Custom"));
+}
+
+// Whether the settings describe the same computer players; the rest of the
+// dialog (what the board shows, the sound) leaves a level in place.
+bool SamePlayers(const TSettings& a, const TSettings& b) {
+    return SearchParameters(a, Red) == SearchParameters(b, Red) &&
+           SearchParameters(a, Blue) == SearchParameters(b, Blue) &&
+           a.SearchThreads == b.SearchThreads;
 }
 
 }  // namespace
@@ -152,7 +195,11 @@ void TForm1::ConnectController() {
         if (Controller.Players.Settings().Sound) QApplication::beep();
     });
     connect(&search, &TMoveSearch::fullWidthSwitched, this, [this] {
-        if (Form2 && Form2->CurrentSettings) Form2->DisplaySettings(*Form2->CurrentSettings);
+        if (Form2 && Form2->CurrentSettings) {
+            Form2->DisplaySettings(*Form2->CurrentSettings);
+            // Not the user's change: a level in use stays.
+            levelSettings_ = *Form2->CurrentSettings;
+        }
     });
     connect(&jobs, &TLongWork::evolutionGameStarting, this,
             [this](int round, int, int redId, int blueId) {
@@ -172,6 +219,8 @@ void TForm1::ConnectController() {
     connect(&Controller.Opponents, &TOpponents::computerPlaysChanged, this,
             &TForm1::UpdateCommands);
     connect(&session, &TGameSession::boardChanged, this, &TForm1::UpdateCommands);
+    // Every change of the history (not the Shift preview) reaches the moves list.
+    connect(&session, &TGameSession::turnChanged, this, &TForm1::UpdateMoves);
     connect(&session, &TGameSession::gameEnded, this,
             [this](const QString& text) { Dialogs().Notice(this, kApplicationTitle, text); });
 
@@ -240,6 +289,9 @@ void TForm1::BuildControls() {
 
 void TForm1::BuildMenu() {
     QMenuBar* bar = menuBar();
+    auto* compact = new TCompactMenuBarStyle;
+    compact->setParent(bar);
+    bar->setStyle(compact);
     auto item = [this](QMenu* menu, const QString& text, void (TForm1::*handler)()) {
         QAction* a = menu->addAction(text);
         connect(a, &QAction::triggered, this, handler);
@@ -277,6 +329,18 @@ void TForm1::BuildMenu() {
     PlayRound1 = item(temp, QStringLiteral("Play Round"), &TForm1::PlayRound1Click);
     RunGeneticAlgorithm1 =
         item(temp, QStringLiteral("Run Genetic Algorithm"), &TForm1::RunGeneticAlgorithm1Click);
+
+    // Beyond the classic menus, after their items, which keep their places.
+    game->addSeparator();
+    NewGame1 = item(game, QStringLiteral("New Game\u2026"), &TForm1::NewGame1Click);
+    NewGame1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    Opponent1 = game->addAction(OpponentCaption(0));
+    Opponent1->setEnabled(false);
+    ShowMoves1 = item(game, QStringLiteral("Show Moves"), &TForm1::ShowMoves1Click);
+    QMenu* help = bar->addMenu(QStringLiteral("Help"));
+    HowToPlay1 = item(help, QStringLiteral("How to Play"), &TForm1::HowToPlay1Click);
+    HowToPlay1->setShortcut(QKeySequence::HelpContents);
+    About1 = item(help, kAboutCaption, &TForm1::About1Click);
 
     // The shortcuts desktop programs have; the buttons keep their own keys.
     ClearBoard1->setShortcut(QKeySequence::New);
@@ -397,7 +461,7 @@ void TForm1::UpdateCommands() {
         EnabledCommands(Controller.Jobs.Work(), Controller.Search.CanPlaySuggestedMove());
     for (QPushButton* b : {bbRed, bbBlue}) b->setEnabled(e.suggest);
     for (QToolButton* b : {sbBack, sbForward}) b->setEnabled(e.history);
-    for (QAction* a : {ClearBoard1, LoadGame1, SetupMode1}) a->setEnabled(e.game);
+    for (QAction* a : {ClearBoard1, NewGame1, LoadGame1, SetupMode1}) a->setEnabled(e.game);
     for (QAction* a : {GetPotentials1, GetBluePotentials1, GetRedPotentials1})
         a->setEnabled(e.listings);
     for (QAction* a : {PlayRound1, RunGeneticAlgorithm1}) a->setEnabled(e.tuning);
@@ -405,6 +469,13 @@ void TForm1::UpdateCommands() {
     PlaySuggestedMove1->setEnabled(e.playSuggested);
     ComputerPlaysBlue1->setChecked(Controller.Opponents.ComputerPlays(Blue));
     ComputerPlaysRed1->setChecked(Controller.Opponents.ComputerPlays(Red));
+    const int32_t level = Controller.Opponents.Level();
+    if (level != shownLevel_) {
+        shownLevel_ = level;
+        Opponent1->setText(OpponentCaption(level));
+        // However the level came, a later change of the settings is told from this.
+        if (Form2 && Form2->CurrentSettings) levelSettings_ = *Form2->CurrentSettings;
+    }
     if (e.waitCursor && !QApplication::overrideCursor())
         QApplication::setOverrideCursor(Qt::WaitCursor);
     while (!e.waitCursor && QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
@@ -505,14 +576,39 @@ void TForm1::sbCancelClick() {
 
 // ---- menu ----
 
-void TForm1::ClearBoard1Click() {
-    if (Controller.Jobs.Tuning()) return;
+bool TForm1::ConfirmNewGame() {
     // Halves of the sums, not the window's centre: the box has always opened there.
     const QRect frame = frameGeometry();
     const QPoint at((frame.left() + frame.width()) / 2, (frame.top() + frame.height()) / 2);
-    if (!Dialogs().Confirm(this, QStringLiteral("Confirm"), QStringLiteral("Are you sure"), at))
-        return;
+    return Dialogs().Confirm(this, QStringLiteral("Confirm"), QStringLiteral("Are you sure"), at);
+}
+
+void TForm1::ClearBoard1Click() {
+    if (Controller.Jobs.Tuning()) return;
+    if (!ConfirmNewGame()) return;
     Controller.Session.NewGame();
+}
+
+void TForm1::NewGame1Click() {
+    if (Controller.Jobs.BoardLocked()) return;
+    QStringList levels;
+    for (int32_t n = 1; n <= kLevels; ++n) levels << QString::fromStdString(LevelName(n));
+    TNewGameDialog dialog(levels, newGameChoice_, this);
+    const std::optional<NewGameChoice> choice = dialog.Ask();
+    if (!choice) return;
+    // Only a game in progress has something to lose.
+    if (Game.board.Pieces() > 0 && !ConfirmNewGame()) return;
+    // The box may have waited while a search ended or began.
+    if (Controller.Jobs.BoardLocked()) return;
+    newGameChoice_ = *choice;
+    if (Form2 && Form2->CurrentSettings) {
+        Form2->CurrentSettings->ShowSquares = choice->showSquares;
+        Form2->DisplaySettings(*Form2->CurrentSettings);
+    }
+    Controller.Opponents.SetLevel(choice->level);
+    Controller.Search.GameSeed = QRandomGenerator::global()->generate64();
+    Controller.Opponents.NewGame(choice->ComputerPlays(Blue), choice->ComputerPlays(Red));
+    RepaintMain();
 }
 
 void TForm1::SaveGame1Click() {
@@ -612,6 +708,54 @@ void TForm1::AnalyseGame1Click() {
 
 void TForm1::ShowAnalysis1Click() {
     if (AnalysisForm) ShowBeside(AnalysisForm, this, {menuBar(), sbCancel});
+}
+
+void TForm1::SettingsApplied() {
+    if (Form2 && Form2->CurrentSettings) {
+        const TSettings& now = *Form2->CurrentSettings;
+        if (Controller.Opponents.Level() != 0 && !SamePlayers(now, levelSettings_))
+            Controller.Opponents.SetLevel(0);
+        levelSettings_ = now;
+    }
+    RepaintMain();
+}
+
+// ---- the game's moves and the help ----
+
+void TForm1::ShowMoves1Click() {
+    if (!moves_) {
+        moves_ = std::make_unique<TMovesForm>();
+        MovesForm = moves_.get();
+        // As the analysis does: through the history, the moves after kept for redo.
+        connect(MovesForm, &TMovesForm::moveChosen, this,
+                [this](int moves) { Controller.Session.GoToMove(moves); });
+    }
+    MovesForm->SetGame(Game);
+    ShowBeside(MovesForm, this, {menuBar(), sbCancel});
+}
+
+void TForm1::UpdateMoves() {
+    if (MovesForm && MovesForm->isVisible()) MovesForm->SetGame(Game);
+}
+
+void TForm1::HowToPlay1Click() {
+    if (!howToPlay_) {
+        howToPlay_ = std::make_unique<THowToPlayForm>();
+        HowToPlayForm = howToPlay_.get();
+        HowToPlayForm->SetShowAtStartUp(QSettings().value(kShowHelpKey, true).toBool());
+        connect(HowToPlayForm, &THowToPlayForm::showAtStartUpChanged, this,
+                [](bool show) { QSettings().setValue(kShowHelpKey, show); });
+    }
+    ShowBeside(HowToPlayForm, this, {menuBar(), sbCancel});
+    HowToPlayForm->activateWindow();
+}
+
+void TForm1::ShowHelpIfWanted() {
+    if (QSettings().value(kShowHelpKey, true).toBool()) HowToPlay1Click();
+}
+
+void TForm1::About1Click() {
+    ShowAbout(this);
 }
 
 }  // namespace qv::ui

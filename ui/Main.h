@@ -3,10 +3,13 @@
 #include <QMainWindow>
 #include <QString>
 #include <cstdint>
+#include <memory>
 
 #include "model/game.h"
+#include "model/settings.h"
 #include "ui/BoardView.h"
 #include "ui/GameController.h"
+#include "ui/NewGameDialog.h"
 
 class QAction;
 class QFileDialog;
@@ -22,6 +25,8 @@ class TBevelPanel;
 class TAnalysisForm;
 class TEvolutionForm;
 class TForm2;
+class THowToPlayForm;
+class TMovesForm;
 class TStatsForm;
 class TTestForm;
 class TTurnPanel;
@@ -52,6 +57,16 @@ class TForm1 : public QMainWindow {
     TTestForm* TestForm = nullptr;
     TAnalysisForm* AnalysisForm = nullptr;
     TEvolutionForm* EvolutionForm = nullptr;
+    // Made when first asked for, and kept: "How to Play" and "Show Moves".
+    THowToPlayForm* HowToPlayForm = nullptr;
+    TMovesForm* MovesForm = nullptr;
+
+    // Opens "How to Play" unless its "Show at start-up" was turned off; for
+    // the program's start, not the window's construction.
+    void ShowHelpIfWanted();
+    // The settings dialog stored its values (OK or Apply): a level gives way
+    // when the settings' players changed.
+    void SettingsApplied();
 
     // Synchronous repaint of the board and of everything that follows the
     // board (captions, piece count). The status bar is separate so that the
@@ -91,6 +106,12 @@ class TForm1 : public QMainWindow {
     QAction* PlaySuggestedMove1;
     QAction* AnalyseGame1;
     QAction* ShowAnalysis1;
+    QAction* NewGame1;
+    // Disabled, only a caption: the level the computer plays, or "Custom".
+    QAction* Opponent1;
+    QAction* ShowMoves1;
+    QAction* HowToPlay1;
+    QAction* About1;
     // Keyboard only: the buttons' own commands.
     QAction* Undo1;
     QAction* Redo1;
@@ -116,6 +137,10 @@ class TForm1 : public QMainWindow {
     void PlaySuggestedMove1Click();
     void AnalyseGame1Click();
     void ShowAnalysis1Click();
+    void NewGame1Click();
+    void ShowMoves1Click();
+    void HowToPlay1Click();
+    void About1Click();
 
     void Blue1Click();
     void Red1Click();
@@ -151,6 +176,18 @@ class TForm1 : public QMainWindow {
     // Which commands are enabled, and the Game menu's check marks, follow the
     // work in progress and the last suggestion; set here alone.
     void UpdateCommands();
+    // The classic New's question; false when the user said no.
+    bool ConfirmNewGame();
+    void UpdateMoves();
+
+    // What "New Game..." last started with, offered the next time.
+    NewGameChoice newGameChoice_;
+    // The settings as they were when the level was last set, to tell a
+    // change of their players from a look at the dialog.
+    TSettings levelSettings_;
+    int32_t shownLevel_ = 0;
+    std::unique_ptr<THowToPlayForm> howToPlay_;
+    std::unique_ptr<TMovesForm> moves_;
 
     QLabel* statusPanels_[4] = {};
     QWidget* client_ = nullptr;

@@ -37,14 +37,16 @@ void TMoveSearch::Suggest(int32_t colour) {
 }
 
 void TMoveSearch::Start(int32_t colour, LongWork work, std::shared_ptr<Player> player,
-                        const PlayerSpec& spec, Found found) {
+                        const PlayerSpec& spec, Found found, bool bySettings) {
     lastSpec_ = spec;
+    lastBySettings_ = bySettings;
     MoveRequest request;
     request.position = session_.Game().board;
     request.colour = colour;
     // The line ends at the common depth, whatever the colour's own.
     request.lineEnd = players_.Settings().SearchDepth;
     request.history = History(session_.Game());
+    request.seed = GameSeed;
     // The new search clears the line and the stop flags.
     PredictedLine line = session_.Line();
     for (int i = 1; i <= 15; ++i) line[i].column = -1;
@@ -77,7 +79,7 @@ void TMoveSearch::Finish(const MoveReply& reply) {
     session_.Refresh();
     // The switch belongs to the classic searches; the strong one already
     // searches every point.
-    if (lastSpec_.kind == PlayerKind::Classic &&
+    if (lastBySettings_ && lastSpec_.kind == PlayerKind::Classic &&
         ShouldSwitchToFullWidth(result.value, lastSpec_.fullWidth, result.boardWasFull) &&
         players_.SwitchToFullWidth())
         emit fullWidthSwitched();

@@ -29,9 +29,15 @@ class TMoveSearch : public QObject {
     void Suggest(int32_t colour);
     // Asks the player (built from spec) for the colour's move as `work`; once
     // its reply is shown, `found` gets it on the window's thread and ends the work.
+    // Only the settings' own players (`bySettings`) may switch the settings to
+    // full width: a player of its own, such as a level, leaves them alone.
     using Found = std::function<void(const MoveReply& reply)>;
     void Start(int32_t colour, LongWork work, std::shared_ptr<Player> player,
-               const PlayerSpec& spec, Found found);
+               const PlayerSpec& spec, Found found, bool bySettings = true);
+
+    // The draw of a player that chooses among its better moves: set once a
+    // game, so that each game plays differently.
+    uint64_t GameSeed = 0;
 
     // The last finished search.
     const SearchResult& LastSearch() const { return lastSearch_; }
@@ -56,6 +62,7 @@ class TMoveSearch : public QObject {
     TPlayerSettings& players_;
     SearchResult lastSearch_;
     PlayerSpec lastSpec_;
+    bool lastBySettings_ = true;
     // The position and colour of the last finished search.
     Board suggestedFor_;
     int32_t suggestedColour_ = 0;

@@ -1,6 +1,7 @@
 #include "ui/Opponents.h"
 
 #include "model/rules.h"
+#include "play/levels.h"
 #include "ui/GameSession.h"
 #include "ui/LongWork.h"
 #include "ui/MoveSearch.h"
@@ -32,6 +33,27 @@ void TOpponents::SetComputerPlays(int32_t colour, bool on) {
 void TOpponents::SetPlayer(int32_t colour, std::optional<PlayerSpec> spec) {
     if (colour != Red && colour != Blue) return;
     SeatOf(colour).spec = std::move(spec);
+    if (level_ == 0) return;
+    level_ = 0;
+    emit computerPlaysChanged();
+}
+
+void TOpponents::SetLevel(int32_t level) {
+    const std::optional<PlayerSpec> spec =
+        level >= 1 && level <= kLevels ? std::optional(ResolveLevel(level)) : std::nullopt;
+    red_.spec = blue_.spec = spec;
+    level_ = spec ? level : 0;
+    emit computerPlaysChanged();
+}
+
+void TOpponents::NewGame(bool computerBlue, bool computerRed) {
+    if (work_.BoardLocked()) return;
+    blue_.computer = computerBlue;
+    red_.computer = computerRed;
+    SeatsChanged();
+    // The new game's first move may be the computer's: the session says the
+    // person acted, and the computer answers.
+    session_.NewGame();
 }
 
 void TOpponents::SeatsChanged() {
@@ -40,8 +62,9 @@ void TOpponents::SeatsChanged() {
     emit computerPlaysChanged();
 }
 
-std::shared_ptr<Player> TOpponents::PlayerOf(int32_t colour, PlayerSpec& spec) {
+std::shared_ptr<Player> TOpponents::PlayerOf(int32_t colour, PlayerSpec& spec, bool& bySettings) {
     Seat& seat = SeatOf(colour);
+    bySettings = !seat.spec;
     spec = seat.spec ? *seat.spec : players_.PlayerFor(colour);
     // On the long work's engine, so that Cancel reaches it.
     if (!seat.player || !(seat.built == spec)) {
@@ -62,9 +85,11 @@ void TOpponents::MaybeMove() {
         return;
     cancelled_ = false;
     PlayerSpec spec;
-    asked_ = PlayerOf(colour, spec);
-    search_.Start(colour, LongWork::ComputerMove, asked_, spec,
-                  [this, colour](const MoveReply& reply) { Found(colour, reply); });
+    bool bySettings = true;
+    asked_ = PlayerOf(colour, spec, bySettings);
+    search_.Start(
+        colour, LongWork::ComputerMove, asked_, spec,
+        [this, colour](const MoveReply& reply) { Found(colour, reply); }, bySettings);
 }
 
 void TOpponents::Found(int32_t colour, const MoveReply& reply) {

@@ -33,6 +33,16 @@ class TOpponents : public QObject {
     // Who the computer is for the colour: this player, or (none) the colour's
     // suggestion player by the settings as they are at each move.
     void SetPlayer(int32_t colour, std::optional<PlayerSpec> spec);
+    // A level (1..kLevels) is the computer's player for both colours; 0
+    // gives both back to the settings. A level is its own player: the
+    // settings, and their switch to full width, do not change it.
+    void SetLevel(int32_t level);
+    // The level both colours are set to, or 0 (the settings' players, or
+    // players set one by one).
+    int32_t Level() const { return level_; }
+    // A new game with the computer on these colours, set together so that
+    // no move is asked for in between; then the computer moves if it is to.
+    void NewGame(bool computerBlue, bool computerRed);
 
     // The computer's move appears no sooner than this after the move before.
     int ComputerPaceMs = 250;
@@ -46,7 +56,8 @@ class TOpponents : public QObject {
     void Shutdown();
 
   signals:
-    // The "Computer Plays" choices changed (Cancel takes both back).
+    // The "Computer Plays" choices or the level changed (Cancel takes both
+    // colours back).
     void computerPlaysChanged();
 
   private:
@@ -60,7 +71,9 @@ class TOpponents : public QObject {
     Seat& SeatOf(int32_t colour) { return colour == Red ? red_ : blue_; }
     const Seat& SeatOf(int32_t colour) const { return colour == Red ? red_ : blue_; }
     void SeatsChanged();
-    std::shared_ptr<Player> PlayerOf(int32_t colour, PlayerSpec& spec);
+    // The colour's player and its description; `bySettings` when the
+    // settings describe it.
+    std::shared_ptr<Player> PlayerOf(int32_t colour, PlayerSpec& spec, bool& bySettings);
     void Found(int32_t colour, const MoveReply& reply);
     void PlayFoundMove();
 
@@ -69,6 +82,7 @@ class TOpponents : public QObject {
     TPlayerSettings& players_;
     TMoveSearch& search_;
     Seat red_, blue_;
+    int32_t level_ = 0;
     QTimer pause_;
     bool cancelled_ = false;
     // The player thinking, stopped through its own interface (one that does

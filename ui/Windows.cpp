@@ -35,7 +35,7 @@ TWindows CreateWindows() {
     w.Form1->SetWindows(w.Form2.get(), w.StatsForm.get(), w.TestForm.get());
     w.Form1->SetPictureWindows(w.AnalysisForm.get(), w.EvolutionForm.get());
     TForm1* main = w.Form1.get();
-    w.Form2->RepaintMainWindow = [main] { main->RepaintMain(); };
+    w.Form2->RepaintMainWindow = [main] { main->SettingsApplied(); };
     return w;
 }
 

@@ -3,15 +3,22 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QSlider>
+#include <QStandardPaths>
 #include <QTest>
+#include <QToolButton>
 
 #include "model/scoring.h"
+#include "play/levels.h"
 #include "ui/About.h"
 #include "ui/HowToPlay.h"
 #include "ui/MovesForm.h"
 #include "ui/NewGameDialog.h"
+#include "ui/Settings.h"
 #include "ui_test_support.h"
 
 using namespace qv;
@@ -33,11 +40,224 @@ void ClickRow(QListWidget* list, int row) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at.center());
 }
 
+// "New Game…" answered with these choices.
+void StartNewGame(Program& p, QRadioButton* TNewGameDialog::*plays, int level, bool squares) {
+    p.dialogs.answerDialog = [=](QDialog& d) {
+        auto& dialog = static_cast<TNewGameDialog&>(d);
+        (dialog.*plays)->setChecked(true);
+        dialog.cbLevel->setCurrentIndex(level - 1);
+        dialog.cbShowSquares->setChecked(squares);
+        return true;
+    };
+    p.main.NewGame1->trigger();
+}
+
+QString GameMenuOpponent(TForm1& f) {
+    return f.Opponent1->isEnabled() ? QStringLiteral("(enabled)") : f.Opponent1->text();
+}
+
 }  // namespace
 
 class GameWindowsTest : public QObject {
     Q_OBJECT
   private slots:
+    void initTestCase() {
+        // The start-up choice is kept apart from the user's own.
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+    }
+
+    // The computer's colours, its level for them and "Show Squares" follow the
+    // dialog; playing Blue, the computer opens the game at once.
+    void newGameFromTheMenu_data() {
+        QTest::addColumn<QString>("plays");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<bool>("squares");
+        QTest::addColumn<bool>("computerBlue");
+        QTest::addColumn<bool>("computerRed");
+        QTest::newRow("Blue against level 1") << "blue" << 1 << true << false << true;
+        QTest::newRow("Red against level 2") << "red" << 2 << false << true << false;
+        QTest::newRow("two people") << "both" << 4 << true << false << false;
+        QTest::newRow("watching level 1") << "watch" << 1 << true << true << true;
+    }
+    void newGameFromTheMenu() {
+        QFETCH(QString, plays);
+        QFETCH(int, level);
+        QFETCH(bool, squares);
+        QFETCH(bool, computerBlue);
+        QFETCH(bool, computerRed);
+        Program p;
+        TForm1& f = p.main;
+        f.Controller.Opponents.ComputerPaceMs = 0;
+        QCOMPARE(GameMenuOpponent(f), QStringLiteral("Opponent: Custom"));
+        QCOMPARE(f.NewGame1->shortcut().toString(QKeySequence::PortableText),
+                 QStringLiteral("Ctrl+Shift+N"));
+        Click(f, 2, 2);
+        const auto button = plays == "blue"   ? &TNewGameDialog::rbPlayBlue
+                            : plays == "red"  ? &TNewGameDialog::rbPlayRed
+                            : plays == "both" ? &TNewGameDialog::rbPlayBoth
+                                              : &TNewGameDialog::rbWatch;
+        StartNewGame(p, button, level, squares);
+        QCOMPARE(p.dialogs.confirms, 1);  // a game was in progress
+        QCOMPARE(f.ComputerPlaysBlue1->isChecked(), computerBlue);
+        QCOMPARE(f.ComputerPlaysRed1->isChecked(), computerRed);
+        QCOMPARE(f.Controller.Opponents.Level(), level);
+        QCOMPARE(GameMenuOpponent(f),
+                 QStringLiteral("Opponent: ") + QString::fromStdString(LevelName(level)));
+        QCOMPARE(f.Controller.Players.Settings().ShowSquares, squares);
+        QCOMPARE(p.w.Form2->cbShowSquares->isChecked(), squares);
+        if (computerBlue) {
+            QTRY_VERIFY(f.Game.MoveCount >= 1);
+        } else {
+            QCOMPARE(f.Game.MoveCount, 0);
+            QCOMPARE(f.Controller.Jobs.Work(), LongWork::None);
+        }
+        for (int32_t colour : {Blue, Red}) f.Controller.Opponents.SetComputerPlays(colour, false);
+        WaitForWork(f);
+        // Opened again, the dialog offers the same choice.
+        std::optional<NewGameChoice> offered;
+        p.dialogs.answerDialog = [&](QDialog& d) {
+            offered = static_cast<TNewGameDialog&>(d).Choice();
+            return false;
+        };
+        f.NewGame1->trigger();
+        QVERIFY(offered);
+        QCOMPARE(offered->level, level);
+        QCOMPARE(offered->showSquares, squares);
+    }
+
+    // Said no at the classic question, nothing changes; on an empty board it is not asked.
+    void newGameCancelledAtTheQuestion() {
+        Program p;
+        TForm1& f = p.main;
+        Click(f, 2, 2);
+        p.dialogs.confirmAnswer = false;
+        StartNewGame(p, &TNewGameDialog::rbPlayRed, 5, false);
+        QCOMPARE(p.dialogs.confirms, 1);
+        QCOMPARE(p.dialogs.confirmText, QStringLiteral("Are you sure"));
+        QCOMPARE(f.Game.MoveCount, 1);
+        QVERIFY(!f.ComputerPlaysBlue1->isChecked());
+        QCOMPARE(f.Controller.Opponents.Level(), 0);
+        QVERIFY(!f.Controller.Players.Settings().ShowSquares);
+        f.Controller.Session.NewGame();
+        StartNewGame(p, &TNewGameDialog::rbPlayBoth, 5, false);
+        QCOMPARE(p.dialogs.confirms, 1);
+        QCOMPARE(f.Controller.Opponents.Level(), 5);
+    }
+
+    // The settings dialog's OK or Apply gives the computer the settings'
+    // players again when those changed, and only then.
+    void settingsByHandAreCustom_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("custom");
+        QTest::newRow("nothing, OK") << "" << false;
+        QTest::newRow("sound, Apply") << "sound" << false;
+        QTest::newRow("depth, Apply") << "depth" << true;
+        QTest::newRow("depth, OK") << "depth ok" << true;
+    }
+    void settingsByHandAreCustom() {
+        QFETCH(QString, change);
+        QFETCH(bool, custom);
+        Program p;
+        TForm1& f = p.main;
+        StartNewGame(p, &TNewGameDialog::rbPlayBlue, 3, true);
+        TForm2& d = *p.w.Form2;
+        f.Settings1->trigger();
+        if (change == "sound") d.cbSound->click();
+        if (change.startsWith("depth")) d.tbYourAI->setValue(d.tbYourAI->value() - 1);
+        (change.isEmpty() || change.endsWith("ok") ? d.OK : d.bApply)->click();
+        QCOMPARE(f.Controller.Opponents.Level(), custom ? 0 : 3);
+        QCOMPARE(GameMenuOpponent(f), custom ? QStringLiteral("Opponent: Custom")
+                                             : QStringLiteral("Opponent: Level 3 (Casual)"));
+    }
+
+    // A level's search leaves the settings alone: only their own players
+    // switch them to full width.
+    void levelKeepsTheSettingsWidth_data() {
+        QTest::addColumn<int>("level");
+        QTest::newRow("by the settings") << 0;
+        QTest::newRow("level 2") << 2;
+    }
+    void levelKeepsTheSettingsWidth() {
+        QFETCH(int, level);
+        Program p;
+        TForm1& f = p.main;
+        TSettings& s = *p.w.Form2->CurrentSettings;
+        s.SearchDepth = 2;
+        f.Controller.Opponents.ComputerPaceMs = 0;
+        f.Controller.Opponents.SetLevel(level);
+        // Red far ahead and to move: the search's value is past the switch's mark.
+        Board b;
+        for (int c = 1; c <= 4; ++c)
+            for (int r = 1; r <= 4; ++r) b(c, r) = Red;
+        b(1, 1) = Empty;
+        f.Controller.Session.SetBoard(b);
+        f.Controller.Opponents.SetComputerPlays(Red, true);
+        QTRY_COMPARE(f.Game.MoveCount, 16);
+        WaitForWork(f);
+        QCOMPARE(s.FullWidthSearch, level == 0);
+    }
+
+    // The list follows the game; a row click takes the board there through the history.
+    void showMovesFollowsTheGame() {
+        Program p;
+        TForm1& f = p.main;
+        for (const Point& m : {Point{2, 2}, Point{5, 5}, Point{3, 3}}) Click(f, m.column, m.row);
+        f.ShowMoves1->trigger();
+        TMovesForm* form = f.MovesForm;
+        QVERIFY(form && form->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QListWidget* list = form->MoveList;
+        QCOMPARE(list->count(), 3);
+        ClickRow(list, 0);
+        QCOMPARE(f.Game.MoveCount, 1);
+        QCOMPARE(f.Game.board(5, 5), Empty);
+        QVERIFY(list->item(0)->isSelected());
+        ClickRow(list, 2);
+        QCOMPARE(f.Game.MoveCount, 3);
+        f.sbBack->click();
+        QVERIFY(list->item(1)->isSelected());
+        Click(f, 7, 7);  // a new move replaces the one taken back
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->item(2)->text(), QStringLiteral("3. G,2 Blue 0\u20130"));
+        f.ShowMoves1->trigger();
+        QCOMPARE(f.MovesForm, form);  // one window
+        f.Controller.Session.NewGame();
+        QCOMPARE(list->count(), 0);
+    }
+
+    // One "How to Play" window; it opens by itself at start-up until told not to,
+    // and the choice is kept.
+    void helpMenu() {
+        QSettings().clear();
+        {
+            Program p;
+            TForm1& f = p.main;
+            QVERIFY(!f.HowToPlayForm);  // never from the window alone
+            QStringList items;
+            for (QAction* a : f.menuBar()->actions().last()->menu()->actions()) items << a->text();
+            QCOMPARE(f.menuBar()->actions().last()->text() + ": " + items.join(", "),
+                     QStringLiteral("Help: How to Play, About Quadrivane"));
+            f.ShowHelpIfWanted();
+            THowToPlayForm* form = f.HowToPlayForm;
+            QVERIFY(form && form->isVisible());
+            QVERIFY(form->ShowAtStartUp());
+            form->close();
+            f.HowToPlay1->trigger();
+            QCOMPARE(f.HowToPlayForm, form);
+            QVERIFY(form->isVisible());
+            form->cbShowAtStartUp->click();
+            QCOMPARE(QSettings().value("help/showAtStartUp").toBool(), false);
+            f.About1->trigger();
+            QCOMPARE(p.dialogs.boxes.size(), size_t{1});
+            QCOMPARE(p.dialogs.boxes[0].caption, QStringLiteral("About Quadrivane"));
+        }
+        Program again;
+        again.main.ShowHelpIfWanted();
+        QVERIFY(!again.main.HowToPlayForm);
+        again.main.HowToPlay1->trigger();
+        QVERIFY(!again.main.HowToPlayForm->ShowAtStartUp());
+    }
     // Each move's row, the one the board stands at marked, the taken-back ones
     // greyed; a click asks for that many moves and leaves the mark to the board.
     void movesList() {

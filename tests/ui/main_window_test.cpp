@@ -93,9 +93,10 @@ class MainWindowTest : public QObject {
                               "Options: Settings..., Show Statistics, Setup Mode",
                               "Game: Computer Plays Blue, Computer Plays Red, Play Suggested Move, "
                               ", Analyse Game, "
-                              "Show Analysis",
+                              "Show Analysis, , New Game\u2026, Opponent: Custom, Show Moves",
                               "Temp: Get Potentials, Get Blue Potentials, Get Red Potentials, "
-                              "Play Round, Run Genetic Algorithm"}));
+                              "Play Round, Run Genetic Algorithm",
+                              "Help: How to Play, About Quadrivane"}));
         QVERIFY(f.SetupMode1->isCheckable());
         // The shortcuts of desktop programs.
         const std::pair<QAction*, QString> keys[] = {{f.ClearBoard1, "Ctrl+N"},
@@ -104,7 +105,9 @@ class MainWindowTest : public QObject {
                                                      {f.Settings1, "Ctrl+,"},
                                                      {f.Undo1, "Ctrl+Z"},
                                                      {f.Redo1, "Ctrl+Shift+Z"},
-                                                     {f.PlaySuggestedMove1, "Ctrl+Return"}};
+                                                     {f.PlaySuggestedMove1, "Ctrl+Return"},
+                                                     {f.NewGame1, "Ctrl+Shift+N"},
+                                                     {f.HowToPlay1, "F1"}};
         for (const auto& [action, key] : keys)
             QCOMPARE(action->shortcut().toString(QKeySequence::PortableText), key);
         QCOMPARE(f.Redo1->shortcuts().value(1).toString(QKeySequence::PortableText),

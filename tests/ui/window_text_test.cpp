@@ -4,6 +4,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -147,10 +148,26 @@ QStringList TextFaults(QWidget* window) {
             if (bar->isTabVisible(i) && !bar->rect().contains(bar->tabRect(i)))
                 faults << QStringLiteral("tab \"%1\" is cut").arg(bar->tabText(i));
     }
+    // A menu's items, each whole in its row.
+    if (auto* menu = qobject_cast<QMenu*>(window)) {
+        const QFontMetrics fm(menu->font());
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator()) continue;
+            const QRect row = menu->actionGeometry(a);
+            QString shown = a->text();
+            shown.remove(QLatin1Char('&'));
+            if (!menu->rect().contains(row) || fm.horizontalAdvance(shown) > row.width())
+                faults << QStringLiteral("menu item \"%1\" is cut").arg(shown);
+        }
+    }
     for (QMenuBar* bar : window->findChildren<QMenuBar*>())
         for (QAction* a : bar->actions())
             if (!bar->rect().contains(bar->actionGeometry(a)))
-                faults << QStringLiteral("menu \"%1\" is cut").arg(a->text());
+                faults << QStringLiteral("menu \"%1\" is cut (%2..%3 of %4)")
+                              .arg(a->text())
+                              .arg(bar->actionGeometry(a).left())
+                              .arg(bar->actionGeometry(a).right())
+                              .arg(bar->width());
     return faults;
 }
 
@@ -209,6 +226,11 @@ class WindowTextTest : public QObject {
                                               << "both";
         QTest::newRow("about") << "about"
                                << "";
+        // The longest level name, and the Help menu.
+        QTest::newRow("Game menu, level 9") << "menu"
+                                            << "Game";
+        QTest::newRow("Help menu") << "menu"
+                                   << "Help";
     }
     void textsAreWhole() {
         QFETCH(QString, window);
@@ -242,6 +264,12 @@ class WindowTextTest : public QObject {
         if (own) {
             own->show();
             shown = own.get();
+        } else if (window == "menu") {
+            p.main.Controller.Opponents.SetLevel(9);
+            for (QAction* top : p.main.menuBar()->actions())
+                if (top->text() == detail) shown = top->menu();
+            QVERIFY(shown != &p.main);
+            static_cast<QMenu*>(shown)->popup(p.main.mapToGlobal(QPoint(0, 0)));
         } else if (window == "main") {
             if (detail == "block") p.main.Controller.Session.Game().board = RedBlock();
             p.main.RepaintMain();
@@ -271,7 +299,8 @@ class WindowTextTest : public QObject {
         }
         QVERIFY(QTest::qWaitForWindowExposed(shown));
         QCoreApplication::sendPostedEvents();
-        if (window != "about") QCOMPARE(QFontInfo(shown->font()).family(), kFace);
+        if (window != "about" && window != "menu")
+            QCOMPARE(QFontInfo(shown->font()).family(), kFace);
         const QStringList faults = TextFaults(shown);
         if (!faults.isEmpty()) QFAIL(qPrintable(faults.join(QStringLiteral("; "))));
     }
