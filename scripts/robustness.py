@@ -19,7 +19,7 @@ from Xlib import X, display, protocol
 # The program's own windows besides the main one; any other window (a box, a
 # file dialog, a notice) is a dialog to answer.
 KNOWN = {"Quadrivane Stats", "Quadrivane Settings", "Testing Data", "Quadrivane Analysis",
-         "Quadrivane Evolution"}
+         "Quadrivane Evolution", "Quadrivane Moves", "How to Play Quadrivane"}
 
 
 # The main window's X id once found: a click on its size grip may shrink it
@@ -155,8 +155,8 @@ def main():
             _, _, mx, my, mw, mh, _ = main_win
             r = rng.random()
             if r < 0.15:
-                # Menu bar: File, Options, Game, Temp from the left.
-                title_x = mx + rng.choice([18, 62, 110, 151])
+                # Menu bar: File, Options, Game, Temp, Help from the left.
+                title_x = mx + rng.choice([12, 46, 85, 120, 151])
                 click(title_x, my + 10)
                 time.sleep(0.25)
                 popups = [w for w in scr.windows() if w[6] and w[4] > 40]
