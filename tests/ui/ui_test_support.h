@@ -82,10 +82,11 @@ struct Program {
     }
 };
 
-// Centre of a point's piece at the designed geometry (CellSize 22, diameter 12).
+// Centre of a point's piece as drawn (at the designed geometry CellSize 22,
+// diameter 12, from the board view's corner; a larger board is centred).
 inline QPoint PixelOf(const TForm1& f, int column, int row) {
-    return QPoint((column - 1) * f.CellSize() + f.PieceDiameter() / 2,
-                  (row - 1) * f.CellSize() + f.PieceDiameter() / 2);
+    return f.pbBoard->Origin() + QPoint((column - 1) * f.CellSize() + f.PieceDiameter() / 2,
+                                        (row - 1) * f.CellSize() + f.PieceDiameter() / 2);
 }
 
 inline void SendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button,
