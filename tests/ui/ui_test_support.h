@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSemaphore>
+#include <QStandardPaths>
 #include <QTest>
 #include <atomic>
 #include <functional>
@@ -17,6 +18,14 @@
 #include "ui/Windows.h"
 
 namespace qv::ui::testing {
+
+// OK and Apply keep the settings for the next run: in the tests, never in the
+// user's file, under the program's own organisation as the program has it.
+inline const bool kTestPaths = [] {
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("Quadrivane"));
+    return true;
+}();
 
 // Answers every box at once and remembers what it was asked.
 class FakeDialogs : public TDialogs {
