@@ -188,7 +188,8 @@ void WriteWindowPlace(QSettings& store, const QWidget* window) {
     // A window never shown and never placed has no place of its own yet: one
     // that opens beside the main window must go on doing so.
     if (!window || !Kept(window) ||
-        !(window->testAttribute(Qt::WA_WState_Created) || window->property("placed").toBool()))
+        !(window->testAttribute(Qt::WA_WState_ExplicitShowHide) ||
+          window->property("placed").toBool()))
         return;
     // A maximised window keeps its normal place to come back to.
     const bool maximized = window->isMaximized();

@@ -68,6 +68,7 @@ class StoredSettingsTest : public QObject {
             p.main.resize(300, 420);
             p.w.TestForm->show();
             p.w.TestForm->move(120, 90);
+            p.main.close();  // as the program ends
             KeepStored(p.w, store);
             store.sync();
             QCOMPARE(store.value(kLevelKey).toString(), QStringLiteral("level:7"));
