@@ -4,7 +4,7 @@
 
 namespace qv {
 
-// Every choice of the settings dialog. Never stored between runs.
+// Every choice of the settings dialog. The desktop program keeps them between runs.
 class TSettings {
   public:
     int32_t SearchDepth;

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "ui/ErrorReport.h"
+#include "ui/StoredSettings.h"
 #include "ui/Windows.h"
 
 namespace {
@@ -38,8 +39,16 @@ int main(int argc, char** argv) {
         }
     }
     TApplication app(argc, argv);
-    QApplication::setApplicationName(qv::ui::kApplicationTitle);
+    // What is remembered lives in ~/.config/Quadrivane/Quadrivane.conf (or
+    // the platform's equivalent).
+    QCoreApplication::setOrganizationName(QStringLiteral("Quadrivane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quadrivane"));
     qv::ui::TWindows windows = qv::ui::CreateWindows();
+    qv::ui::RestoreStored(windows);
     windows.Form1->show();
-    return QApplication::exec();
+    // After show, so that the rules open beside where the main window is.
+    windows.Form1->ShowHelpIfWanted();
+    const int status = QApplication::exec();
+    qv::ui::KeepStored(windows);
+    return status;
 }

@@ -530,8 +530,11 @@ void TForm1::DrawTurnPanel(QPainter& canvas, const QRect& rect) {
     // position even when the toolkit redraws the status bar during a preview.
     const bool redToMove = Controller.Session.RealSideToMove() == Red;
     QPushButton* button = redToMove ? bbRed : bbBlue;
-    // While a suggestion runs both buttons are disabled and the focus stays put.
-    if (button->isVisible() && button->isEnabled()) button->setFocus(Qt::OtherFocusReason);
+    // While a suggestion runs both buttons are disabled and the focus stays put;
+    // someone playing on the board from the keyboard keeps it there.
+    const bool keyboardPlay = focusWidget() == pbBoard && pbBoard->KeyboardPlay();
+    if (button->isVisible() && button->isEnabled() && !keyboardPlay)
+        button->setFocus(Qt::OtherFocusReason);
     canvas.setPen(Qt::black);
     canvas.setBrush(ColourRgb(redToMove ? Red : Blue));
     canvas.drawRect(rect.adjusted(0, 0, -1, -1));

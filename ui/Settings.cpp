@@ -128,10 +128,17 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     Cancel->setGeometry(133, 241, 75, 25);
     bApply = new QPushButton(QStringLiteral("&Apply"), this);
     bApply->setGeometry(212, 241, 75, 25);
+    // In the free corner left of OK, so the classic controls keep their places;
+    // the short caption fits there, the name says the whole.
+    bDefaults = new QPushButton(QStringLiteral("Defaults"), this);
+    bDefaults->setGeometry(2, 241, 50, 25);
+    bDefaults->setToolTip(QStringLiteral("Restore Defaults"));
+    bDefaults->setAccessibleName(QStringLiteral("Restore Defaults"));
 
     connect(OK, &QPushButton::clicked, this, &TForm2::OKClick);
     connect(Cancel, &QPushButton::clicked, this, &TForm2::CancelClick);
     connect(bApply, &QPushButton::clicked, this, &TForm2::bApplyClick);
+    connect(bDefaults, &QPushButton::clicked, this, &TForm2::bDefaultsClick);
     // The pages follow the box whatever changes it: a click, the keyboard or a
     // screen reader's Toggle, which changes the box without clicking it.
     connect(cbRBAISettings, &QCheckBox::toggled, this, &TForm2::cbRBAISettingsClick);
@@ -223,13 +230,24 @@ void TForm2::ShowSeparatePages(bool separate) {
 
 void TForm2::OKClick() {
     StoreSettings(*CurrentSettings);
+    if (SettingsStored) SettingsStored();
     if (RepaintMainWindow) RepaintMainWindow();
     hide();
 }
 
 void TForm2::bApplyClick() {
     StoreSettings(*CurrentSettings);
+    if (SettingsStored) SettingsStored();
     if (RepaintMainWindow) RepaintMainWindow();
+}
+
+void TForm2::bDefaultsClick() {
+    // Like any edit: the record changes only with OK or Apply. The page in
+    // view stays, unless the defaults hide it.
+    QWidget* page = pcSettings->currentWidget();
+    const TSettings defaults;
+    DisplaySettings(defaults);
+    if (pcSettings->isTabVisible(pcSettings->indexOf(page))) pcSettings->setCurrentWidget(page);
 }
 
 void TForm2::CancelClick() {

@@ -45,6 +45,8 @@ class TForm2 : public QDialog {
     TSettings* CurrentSettings = nullptr;
     // Repaints the main window after OK and Apply.
     std::function<void()> RepaintMainWindow;
+    // The record has been stored by OK or Apply, to be kept for the next run.
+    std::function<void()> SettingsStored;
 
     void DisplaySettings(const TSettings& settings);
     void StoreSettings(TSettings& settings) const;
@@ -59,6 +61,8 @@ class TForm2 : public QDialog {
     QPushButton* OK;
     QPushButton* Cancel;
     QPushButton* bApply;
+    // Beyond the classic buttons: the defaults back in the controls, not yet stored.
+    QPushButton* bDefaults;
 
     QSlider*& tbYourAI = yourAI_.depth;
     QLabel*& lYourAI = yourAI_.depthLabel;
@@ -101,6 +105,7 @@ class TForm2 : public QDialog {
     void OKClick();
     void bApplyClick();
     void CancelClick();
+    void bDefaultsClick();
     void cbRBAISettingsClick();
     void tbYourAIChange();
     void tbSearchWidthChange();

@@ -1,6 +1,9 @@
 #include "ui/Windows.h"
 
 #include <QAccessibleWidget>
+#include <utility>
+
+#include "ui/StoredSettings.h"
 
 namespace qv::ui {
 
@@ -36,6 +39,17 @@ TWindows CreateWindows() {
     w.Form1->SetPictureWindows(w.AnalysisForm.get(), w.EvolutionForm.get());
     TForm1* main = w.Form1.get();
     w.Form2->RepaintMainWindow = [main] { main->SettingsApplied(); };
+    TForm2* form2 = w.Form2.get();
+    w.Form2->SettingsStored = [form2] { KeepSettings(*form2->CurrentSettings); };
+    // The names the windows' places are remembered by.
+    const std::pair<QWidget*, const char*> names[] = {{w.Form1.get(), "main"},
+                                                      {w.Form2.get(), "settings"},
+                                                      {w.StatsForm.get(), "statistics"},
+                                                      {w.TestForm.get(), "testingData"},
+                                                      {w.AnalysisForm.get(), "analysis"},
+                                                      {w.EvolutionForm.get(), "evolution"}};
+    for (const auto& [window, name] : names)
+        if (window->objectName().isEmpty()) window->setObjectName(QLatin1String(name));
     return w;
 }
 

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSemaphore>
+#include <QStandardPaths>
 #include <QTest>
 #include <atomic>
 #include <functional>
@@ -17,6 +18,14 @@
 #include "ui/Windows.h"
 
 namespace qv::ui::testing {
+
+// OK and Apply keep the settings for the next run: in the tests, never in the
+// user's file, under the program's own organisation as the program has it.
+inline const bool kTestPaths = [] {
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("Quadrivane"));
+    return true;
+}();
 
 // Answers every box at once and remembers what it was asked.
 class FakeDialogs : public TDialogs {
@@ -82,10 +91,11 @@ struct Program {
     }
 };
 
-// Centre of a point's piece at the designed geometry (CellSize 22, diameter 12).
+// Centre of a point's piece as drawn (at the designed geometry CellSize 22,
+// diameter 12, from the board view's corner; a larger board is centred).
 inline QPoint PixelOf(const TForm1& f, int column, int row) {
-    return QPoint((column - 1) * f.CellSize() + f.PieceDiameter() / 2,
-                  (row - 1) * f.CellSize() + f.PieceDiameter() / 2);
+    return f.pbBoard->Origin() + QPoint((column - 1) * f.CellSize() + f.PieceDiameter() / 2,
+                                        (row - 1) * f.CellSize() + f.PieceDiameter() / 2);
 }
 
 inline void SendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button,
