@@ -60,6 +60,7 @@ void Search::Poll() {
             return;
         }
     }
+    if (wanted_ > 1 && started_ == 0) started_ = StartHelpers(wanted_, last_, colour_);
     if (onPoll_ != nullptr && *onPoll_) (*onPoll_)();
     if (abort_ != nullptr && abort_->load(std::memory_order_relaxed)) {
         stop_ = true;
@@ -491,6 +492,7 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
     movetimeMs_ = request.movetimeMs;
     positions_ = 0;
     helperPositions_ = 0;
+    wanted_ = 1;
     nextPoll_ = 1024;
     stop_ = false;
     depth_ = 0;
@@ -544,7 +546,13 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
         Search& search;
         ~Helpers() { search.StopHelpers(); }
     } helpers{*this};
-    result.threads = StartHelpers(std::clamp(request.threads, 1, 64), last, colour);
+    // The helpers start at the first poll: a search over in fewer positions
+    // is done before threads could start.
+    wanted_ = std::clamp(request.threads, 1, 64);
+    started_ = 0;
+    last_ = last;
+    colour_ = colour;
+    rootBoard_ = board_;
     for (int32_t depth = 1; depth <= last; ++depth) {
         if (depth > 1) {
             if (cancel != nullptr && cancel->load()) break;
@@ -601,6 +609,7 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
     }
 
     StopHelpers();
+    result.threads = started_ > 0 ? started_ : wanted_;
     for (int32_t i = 1; i <= std::min(pvLength, 16); ++i)
         result.line[i] = MoveAt(pv[i], i % 2 == 1 ? value : -value);
     if (request.lineEnd > 0 && request.lineEnd + 1 <= 16)
@@ -630,7 +639,7 @@ int32_t Search::StartHelpers(int32_t threads, int32_t last, int32_t colour) {
         h.params_ = params_;
         h.eval_ = eval_;
         h.potentials_ = potentials_;
-        h.board_ = board_;
+        h.board_ = rootBoard_;
         h.table_ = &ownTable_;
         h.sharing_ = &shared_;
         h.helper_ = true;

@@ -60,8 +60,8 @@ class Search {
         std::atomic<int64_t> positions{0};
     };
 
-    // Starts up to threads - 1 helpers on the loaded root, as many as the
-    // system lets start; the threads searching.
+    // Starts up to threads - 1 helpers on rootBoard_, as many as the system
+    // lets start; the threads searching.
     int32_t StartHelpers(int32_t threads, int32_t last, int32_t colour);
     // Stops and joins them, their positions added to helperPositions_.
     void StopHelpers();
@@ -114,6 +114,12 @@ class Search {
     int32_t depthOffset_ = 0;
     int64_t reported_ = 0;
     int64_t helperPositions_ = 0;
+    // The threads asked for, and started (0: not yet).
+    int32_t wanted_ = 1;
+    int32_t started_ = 0;
+    int32_t last_ = 0;
+    int32_t colour_ = 0;
+    StrongBoard rootBoard_;
     // Made once and kept for the next searches.
     std::vector<std::unique_ptr<Search>> helpers_;
     std::vector<std::thread> threads_;
