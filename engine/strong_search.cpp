@@ -550,7 +550,9 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
     // is done before threads could start.
     wanted_ = std::clamp(request.threads, 1, 64);
     started_ = 0;
-    last_ = last;
+    // Past the deepest iteration asked for too: what a helper finds deeper
+    // still serves the calling thread's last iterations.
+    last_ = empties;
     colour_ = colour;
     rootBoard_ = board_;
     for (int32_t depth = 1; depth <= last; ++depth) {
