@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <new>
 #include <system_error>
 
 #include "engine/report.h"
@@ -550,6 +551,10 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
     // is done before threads could start.
     wanted_ = std::clamp(request.threads, 1, 64);
     started_ = 0;
+    // What they need is made here, outside the search.
+    while (static_cast<int32_t>(helpers_.size()) < wanted_ - 1)
+        helpers_.push_back(std::make_unique<Search>());
+    threads_.reserve(static_cast<size_t>(wanted_ - 1));
     // Past the deepest iteration asked for too: what a helper finds deeper
     // still serves the calling thread's last iterations.
     last_ = empties;
@@ -628,13 +633,10 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
 
 int32_t Search::StartHelpers(int32_t threads, int32_t last, int32_t colour) {
     if (threads <= 1) return 1;
-    while (static_cast<int32_t>(helpers_.size()) < threads - 1)
-        helpers_.push_back(std::make_unique<Search>());
     shared_.stop.store(false, std::memory_order_relaxed);
     shared_.positions.store(0, std::memory_order_relaxed);
     reported_ = 0;
     sharing_ = &shared_;
-    threads_.reserve(static_cast<size_t>(threads - 1));
     for (int32_t i = 0; i < threads - 1; ++i) {
         // Everything a helper reads is copied here, before its thread runs.
         Search& h = *helpers_[static_cast<size_t>(i)];
@@ -668,6 +670,8 @@ int32_t Search::StartHelpers(int32_t threads, int32_t last, int32_t colour) {
             threads_.emplace_back([&h, last, colour] { h.HelperDeepen(last, colour); });
         } catch (const std::system_error&) {
             // Those started search on; the answer does not wait for more.
+            break;
+        } catch (const std::bad_alloc&) {
             break;
         }
     }
