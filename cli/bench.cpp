@@ -65,7 +65,9 @@ void RunStrong(const BenchOptions& o, Totals& totals) {
         PlayerSpec player;
         player.kind = PlayerKind::Strong;
         player.nodes = o.nodes;
+        player.threads = o.threads;
         const SearchResult result = engine.Search(MakeSearchRequest(player, board, colour));
+        NoteThreads(o.threads, result, /*strong=*/true);
         const ScoredMove& m = result.line[1];
         std::printf("%2d %-34s %-4s depth %2d %-4s %6lld %10lld positions %9.3f ms\n", index,
                     std::string(p.name).c_str(), ColourName(colour), result.depthReached,

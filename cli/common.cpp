@@ -124,7 +124,8 @@ void AddWeightsOption(CLI::App& command, std::string& weights) {
 
 void AddThreadsOption(CLI::App& command, int32_t& threads) {
     AddInteger(command, "--threads", threads, 1, 64,
-               "threads to search on, 1..64 (default 1); the result does not depend on it");
+               "threads to search on, 1..64 (default 1); the classic result does not depend on "
+               "it, the strong player's does");
 }
 
 void AddClassicSearchOptions(CLI::App& command, int32_t& depth, int32_t& width, bool& fullWidth) {
@@ -225,13 +226,12 @@ const char* ColourName(int32_t colour) {
     return colour == Red ? "red" : "blue";
 }
 
-void NoteThreads(int32_t asked, const SearchResult& result) {
+void NoteThreads(int32_t asked, const SearchResult& result, bool strong) {
     static std::atomic<bool> said{false};
     if (result.threads >= asked || said.exchange(true)) return;
     std::fprintf(stderr,
-                 "quadrivane-cli: only %d of %d threads could be started; searching on %d (the "
-                 "result is the same)\n",
-                 result.threads, asked, result.threads);
+                 "quadrivane-cli: only %d of %d threads could be started; searching on %d%s\n",
+                 result.threads, asked, result.threads, strong ? "" : " (the result is the same)");
 }
 
 std::string JsonLine(const nlohmann::ordered_json& value) {

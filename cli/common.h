@@ -105,7 +105,7 @@ nlohmann::ordered_json SuggestionJson(const SearchRequest& request, const Search
 
 // Says on stderr, once a run, that a search ran on fewer threads than asked
 // for because the system could not start them all.
-void NoteThreads(int32_t asked, const SearchResult& result);
+void NoteThreads(int32_t asked, const SearchResult& result, bool strong = false);
 
 // One line, with ", " and ": " between the parts; a zero is never written
 // "-0.0".

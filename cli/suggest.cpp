@@ -46,7 +46,7 @@ void Run(const SuggestOptions& o) {
             request, [&](const SearchProgress&) { cancelOnInterrupt(); }, cancelOnInterrupt);
     }
 
-    if (!o.search.strong && o.search.level == 0) NoteThreads(o.search.threads, s);
+    if (o.search.level == 0) NoteThreads(o.search.threads, s, o.search.strong);
     nlohmann::ordered_json out = SuggestionJson(request, s);
     if (o.search.level > 0) {
         out["level"] = o.search.level;

@@ -18,8 +18,8 @@ SearchResult Engine::Search(const SearchRequest& request,
                             const std::function<void()>& onPoll) {
     SearchEngine& e = *impl_;
     if (request.kind == SearchKind::Strong) {
-        // One thread: request.threads, depth, width and fullWidth are not read;
-        // its knobs come with the request.
+        // request.depth, width and fullWidth are not read; its knobs and its
+        // threads come with the request.
         if (!strong_) strong_ = std::make_unique<strong::Search>();
         return strong_->Run(request, request.strong, onRootMove, &e.CancelRequested,
                             &e.AbortRequested, onPoll);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <new>
+#include <system_error>
 
 #include "engine/report.h"
 
@@ -48,6 +50,18 @@ int32_t LateReduction(int32_t remaining, int move, int32_t hundredths) {
 
 void Search::Poll() {
     nextPoll_ = positions_ + 1024;
+    if (sharing_ != nullptr) {
+        sharing_->positions.fetch_add(positions_ - reported_, std::memory_order_relaxed);
+        reported_ = positions_;
+        if (helper_) {
+            // The budget too: the calling thread may not be running to see it.
+            if (sharing_->stop.load(std::memory_order_relaxed) ||
+                (nodeBudget_ > 0 && Positions() >= nodeBudget_))
+                stop_ = true;
+            return;
+        }
+    }
+    if (wanted_ > 1 && started_ == 0) started_ = StartHelpers(wanted_, last_, colour_);
     if (onPoll_ != nullptr && *onPoll_) (*onPoll_)();
     if (abort_ != nullptr && abort_->load(std::memory_order_relaxed)) {
         stop_ = true;
@@ -57,7 +71,7 @@ void Search::Poll() {
     if (depth_ <= 1) return;
     if (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) stop_ = true;
     if (nodeBudget_ > 0) {
-        if (positions_ >= nodeBudget_) stop_ = true;
+        if (Positions() >= nodeBudget_) stop_ = true;
     } else if (std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_)
                    .count() >= movetimeMs_) {
         stop_ = true;
@@ -282,7 +296,9 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
     const uint64_t key = board_.key ^ (colour == Red ? HashKeys().redToMove : 0);
     int ttMove = -1;
     const bool tabled = remaining >= params_.tableFrom;
-    if (const Entry* e = tabled ? table_.Probe(key) : nullptr) {
+    Entry entry;
+    if (tabled && table_->Probe(key, entry)) {
+        const Entry* e = &entry;
         ttMove = e->move;
         if (!pvNode && e->draft >= remaining) {
             int32_t v = e->value;
@@ -361,8 +377,8 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
         } else if (v == kNotLeaf) {
             // The reply's table entry is on its way while the piece is placed.
             if (remaining - 1 >= params_.tableFrom)
-                table_.Prefetch(board_.key ^ HashKeys().piece[colour][p] ^
-                                (other == Red ? HashKeys().redToMove : 0));
+                table_->Prefetch(board_.key ^ HashKeys().piece[colour][p] ^
+                                 (other == Red ? HashKeys().redToMove : 0));
             board_.Place(p, colour, eval_);
             if (i == 0) {
                 v = -Node(remaining - 1, -beta, -alpha, ply + 1, other);
@@ -409,11 +425,11 @@ int32_t Search::Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply
                         : best > alphaAtStart ? Bound::kExact
                                               : Bound::kUpper;
     if (tabled)
-        table_.Store(key, ToTable(best, remaining),
-                     best >= kDecidedValue    ? 1
-                     : best <= -kDecidedValue ? -1
-                                              : 0,
-                     bestMove, remaining, bound);
+        table_->Store(key, ToTable(best, remaining),
+                      best >= kDecidedValue    ? 1
+                      : best <= -kDecidedValue ? -1
+                                               : 0,
+                      bestMove, remaining, bound);
     return best;
 }
 
@@ -467,8 +483,8 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
     params_ = params;
     eval_ = EvalTables(params.eval);
     potentials_ = fast::PotentialTables(request.weights);
-    table_.Resize(request.tableMiB);
-    table_.NewSearch();
+    ownTable_.Resize(request.tableMiB);
+    ownTable_.NewSearch();
     board_.Load(request.position, eval_);
     cancel_ = cancel;
     abort_ = abort;
@@ -476,6 +492,8 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
     nodeBudget_ = request.nodes;
     movetimeMs_ = request.movetimeMs;
     positions_ = 0;
+    helperPositions_ = 0;
+    wanted_ = 1;
     nextPoll_ = 1024;
     stop_ = false;
     depth_ = 0;
@@ -525,6 +543,23 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
     int32_t pvLength = 0;
     int32_t reached = 0;
     const int32_t last = std::min(params.maxDepth, empties);
+    struct Helpers {
+        Search& search;
+        ~Helpers() { search.StopHelpers(); }
+    } helpers{*this};
+    // The helpers start at the first poll: a search over in fewer positions
+    // is done before threads could start.
+    wanted_ = std::clamp(request.threads, 1, 64);
+    started_ = 0;
+    // What they need is made here, outside the search.
+    while (static_cast<int32_t>(helpers_.size()) < wanted_ - 1)
+        helpers_.push_back(std::make_unique<Search>());
+    threads_.reserve(static_cast<size_t>(wanted_ - 1));
+    // Past the deepest iteration asked for too: what a helper finds deeper
+    // still serves the calling thread's last iterations.
+    last_ = empties;
+    colour_ = colour;
+    rootBoard_ = board_;
     for (int32_t depth = 1; depth <= last; ++depth) {
         if (depth > 1) {
             if (cancel != nullptr && cancel->load()) break;
@@ -580,6 +615,8 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
         if (params.eval.classic ? IsDecided(value) : std::abs(value) >= 2 * kWinBonus) break;
     }
 
+    StopHelpers();
+    result.threads = started_ > 0 ? started_ : wanted_;
     for (int32_t i = 1; i <= std::min(pvLength, 16); ++i)
         result.line[i] = MoveAt(pv[i], i % 2 == 1 ? value : -value);
     if (request.lineEnd > 0 && request.lineEnd + 1 <= 16)
@@ -587,11 +624,99 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
     result.value = result.line[1].score;
     result.caption = OutcomeText(result.value, reached, false);
     result.cancelled = cancel != nullptr && cancel->load();
-    result.positions = positions_;
+    result.positions = positions_ + helperPositions_;
     result.rootMoves = reached;
     result.depthReached = reached;
     result.elapsedMs = elapsed();
     return result;
+}
+
+int32_t Search::StartHelpers(int32_t threads, int32_t last, int32_t colour) {
+    if (threads <= 1) return 1;
+    shared_.stop.store(false, std::memory_order_relaxed);
+    shared_.positions.store(0, std::memory_order_relaxed);
+    reported_ = 0;
+    sharing_ = &shared_;
+    for (int32_t i = 0; i < threads - 1; ++i) {
+        // Everything a helper reads is copied here, before its thread runs.
+        Search& h = *helpers_[static_cast<size_t>(i)];
+        h.params_ = params_;
+        h.eval_ = eval_;
+        h.potentials_ = potentials_;
+        h.board_ = rootBoard_;
+        h.table_ = &ownTable_;
+        h.sharing_ = &shared_;
+        h.helper_ = true;
+        // Every other helper one ply ahead: its entries are waiting when the
+        // calling thread gets there. The rest search beside it and spread
+        // over the moves by the timing of the table.
+        h.depthOffset_ = (i + 1) % 2;
+        h.rootMoves_ = rootMoves_;
+        h.rootCount_ = rootCount_;
+        h.rootBest_ = -1;
+        h.nodeBudget_ = nodeBudget_;
+        h.positions_ = 0;
+        h.reported_ = 0;
+        h.nextPoll_ = 1024;
+        h.stop_ = false;
+        h.depth_ = 0;
+        h.cancel_ = nullptr;
+        h.abort_ = nullptr;
+        h.onPoll_ = nullptr;
+        h.start_ = start_;
+        for (auto& k : h.killers_) k[0] = k[1] = -1;
+        for (auto& row : h.history_) std::fill(std::begin(row), std::end(row), 0);
+        try {
+            threads_.emplace_back([&h, last, colour] { h.HelperDeepen(last, colour); });
+        } catch (const std::system_error&) {
+            // Those started search on; the answer does not wait for more.
+            break;
+        } catch (const std::bad_alloc&) {
+            break;
+        }
+    }
+    if (threads_.empty()) sharing_ = nullptr;
+    return static_cast<int32_t>(threads_.size()) + 1;
+}
+
+void Search::StopHelpers() {
+    if (threads_.empty()) return;
+    shared_.stop.store(true, std::memory_order_relaxed);
+    for (std::thread& t : threads_) t.join();
+    for (size_t i = 0; i < threads_.size(); ++i) helperPositions_ += helpers_[i]->positions_;
+    threads_.clear();
+    // The calling thread's own count from here on.
+    sharing_ = nullptr;
+}
+
+void Search::HelperDeepen(int32_t last, int32_t colour) {
+    int32_t value = 0;
+    for (int32_t depth = 1 + depthOffset_; depth <= last; ++depth) {
+        depth_ = depth;
+        const bool aspire = depth >= 3 && !IsDecided(value);
+        int32_t lo = aspire ? value - params_.aspiration : -kInfinity;
+        int32_t hi = aspire ? value + params_.aspiration : kInfinity;
+        int32_t v = 0;
+        while (true) {
+            v = Root(depth, lo, hi, colour);
+            if (stop_) return;
+            if (v <= lo && lo > -kInfinity)
+                lo = -kInfinity;
+            else if (v >= hi && hi < kInfinity)
+                hi = kInfinity;
+            else
+                break;
+        }
+        const uint8_t bestMove = rootMoves_[rootBest_];
+        std::array<std::pair<int32_t, uint8_t>, kPoints> order;
+        for (int i = 0; i < rootCount_; ++i)
+            order[i] = {rootMoves_[i] == bestMove ? INT32_MAX : rootScores_[i], rootMoves_[i]};
+        std::stable_sort(order.begin(), order.begin() + rootCount_,
+                         [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (int i = 0; i < rootCount_; ++i) rootMoves_[i] = order[i].second;
+        value = v;
+        if (params_.eval.classic ? IsDecided(value) : std::abs(value) >= 2 * kWinBonus) return;
+    }
 }
 
 }  // namespace qv::strong

@@ -11,6 +11,9 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
 
 #include "engine/potential_tables.h"
 #include "engine/search_request.h"
@@ -34,9 +37,11 @@ class Search {
     Search(const Search&) = delete;
     Search& operator=(const Search&) = delete;
 
-    // One search of request.position for request.colour. request.depth,
-    // width, fullWidth and threads are not read: the strong search runs on
-    // the calling thread alone. onIteration runs after each finished
+    // One search of request.position for request.colour; request.depth,
+    // width and fullWidth are not read. With request.threads above one, the
+    // calling thread's search is the answer and helper threads search the
+    // same tree beside it, filling the shared table (the answer then depends
+    // on their timing). onIteration runs after each finished
     // iteration. cancel ends it within a millisecond or so with the last
     // finished iteration's move (depth 1 always finishes); abort ends it at
     // once. onPoll runs as often, on the calling thread; it may set either.
@@ -47,6 +52,27 @@ class Search {
 
   private:
     static constexpr int kMaxPly = 66;
+
+    // What the threads of one search share: the stop, and the positions
+    // each reports when it polls.
+    struct Shared {
+        std::atomic<bool> stop{false};
+        std::atomic<int64_t> positions{0};
+    };
+
+    // Starts up to threads - 1 helpers on rootBoard_, as many as the system
+    // lets start; the threads searching.
+    int32_t StartHelpers(int32_t threads, int32_t last, int32_t colour);
+    // Stops and joins them, their positions added to helperPositions_.
+    void StopHelpers();
+    // A helper's iterative deepening up to last, depthOffset_ plies ahead.
+    void HelperDeepen(int32_t last, int32_t colour);
+    // The positions of every thread so far.
+    int64_t Positions() const {
+        return sharing_ == nullptr
+                   ? positions_
+                   : sharing_->positions.load(std::memory_order_relaxed) + positions_ - reported_;
+    }
 
     int32_t Node(int32_t remaining, int32_t alpha, int32_t beta, int32_t ply, int32_t colour,
                  bool allowNull = true);
@@ -77,7 +103,26 @@ class Search {
     EvalTables eval_{EvalParams{}};
     fast::PotentialTables potentials_{DefaultWeights()};
     StrongBoard board_;
-    Table table_;
+    Table ownTable_;
+    // Its own, or the one of the search a helper helps.
+    Table* table_ = &ownTable_;
+
+    Shared shared_;
+    // &shared_ of the calling thread's search while helpers run; null alone.
+    Shared* sharing_ = nullptr;
+    bool helper_ = false;
+    int32_t depthOffset_ = 0;
+    int64_t reported_ = 0;
+    int64_t helperPositions_ = 0;
+    // The threads asked for, and started (0: not yet).
+    int32_t wanted_ = 1;
+    int32_t started_ = 0;
+    int32_t last_ = 0;
+    int32_t colour_ = 0;
+    StrongBoard rootBoard_;
+    // Made once and kept for the next searches.
+    std::vector<std::unique_ptr<Search>> helpers_;
+    std::vector<std::thread> threads_;
 
     int64_t positions_ = 0;
     int64_t nextPoll_ = 0;

@@ -3,6 +3,11 @@
 // cache line each, allocated once and kept while its size stays the same.
 // Each search has its own generation; an entry of another generation reads
 // as empty, so what an earlier search left behind changes nothing.
+//
+// Every thread of a search reads and writes it without a lock. An entry is
+// two 64-bit words, its data and its key XORed with that data, each written
+// and read on its own; an entry half written by one thread while another
+// reads it fails the key check and reads as empty.
 
 #include <cstdint>
 #include <memory>
@@ -12,7 +17,6 @@ namespace qv::strong {
 enum class Bound : uint8_t { kNone, kUpper, kLower, kExact };
 
 struct Entry {
-    // All zero is an empty entry: the table comes zeroed from the system.
     uint64_t key;
     int32_t value;
     int8_t move;
@@ -34,22 +38,33 @@ class Table {
     // Rounded down to a power of two buckets; 1 MiB at least.
     void Resize(int32_t mebibytes);
     int32_t Mebibytes() const { return mebibytes_; }
-    // A new search: entries of earlier ones no longer count.
+    // A new search: entries of earlier ones no longer count. Not while any
+    // thread searches.
     void NewSearch();
 
-    const Entry* Probe(uint64_t key) const;
+    // The key's entry of this search, into out.
+    bool Probe(uint64_t key, Entry& out) const;
     // Asks for the key's bucket to be brought into the cache.
     void Prefetch(uint64_t key) const { __builtin_prefetch(&buckets_[key & mask_]); }
     // decided: 0 for an undecided value, +1 for a win, -1 for a loss.
     void Store(uint64_t key, int32_t value, int decided, int move, int32_t draft, Bound bound);
 
   private:
+    // All zero is an empty slot: the table comes zeroed from the system, and
+    // generation 0 is never a search's.
+    struct Slot {
+        uint64_t check;  // key ^ data
+        uint64_t data;
+    };
     struct alignas(64) Bucket {
-        Entry entries[4];
+        Slot slots[4];
     };
     struct Free {
         void operator()(Bucket* b) const;
     };
+    static Entry Read(const Slot& s);
+    static void Write(Slot& s, const Entry& e);
+
     // Zeroed pages the system hands out as they are first touched, rather
     // than all of them at once.
     std::unique_ptr<Bucket[], Free> buckets_;

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "board_helpers.h"
@@ -134,13 +137,15 @@ TEST(StrongSearch, ClassicValueAtFixedDepths) {
 }
 
 // A node budget gives the same answer on a fresh Engine and on one that
-// searched before, whatever its table holds.
+// searched before, on several threads, whatever its table holds.
 TEST(StrongSearch, NodeBudgetIsDeterministic) {
     std::mt19937 rng(3);
     const Board board = testing::RandomBoard(rng, 0.3);
     const SearchRequest request = StrongRequest(board, Blue, 30000);
     Engine used, fresh;
-    used.Search(StrongRequest(testing::RandomBoard(rng, 0.25), Red, 50000));
+    SearchRequest before = StrongRequest(testing::RandomBoard(rng, 0.25), Red, 50000);
+    before.threads = 3;
+    used.Search(before);
     const SearchResult a = used.Search(request), b = fresh.Search(request);
     EXPECT_EQ(a.line, b.line);
     EXPECT_EQ(a.positions, b.positions);
@@ -159,6 +164,77 @@ TEST(StrongSearch, SpendsItsMovetime) {
     EXPECT_GE(r.elapsedMs, 100.0);
     EXPECT_LE(r.elapsedMs, 400.0);
     EXPECT_GE(r.depthReached, 4);
+}
+
+// Several threads share one search: the answer is a move of the board, every
+// thread's positions count against the budget, and a cancel or abort ends
+// every thread at once.
+TEST(StrongSearch, ThreadsShareTheSearch) {
+    std::mt19937 rng(9);
+    const Board board = testing::RandomBoard(rng, 0.2);
+    Engine engine;
+    SearchRequest request = StrongRequest(board, Red, 200000);
+    request.threads = 3;
+    const SearchResult r = engine.Search(request);
+    EXPECT_EQ(r.threads, 3);
+    ASSERT_NE(r.line[1].column, -1);
+    EXPECT_EQ(board(r.line[1].column, r.line[1].row), Empty);
+    // Each thread stops within a poll of 1,024 positions past the budget.
+    EXPECT_GE(r.positions, 200000);
+    EXPECT_LE(r.positions, 200000 + 3 * 1100);
+
+    for (const bool abort : {false, true}) {
+        request.nodes = 0;
+        request.movetimeMs = 600000;
+        const auto started = std::chrono::steady_clock::now();
+        int polls = 0;
+        const SearchResult s = engine.Search(request, {}, [&] {
+            if (++polls == 200) abort ? engine.Abort() : engine.Cancel();
+        });
+        engine.ClearStop();
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
+        EXPECT_TRUE(s.cancelled);
+        EXPECT_NE(s.line[1].column, -1);  // the last finished iteration's
+    }
+}
+
+// Threads storing and probing the same buckets at once: a probe finds
+// nothing or what was stored under its own key, never parts of two entries.
+TEST(StrongTable, ConcurrentWritersLeaveWholeEntries) {
+    strong::Table table;
+    table.Resize(1);
+    table.NewSearch();
+    // The data of an entry follows from its key, so a mix shows.
+    const auto value = [](uint64_t key) { return static_cast<int32_t>(key >> 40) - (1 << 23); };
+    const auto move = [](uint64_t key) { return static_cast<int>((key >> 20) % 64); };
+    const auto draft = [](uint64_t key) { return static_cast<int32_t>((key >> 30) % 60); };
+    // Twelve keys a bucket over eight buckets: slots change hands all the time.
+    std::vector<uint64_t> keys;
+    std::mt19937_64 rng(11);
+    for (int i = 0; i < 96; ++i) keys.push_back((rng() & ~uint64_t{0xffff}) | (i % 8));
+    std::atomic<int64_t> found{0}, wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            std::mt19937 pick(static_cast<uint32_t>(t));
+            for (int i = 0; i < 200000; ++i) {
+                const uint64_t key = keys[pick() % keys.size()];
+                if (pick() % 2 == 0) {
+                    table.Store(key, value(key), 0, move(key), draft(key),
+                                static_cast<strong::Bound>(1 + key % 3));
+                    continue;
+                }
+                strong::Entry e;
+                if (!table.Probe(key, e)) continue;
+                ++found;
+                if (e.key != key || e.value != value(key) || e.move != move(key) ||
+                    e.draft != draft(key) || e.bound != static_cast<strong::Bound>(1 + key % 3))
+                    ++wrong;
+            }
+        });
+    for (std::thread& t : threads) t.join();
+    EXPECT_GT(found.load(), 0);
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 }  // namespace

@@ -117,6 +117,9 @@ TEST(Cli, StrongSuggestAndMatch) {
     EXPECT_GE(a["depth_reached"], 1);
     EXPECT_EQ(a["line"].size(), a["depth_reached"]);
     EXPECT_EQ(Json(Cli("suggest --colour blue --depth 2")).count("depth_reached"), 0u);
+    const nlohmann::json two = Json(Cli(args + " --threads 2"));
+    EXPECT_GE(two["positions"], 20000);
+    EXPECT_EQ(two["line"].size(), two["depth_reached"]);
 
     const std::string games = Stem() + ".jsonl";
     const nlohmann::json m =
@@ -777,6 +780,11 @@ TEST(CliThreads, ThreadsThatCannotStart) {
     } cases[] = {
         {{"suggest", "--colour", "blue", "--depth", "5", "--threads", "64"}, true},
         {{"bench", "--depth", "3", "--width", "2", "--threads", "64"}, true},
+        // The strong player's threads reach its search from either command.
+        {{"suggest", "--colour", "red", "--strong", "--nodes", "20000", "--table-mib", "2",
+          "--threads", "64"},
+         true},
+        {{"bench", "--strong", "--nodes", "2000", "--threads", "64"}, true},
         {{"evolve", "--seed", "1", "--rounds", "1", "--jobs", "64", "--trace", games}, false},
         {{"match", "--first", "classic:depth=2", "--second", "classic:depth=1,width=1", "--games",
           "64", "--concurrency", "64", "--games-out", games},
