@@ -65,6 +65,7 @@ void RunStrong(const BenchOptions& o, Totals& totals) {
         PlayerSpec player;
         player.kind = PlayerKind::Strong;
         player.nodes = o.nodes;
+        if (o.depth > 0) player.strong.maxDepth = o.depth;
         const SearchResult result = engine.Search(MakeSearchRequest(player, board, colour));
         const ScoredMove& m = result.line[1];
         std::printf("%2d %-34s %-4s depth %2d %-4s %6lld %10lld positions %9.3f ms\n", index,
@@ -77,10 +78,10 @@ void RunStrong(const BenchOptions& o, Totals& totals) {
 }
 
 void Run(const BenchOptions& o) {
-    if (o.strong && (o.depth != 0 || o.width != 0 || o.fullWidth))
+    if (o.strong && (o.width != 0 || o.fullWidth))
         throw UsageError(
-            "--strong searches on a node budget: --depth, --width and --full-width "
-            "are not read by it");
+            "--strong searches on a node budget: --width and --full-width are not read by it");
+
     std::vector<Setting> settings;
     if (o.depth == 0 && o.width == 0 && !o.fullWidth) {
         settings = {{kBenchDepth, kBenchWidth, false}, {kBenchFullWidthDepth, 0, true}};
@@ -113,7 +114,8 @@ void AddBenchCommand(CLI::App& app) {
     auto o = std::make_shared<BenchOptions>();
     AddInteger(*command, "--depth", o->depth, 1, 15,
                "search depth, 1..15 (default 11, full width " +
-                   std::to_string(kBenchFullWidthDepth) + ")");
+                   std::to_string(kBenchFullWidthDepth) +
+                   "); with --strong the last iteration, for the time to a depth");
     auto* width = AddInteger(
         *command, "--width", o->width, 1, 64,
         "candidates tried at inner nodes, 1..64 (default " + std::to_string(kBenchWidth) + ")");
