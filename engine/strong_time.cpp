@@ -33,7 +33,7 @@ Clock SteadyClock() {
 
 MoveBudget MovetimeBudget(double movetimeMs) {
     const double t = std::max(1.0, movetimeMs);
-    const double hard = t - std::clamp(t / 50.0, 0.5, 10.0);
+    const double hard = t - std::clamp(t / 25.0, 0.5, 20.0);
     return {0.85 * t, hard, hard};
 }
 

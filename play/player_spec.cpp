@@ -237,8 +237,8 @@ const char* PlayerGrammar() {
            "  evaluation (in 64ths of a point) and search: corner1=, corner2=,\n"
            "  corner3=, cashed= (0..256), tempo= (0..1024), aspiration= (1..1000),\n"
            "  lmr= (0..400), null= (0..6), selective= and nullstatic= (0 or 1),\n"
-           "  start= (1..100, node budgets), depth= (1..64: the last iteration), qwidth=, qdepth=, "
-           "lmp1=, lmp2= (0..64), futility1=,\n"
+           "  start= (1..100, on a node budget), depth= (1..64, the last iteration),\n"
+           "  qwidth=, qdepth=, lmp1=, lmp2= (0..64), futility1=,\n"
            "  futility2=, rfpmargin= (0..1000), rfpdepth= (0..64), ttfrom=,\n"
            "  potdepth= (1..65). Settings are separated by commas, each given once, in any\n"
            "  order; numbers are decimal digits.";
