@@ -66,6 +66,7 @@ void RunStrong(const BenchOptions& o, Totals& totals) {
         player.kind = PlayerKind::Strong;
         player.nodes = o.nodes;
         player.threads = o.threads;
+        if (o.depth > 0) player.strong.maxDepth = o.depth;
         const SearchResult result = engine.Search(MakeSearchRequest(player, board, colour));
         NoteThreads(o.threads, result, /*strong=*/true);
         const ScoredMove& m = result.line[1];
@@ -79,10 +80,10 @@ void RunStrong(const BenchOptions& o, Totals& totals) {
 }
 
 void Run(const BenchOptions& o) {
-    if (o.strong && (o.depth != 0 || o.width != 0 || o.fullWidth))
+    if (o.strong && (o.width != 0 || o.fullWidth))
         throw UsageError(
-            "--strong searches on a node budget: --depth, --width and --full-width "
-            "are not read by it");
+            "--strong searches on a node budget: --width and --full-width are not read by it");
+
     std::vector<Setting> settings;
     if (o.depth == 0 && o.width == 0 && !o.fullWidth) {
         settings = {{kBenchDepth, kBenchWidth, false}, {kBenchFullWidthDepth, 0, true}};
@@ -115,7 +116,8 @@ void AddBenchCommand(CLI::App& app) {
     auto o = std::make_shared<BenchOptions>();
     AddInteger(*command, "--depth", o->depth, 1, 15,
                "search depth, 1..15 (default 11, full width " +
-                   std::to_string(kBenchFullWidthDepth) + ")");
+                   std::to_string(kBenchFullWidthDepth) +
+                   "); with --strong the last iteration, for the time to a depth");
     auto* width = AddInteger(
         *command, "--width", o->width, 1, 64,
         "candidates tried at inner nodes, 1..64 (default " + std::to_string(kBenchWidth) + ")");

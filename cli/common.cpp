@@ -136,7 +136,19 @@ void AddClassicSearchOptions(CLI::App& command, int32_t& depth, int32_t& width, 
 }
 
 void AddSearchOptions(CLI::App& command, SearchOptions& o, bool strong) {
-    AddClassicSearchOptions(command, o.depth, o.width, o.fullWidth);
+    if (strong) {
+        command
+            .add_option_function<std::string>(
+                "--depth", [&o](const std::string& text) { o.depthText = text; },
+                "search depth in plies, 1..15 (default 11); with --strong the last iteration, "
+                "1..64")
+            ->type_name("INT");
+        AddInteger(command, "--width", o.width, 1, 64,
+                   "candidates tried at inner nodes, 1..64 (default 3)");
+        command.add_flag("--full-width", o.fullWidth, "search every empty point at every node");
+    } else {
+        AddClassicSearchOptions(command, o.depth, o.width, o.fullWidth);
+    }
     AddWeightsOption(command, o.weights);
     AddThreadsOption(command, o.threads);
     if (!strong) return;
@@ -147,7 +159,7 @@ void AddSearchOptions(CLI::App& command, SearchOptions& o, bool strong) {
     auto* flag = command.add_flag(
         "--strong", o.strong,
         "the strong player: iterative deepening with a transposition table, stopped by "
-        "--movetime or --nodes (--depth, --width and --full-width are not read)");
+        "--movetime, --nodes or --depth (--width and --full-width are not read)");
     AddInteger(command, "--movetime", o.movetimeMs, 1, 600000,
                "with --strong: thinking time in milliseconds, 1..600000 (default 1000)")
         ->needs(flag);
@@ -171,8 +183,14 @@ void AddSearchOptions(CLI::App& command, SearchOptions& o, bool strong) {
 
 PlayerSpec PlayerOf(const SearchOptions& o) {
     if (o.level > 0) return ResolveLevel(o.level);
-    PlayerSpec p = PlayerFromChoice({o.fullWidth, o.width, o.depth, o.strong, o.movetimeMs},
-                                    ParseWeights(o.weights), o.threads);
+    int32_t depth = o.depth;
+    if (o.depthText)
+        depth = static_cast<int32_t>(
+            ParseDecimal("--depth", *o.depthText, 1, o.strong ? 64 : kMaxSearchDepth));
+    PlayerSpec p =
+        PlayerFromChoice({o.fullWidth, o.width, o.strong ? 11 : depth, o.strong, o.movetimeMs},
+                         ParseWeights(o.weights), o.threads);
+    if (o.strong && o.depthText) p.strong.maxDepth = depth;
     p.nodes = o.nodes;
     p.tableMiB = o.tableMiB;
     return p;

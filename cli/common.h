@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -83,6 +84,9 @@ struct SearchOptions {
     int64_t nodes = 0;
     int32_t tableMiB = 64;
     int32_t level = 0;  // 0: none; otherwise the whole player
+    // As given: 1..15 for a classic search, the last iteration (1..64) for
+    // the strong player; read once it is known which.
+    std::optional<std::string> depthText;
 };
 // strong: the strong player's options and --level too.
 void AddSearchOptions(CLI::App& command, SearchOptions& options, bool strong);

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "cli/common.h"
+#include "engine/strong_time.h"
 #include "model/board_text.h"
 #include "model/game.h"
 #include "model/savedgame.h"
@@ -430,12 +431,12 @@ void Session::Undo(const Command& c) {
 
 int32_t Session::Budget(int32_t colour) const {
     if (!timeLeftMs_) return movetimeMs_;
-    const int32_t own = movetimeMs_ > 0 ? movetimeMs_ : spec_.movetimeMs;
-    // The colour's moves still to make: half the empty points, the side to
-    // move's rounded up.
+    // The clock rule's share for this move; a strong player applies the
+    // rule itself (with its hard limit), others are told the share.
     const int32_t empty = board_.CountOf(Empty);
-    const int32_t moves = std::max(1, (empty + (colour == SideToMove(board_) ? 1 : 0)) / 2);
-    return static_cast<int32_t>(std::clamp<int64_t>(*timeLeftMs_ / moves, 1, own));
+    const int32_t plies = kPoints - empty + (colour == SideToMove(board_) ? 0 : 1);
+    return static_cast<int32_t>(std::clamp<double>(
+        strong::ClockBudget(*timeLeftMs_, 0, 0, plies, empty).targetMs, 1, 600000));
 }
 
 void Session::StartMove(const Command& c, bool plays) {
@@ -451,6 +452,7 @@ void Session::StartMove(const Command& c, bool plays) {
     request.colour = *colour;
     request.history = history_;
     request.movetimeMs = Budget(*colour);
+    request.timeLeftMs = timeLeftMs_ ? *timeLeftMs_ : -1;
     player_->ClearStop();
     moveCommand_ = c;
     moveColour_ = *colour;

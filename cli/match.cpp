@@ -24,6 +24,7 @@ struct MatchCliOptions {
     int32_t openings = 4;
     int64_t seed = 1;
     int32_t concurrency = 1;
+    int32_t timePerGameMs = 0;
     std::string gamesOut;
     std::string sprt;
 };
@@ -39,6 +40,16 @@ PlayerSpec PlayerOption(const std::string& option, const std::string& text) {
 nlohmann::ordered_json Rounded(std::optional<double> v) {
     if (!v) return nullptr;
     return std::round(*v * 10.0) / 10.0;
+}
+
+// With game clocks: the time left at the end and the moves made on a clock
+// that had run out, Red's first.
+std::string Clocks(const MatchGame& g) {
+    if (g.clockLeftMs[0] < 0 && g.clockLeftMs[1] < 0) return "";
+    const auto left = [](int64_t ms) { return ms < 0 ? std::string("null") : std::to_string(ms); };
+    return ", \"clock_left_ms\": [" + left(g.clockLeftMs[0]) + ", " + left(g.clockLeftMs[1]) +
+           "], \"moves_over_time\": [" + std::to_string(g.movesOverTime[0]) + ", " +
+           std::to_string(g.movesOverTime[1]) + "]";
 }
 
 // Written out by hand, as JsonLine would: it runs on the match's threads,
@@ -67,7 +78,7 @@ std::string GameLine(const MatchOptions& o, const MatchGame& g) {
            (g.end == GameEnd::PlayerFailed
                 ? ", \"failure\": " + text(std::string(ColourName(g.endColour)) + ": " + g.failure)
                 : "") +
-           "}";
+           Clocks(g) + "}";
 }
 
 // An optional sign, digits, and a fraction after a point: nothing else.
@@ -114,6 +125,7 @@ void Run(const MatchCliOptions& c) {
     o.openingPlies = c.openings;
     o.seed = static_cast<uint64_t>(c.seed);
     o.concurrency = c.concurrency;
+    o.timePerGameMs = c.timePerGameMs;
     std::optional<std::pair<double, double>> sprt;
     if (!c.sprt.empty()) sprt = SprtBounds(c.sprt);
     // A level is printed as the player it is; its name goes with it here.
@@ -194,6 +206,7 @@ void Run(const MatchCliOptions& c) {
     j["games"] = s.games;
     j["first"] = FormatPlayerSpec(o.first);
     j["second"] = FormatPlayerSpec(o.second);
+    if (o.timePerGameMs > 0) j["time_per_game_ms"] = o.timePerGameMs;
     j["wins"] = s.wins;
     j["draws"] = s.draws;
     j["losses"] = s.losses;
@@ -238,6 +251,9 @@ void AddMatchCommand(CLI::App& app) {
         "seed of the random openings and of the draws of players that choose (default 1)");
     AddInteger(*command, "--concurrency", o->concurrency, 1, 64,
                "games played side by side, 1..64 (default 1)");
+    AddInteger(*command, "--time-per-game", o->timePerGameMs, 1, 86400000,
+               "a clock of MS for each player's moves of a game, 1..86400000; a player whose "
+               "clock has run out gets 10 ms a move");
     AddText(*command, "--games-out", o->gamesOut, "write one JSON line per game to FILE");
     AddText(*command, "--sprt", o->sprt,
             "ELO0,ELO1: a sequential test of ELO0 against ELO1 (alpha = beta = 0.05); decimal "

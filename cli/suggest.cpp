@@ -20,10 +20,11 @@ int64_t Whole(float score) {
 }
 
 void Run(const SuggestOptions& o) {
+    // The options first: a bad --depth is named before the position is read.
+    const PlayerSpec player = PlayerOf(o.search);
     const Board board = LoadPosition(o.position);
     const int32_t colour = o.colour == "red" ? Red : Blue;
     Engine engine;
-    const PlayerSpec player = PlayerOf(o.search);
     const SearchRequest request = MakeSearchRequest(player, board, colour);
     // An interrupt acts like Cancel: the search stops at once and the best of
     // the root moves finished is printed.

@@ -39,6 +39,13 @@ struct SearchRequest {
     // and the search's knobs (strong.maxDepth: the deepest iteration).
     int32_t movetimeMs = 1000;
     int64_t nodes = 0;
+    // Strong only: a game clock instead of movetimeMs (negative: none). The
+    // time left for the side to move's remaining moves, what each of its
+    // moves adds, and its moves before the clock is refilled (0: the rest of
+    // the game). A node budget still wins.
+    int64_t timeLeftMs = -1;
+    int64_t incrementMs = 0;
+    int32_t movesToGo = 0;
     int32_t tableMiB = 64;
     strong::Params strong;
 };

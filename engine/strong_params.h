@@ -26,8 +26,9 @@ struct Params {
     int32_t maxDepth = 64;
     // Half the aspiration window around the last iteration's value.
     int32_t aspiration = 30;
-    // Do not start an iteration once this share (in percent) of the time or
-    // node budget is gone: the next one would rarely finish.
+    // On a node budget, do not start an iteration once this share (in
+    // percent) of it is gone: the next one would rarely finish. A clock has
+    // its own rule (strong_time.h).
     int32_t startBelowPercent = 60;
     // Null-move pruning and late-move reductions. A piece never hurts the
     // side that places it, so passing is the worst a side can do and a pass

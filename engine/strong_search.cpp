@@ -72,8 +72,7 @@ void Search::Poll() {
     if (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) stop_ = true;
     if (nodeBudget_ > 0) {
         if (Positions() >= nodeBudget_) stop_ = true;
-    } else if (std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_)
-                   .count() >= movetimeMs_) {
+    } else if (time_->Expired()) {
         stop_ = true;
     }
 }
@@ -479,7 +478,12 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
                          const std::function<void(const SearchProgress&)>& onIteration,
                          const std::atomic<bool>* cancel, const std::atomic<bool>* abort,
                          const std::function<void()>& onPoll) {
-    start_ = std::chrono::steady_clock::now();
+    const int32_t open = request.position.CountOf(Empty);
+    TimeManager time(request.timeLeftMs >= 0 ? ClockBudget(request.timeLeftMs, request.incrementMs,
+                                                           request.movesToGo, kPoints - open, open)
+                                             : MovetimeBudget(request.movetimeMs),
+                     clock_);
+    time_ = &time;
     params_ = params;
     eval_ = EvalTables(params.eval);
     potentials_ = fast::PotentialTables(request.weights);
@@ -490,7 +494,6 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
     abort_ = abort;
     onPoll_ = &onPoll;
     nodeBudget_ = request.nodes;
-    movetimeMs_ = request.movetimeMs;
     positions_ = 0;
     helperPositions_ = 0;
     wanted_ = 1;
@@ -504,14 +507,11 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
     SearchResult result;
     result.line.fill(kNoMove);
     BestPotentialPoint(request.position, request.weights, result.pointPotentials);
-    const auto elapsed = [this] {
-        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_)
-            .count();
-    };
-    const auto used = [this, &elapsed] {
+    const auto elapsed = [&time] { return time.Elapsed(); };
+    const auto used = [this, &elapsed, &time] {
         const double share =
             nodeBudget_ > 0 ? static_cast<double>(positions_) / static_cast<double>(nodeBudget_)
-                            : elapsed() / std::max(1.0, movetimeMs_);
+                            : elapsed() / std::max(1.0, time.Budget().targetMs);
         return std::clamp(static_cast<int32_t>(share * 100.0), 0, 100);
     };
 
@@ -563,7 +563,9 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
     for (int32_t depth = 1; depth <= last; ++depth) {
         if (depth > 1) {
             if (cancel != nullptr && cancel->load()) break;
-            if (used() >= params.startBelowPercent) break;
+            // A node budget keeps its fixed share; on a clock the next
+            // iteration starts when it can be expected to end in time.
+            if (nodeBudget_ > 0 ? used() >= params.startBelowPercent : !time.StartNext()) break;
         }
         depth_ = depth;
         const bool aspire = depth >= 3 && !IsDecided(value);
@@ -608,6 +610,7 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
         pvLength = std::max(pvLength_[1] - 1, 1);
         pv[1] = bestMove;
         for (int32_t i = 2; i <= pvLength; ++i) pv[i] = pv_[1][i];
+        time.IterationDone();
         if (onIteration) onIteration({depth, used()});
         // A decided value is proven: every line up to this depth was seen.
         // Past the classic horizon a decision one ply from it, or beyond it,
@@ -663,7 +666,6 @@ int32_t Search::StartHelpers(int32_t threads, int32_t last, int32_t colour) {
         h.cancel_ = nullptr;
         h.abort_ = nullptr;
         h.onPoll_ = nullptr;
-        h.start_ = start_;
         for (auto& k : h.killers_) k[0] = k[1] = -1;
         for (auto& row : h.history_) std::fill(std::begin(row), std::end(row), 0);
         try {

@@ -21,6 +21,7 @@
 #include "engine/strong_eval.h"
 #include "engine/strong_params.h"
 #include "engine/strong_table.h"
+#include "engine/strong_time.h"
 
 namespace qv::strong {
 
@@ -49,6 +50,10 @@ class Search {
                      const std::function<void(const SearchProgress&)>& onIteration,
                      const std::atomic<bool>* cancel, const std::atomic<bool>* abort,
                      const std::function<void()>& onPoll = {});
+
+    // The clock the time rule reads (the machine's steady clock unless
+    // replaced, as tests do).
+    void SetClock(Clock clock) { clock_ = std::move(clock); }
 
   private:
     static constexpr int kMaxPly = 66;
@@ -127,13 +132,13 @@ class Search {
     int64_t positions_ = 0;
     int64_t nextPoll_ = 0;
     int64_t nodeBudget_ = 0;
-    double movetimeMs_ = 0;
     int32_t depth_ = 0;
     bool stop_ = false;
     const std::atomic<bool>* cancel_ = nullptr;
     const std::atomic<bool>* abort_ = nullptr;
     const std::function<void()>* onPoll_ = nullptr;
-    std::chrono::steady_clock::time_point start_{};
+    Clock clock_ = SteadyClock();
+    const TimeManager* time_ = nullptr;
 
     // The root's moves, best first after each iteration.
     std::array<uint8_t, kPoints> rootMoves_{};

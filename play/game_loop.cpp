@@ -1,13 +1,19 @@
 #include "play/game_loop.h"
 
+#include <chrono>
+
+#include "engine/strong_time.h"
 #include "model/rules.h"
 #include "model/scoring.h"
 
 namespace qv {
 
 GameRecord PlayGame(Player& red, Player& blue, const std::vector<GameMove>& opening,
-                    const GameHooks& hooks, uint64_t seed) {
+                    const GameHooks& hooks, uint64_t seed, const GameClocks& clocks) {
     GameRecord g;
+    int64_t* left = g.clockLeftMs;
+    left[0] = clocks.redMs;
+    left[1] = clocks.blueMs;
     Board& board = g.board;
     const auto place = [&](const GameMove& m, const MoveReply& reply) {
         board(m.column, m.row) = m.colour;
@@ -37,8 +43,22 @@ GameRecord PlayGame(Player& red, Player& blue, const std::vector<GameMove>& open
         request.colour = colour;
         request.history = g.moves;
         request.seed = seed;
+        int64_t& clock = left[colour == Red ? 0 : 1];
+        if (clock >= 0) {
+            const int32_t empties = board.CountOf(Empty);
+            request.timeLeftMs = clock;
+            request.movetimeMs = static_cast<int32_t>(
+                strong::ClockBudget(clock, 0, 0, kPoints - empties, empties).targetMs);
+            if (clock == 0) ++g.movesOverTime[colour == Red ? 0 : 1];
+        }
         if (hooks.moveStarting) hooks.moveStarting(player, request);
+        const auto asked = std::chrono::steady_clock::now();
         const MoveReply reply = player.GenMove(request);
+        if (clock >= 0) {
+            const auto used = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - asked);
+            clock = std::max<int64_t>(0, clock - used.count());
+        }
         // What a player found while the game was being stopped is not played.
         if (hooks.stop && hooks.stop()) {
             g.end = GameEnd::Stopped;

@@ -35,6 +35,19 @@ struct GameRecord {
     std::string failure;
     // The position the game ended on.
     Board board;
+    // With game clocks: the time left on each at the end (Red's, Blue's),
+    // and the moves each made on a clock that had run out.
+    int64_t clockLeftMs[2] = {-1, -1};
+    int32_t movesOverTime[2] = {0, 0};
+};
+
+// A clock for each colour for the whole game, in ms (negative: none). A
+// player's time is counted from its request to its answer; one whose clock
+// has run out does not lose but gets the minimum a move
+// (strong::kClockMinimumMs), and the game record counts those moves.
+struct GameClocks {
+    int64_t redMs = -1;
+    int64_t blueMs = -1;
 };
 
 struct GameHooks {
@@ -53,6 +66,6 @@ struct GameHooks {
 // the stop hook says so. The side to move follows the number of pieces.
 // Every request carries the seed (MoveRequest::seed).
 GameRecord PlayGame(Player& red, Player& blue, const std::vector<GameMove>& opening,
-                    const GameHooks& hooks = {}, uint64_t seed = 0);
+                    const GameHooks& hooks = {}, uint64_t seed = 0, const GameClocks& clocks = {});
 
 }  // namespace qv

@@ -45,9 +45,11 @@ MoveReply EnginePlayer::GenMove(const MoveRequest& request) {
     MoveReply reply;
     PlayerSpec spec = spec_;
     if (request.movetimeMs > 0) spec.movetimeMs = request.movetimeMs;
-    reply.search =
-        engine_->Search(MakeSearchRequest(spec, request.position, request.colour, request.lineEnd),
-                        request.onProgress);
+    SearchRequest search =
+        MakeSearchRequest(spec, request.position, request.colour, request.lineEnd);
+    if (spec.kind == PlayerKind::Strong && request.timeLeftMs >= 0)
+        search.timeLeftMs = request.timeLeftMs;
+    reply.search = engine_->Search(search, request.onProgress);
     reply.move = reply.search.line[1];
     // Stopped before a single root move was searched to its end: the point
     // the ordering puts first is the best there is so far.

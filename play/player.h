@@ -43,6 +43,11 @@ struct MoveRequest {
     // player's own). A strong search on a clock and an outside program read
     // it; a classic search or a node budget does not.
     int32_t movetimeMs = 0;
+    // The time left on the side's game clock when a clock is kept (negative:
+    // none). A strong search then shares it over the moves to come (a node
+    // budget still wins) and movetimeMs is the share an outside program is
+    // told.
+    int64_t timeLeftMs = -1;
     // The game's seed, for a player that draws among its better moves
     // (choose=): set by the caller once a game, and folded with the position,
     // so that a game with the same seed is played again move for move.

@@ -42,6 +42,7 @@ const std::vector<StrongKnob>& StrongKnobs() {
         {"lmr", 0, 400, [](strong::Params& p) -> int32_t& { return p.lateReduction; }},
         {"null", 0, 6, [](strong::Params& p) -> int32_t& { return p.nullReduction; }},
         {"start", 1, 100, [](strong::Params& p) -> int32_t& { return p.startBelowPercent; }},
+        {"depth", 1, 64, [](strong::Params& p) -> int32_t& { return p.maxDepth; }},
     };
     return knobs;
 }
@@ -168,7 +169,7 @@ void ReadClassic(const std::string& text, const std::vector<Item>& items, Player
 }
 
 void ReadStrong(const std::string& text, const std::vector<Item>& items, PlayerSpec& p) {
-    bool movetime = false, nodes = false;
+    bool movetime = false, nodes = false, clock = false;
     for (const Item& it : items) {
         if (!it.hasValue) Unknown(text, it);
         const auto number = [&](int64_t lo, int64_t hi) {
@@ -180,6 +181,9 @@ void ReadStrong(const std::string& text, const std::vector<Item>& items, PlayerS
         } else if (it.key == "nodes") {
             p.nodes = number(1, 1000000000000);
             nodes = true;
+        } else if (it.key == "time-per-game") {
+            p.timePerGameMs = static_cast<int32_t>(number(1, 86400000));
+            clock = true;
         } else if (it.key == "table-mib") {
             p.tableMiB = static_cast<int32_t>(number(1, 4096));
         } else if (it.key == "threads") {
@@ -200,8 +204,10 @@ void ReadStrong(const std::string& text, const std::vector<Item>& items, PlayerS
             if (!known) Unknown(text, it);
         }
     }
-    if (movetime == nodes)
-        throw PlayerSpecError(Quoted(text) + "a strong player needs movetime=MS or nodes=N");
+    if (movetime + nodes + clock != 1)
+        throw PlayerSpecError(Quoted(text) +
+                              "a strong player needs movetime=MS, nodes=N or "
+                              "time-per-game=MS, one of them");
 }
 
 }  // namespace
@@ -216,6 +222,7 @@ const char* PlayerGrammar() {
            "  classic:depth=D,full-width[,S...] every empty point at every node\n"
            "  strong:movetime=MS[,S...]         thinking time, MS 1..600000\n"
            "  strong:nodes=N[,S...]             node budget, N 1..10^12\n"
+           "  strong:time-per-game=MS[,S...]    a clock for the whole game, MS 1..86400000\n"
            "  potential[:weights=W]             the point of highest potential, no search\n"
            "  external:COMMAND                  a program speaking the engine protocol,\n"
            "                                    run with /bin/sh -c COMMAND\n"
@@ -230,7 +237,8 @@ const char* PlayerGrammar() {
            "  evaluation (in 64ths of a point) and search: corner1=, corner2=,\n"
            "  corner3=, cashed= (0..256), tempo= (0..1024), aspiration= (1..1000),\n"
            "  lmr= (0..400), null= (0..6), selective= and nullstatic= (0 or 1),\n"
-           "  start= (1..100), qwidth=, qdepth=, lmp1=, lmp2= (0..64), futility1=,\n"
+           "  start= (1..100, on a node budget), depth= (1..64, the last iteration),\n"
+           "  qwidth=, qdepth=, lmp1=, lmp2= (0..64), futility1=,\n"
            "  futility2=, rfpmargin= (0..1000), rfpdepth= (0..64), ttfrom=,\n"
            "  potdepth= (1..65). Settings are separated by commas, each given once, in any\n"
            "  order; numbers are decimal digits.";
@@ -278,7 +286,8 @@ PlayerSpec ParsePlayerSpec(const std::string& text) {
     if (!hasRest || rest.empty())
         throw PlayerSpecError(Quoted(text) + (kind == "classic" ? "a classic player needs depth=D"
                                                                 : "a strong player needs "
-                                                                  "movetime=MS or nodes=N"));
+                                                                  "movetime=MS, nodes=N or "
+                                                                  "time-per-game=MS"));
     const std::vector<Item> items = Items(text, rest);
     if (kind == "classic") {
         p.kind = PlayerKind::Classic;
@@ -307,8 +316,9 @@ std::string FormatPlayerSpec(const PlayerSpec& p) {
             return s;
         case PlayerKind::Strong: {
             s = "strong:";
-            add(p.nodes > 0 ? "nodes=" + std::to_string(p.nodes)
-                            : "movetime=" + std::to_string(p.movetimeMs));
+            add(p.nodes > 0           ? "nodes=" + std::to_string(p.nodes)
+                : p.timePerGameMs > 0 ? "time-per-game=" + std::to_string(p.timePerGameMs)
+                                      : "movetime=" + std::to_string(p.movetimeMs));
             if (p.tableMiB != d.tableMiB) add("table-mib=" + std::to_string(p.tableMiB));
             if (p.threads != d.threads) add("threads=" + std::to_string(p.threads));
             strong::Params mine = p.strong, defaults = d.strong;
@@ -364,6 +374,7 @@ SearchRequest MakeSearchRequest(const PlayerSpec& p, const Board& position, int3
     r.lineEnd = p.kind == PlayerKind::Classic ? lineEnd : 0;
     r.movetimeMs = p.movetimeMs;
     r.nodes = p.nodes;
+    if (p.kind == PlayerKind::Strong && p.timePerGameMs > 0) r.timeLeftMs = p.timePerGameMs;
     r.tableMiB = p.tableMiB;
     r.strong = p.strong;
     return r;

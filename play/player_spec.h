@@ -6,7 +6,8 @@
 //
 // The text form, one grammar for every front end:
 //   classic:depth=D[,width=W|,full-width][,choose=K,margin=M][,threads=N][,weights=W0/.../W15]
-//   strong:movetime=MS|nodes=N[,table-mib=M][,threads=N][,weights=...][,knobs...]
+//   strong:movetime=MS|nodes=N|time-per-game=MS[,depth=D][,table-mib=M][,threads=N]
+//          [,weights=...][,knobs...]
 //   potential[:weights=W0/.../W15]
 //   external:COMMAND
 //   level:N                 (N 1..10, read as the player the level is: levels.h)
@@ -53,6 +54,11 @@ struct PlayerSpec {
     // is used), the table's size and the search's knobs.
     int32_t movetimeMs = 1000;
     int64_t nodes = 0;
+    // Strong: a clock for the whole game instead of a time per move (0:
+    // none), shared over the moves by the clock rule (strong_time.h). A game
+    // loop that keeps the clock hands the time left with each move; asked
+    // alone, the player has the whole of it.
+    int32_t timePerGameMs = 0;
     int32_t tableMiB = 64;
     strong::Params strong;
     // External: the command, run through /bin/sh -c.

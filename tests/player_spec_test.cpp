@@ -18,6 +18,7 @@ TEST(PlayerSpec, ReadsAndPrintsEveryKind) {
         {"classic:depth=3,weights=0/0/0/-1/4/3/1/2/4/0/0/0/0/9/4/10",
          "classic:depth=3,width=3,weights=0/0/0/-1/4/3/1/2/4/0/0/0/0/9/4/10"},
         {"strong:movetime=200", "strong:movetime=200"},
+        {"strong:depth=6,time-per-game=30000", "strong:time-per-game=30000,depth=6"},
         {"strong:nodes=5000,table-mib=16,tempo=6", "strong:nodes=5000,table-mib=16,tempo=6"},
         {"classic:margin=4,depth=2,choose=05", "classic:depth=2,width=3,choose=5,margin=4"},
         {"potential", "potential"},
@@ -39,6 +40,8 @@ TEST(PlayerSpec, RefusesLooseDescriptions) {
     } cases[] = {
         {"classic:width=3", "needs depth"},
         {"strong:movetime=10,nodes=10", "needs movetime"},
+        {"strong:time-per-game=10,nodes=10", "one of them"},
+        {"strong:movetime=10,depth=65", "1..64"},
         {"classic:depth=3,depth=4", "given twice"},
         {"classic:depth=3,full-width,width=5", "full-width"},
         {"classic:depth=0x3", "1..15"},

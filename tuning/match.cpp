@@ -34,6 +34,11 @@ uint64_t GameSeed(uint64_t seed, int32_t g) {
 
 }  // namespace
 
+int64_t MatchClockMs(const MatchOptions& o, const PlayerSpec& p) {
+    if (p.kind == PlayerKind::Strong && p.timePerGameMs > 0) return p.timePerGameMs;
+    return o.timePerGameMs > 0 ? o.timePerGameMs : -1;
+}
+
 std::vector<GameMove> MatchOpening(uint64_t seed, int32_t pair, int32_t plies) {
     std::seed_seq seq{static_cast<uint32_t>(seed), static_cast<uint32_t>(seed >> 32),
                       static_cast<uint32_t>(pair)};
@@ -108,9 +113,12 @@ std::vector<MatchGame> PlayMatch(
             const std::vector<GameMove> opening = MatchOpening(o.seed, g / 2, o.openingPlies);
             MatchGame record;
             const uint64_t seed = GameSeed(o.seed, g);
-            static_cast<GameRecord&>(record) = firstIsRed
-                                                   ? PlayGame(first, second, opening, hooks, seed)
-                                                   : PlayGame(second, first, opening, hooks, seed);
+            const int64_t firstClock = MatchClockMs(o, o.first);
+            const int64_t secondClock = MatchClockMs(o, o.second);
+            static_cast<GameRecord&>(record) =
+                firstIsRed
+                    ? PlayGame(first, second, opening, hooks, seed, {firstClock, secondClock})
+                    : PlayGame(second, first, opening, hooks, seed, {secondClock, firstClock});
             record.game = g + 1;
             record.firstIsRed = firstIsRed;
             const std::lock_guard<std::mutex> held(lock);

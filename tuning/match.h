@@ -29,7 +29,13 @@ struct MatchOptions {
     int32_t openingPlies = 4;
     uint64_t seed = 1;
     int32_t concurrency = 1;
+    // A clock of this many ms a game for each player (0: none); a strong
+    // player with its own time-per-game= keeps that instead.
+    int32_t timePerGameMs = 0;
 };
+
+// The game clock of a player in a match (negative: none).
+int64_t MatchClockMs(const MatchOptions& options, const PlayerSpec& player);
 
 // The random opening of a pair of games (pair from 0): the plies, none of
 // them ending the game.

@@ -120,6 +120,13 @@ TEST(Cli, StrongSuggestAndMatch) {
     const nlohmann::json two = Json(Cli(args + " --threads 2"));
     EXPECT_GE(two["positions"], 20000);
     EXPECT_EQ(two["line"].size(), two["depth_reached"]);
+    // --depth with --strong: the last iteration, up to 64 (a classic depth
+    // stays 1..15).
+    EXPECT_EQ(
+        Json(Cli("suggest --colour blue --strong --movetime 60000 --depth 3"))["depth_reached"], 3);
+    EXPECT_NE(Cli("suggest --colour blue --strong --depth 65").err.find("outside 1..64"),
+              std::string::npos);
+    EXPECT_NE(Cli("bench --strong --depth 2").out.find(" depth  2 "), std::string::npos);
 
     const std::string games = Stem() + ".jsonl";
     const nlohmann::json m =
