@@ -568,20 +568,7 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
             if (nodeBudget_ > 0 ? used() >= params.startBelowPercent : !time.StartNext()) break;
         }
         depth_ = depth;
-        const bool aspire = depth >= 3 && !IsDecided(value);
-        int32_t lo = aspire ? value - params.aspiration : -kInfinity;
-        int32_t hi = aspire ? value + params.aspiration : kInfinity;
-        int32_t v = 0;
-        while (true) {
-            v = Root(depth, lo, hi, colour);
-            if (stop_) break;
-            if (v <= lo && lo > -kInfinity)
-                lo = -kInfinity;
-            else if (v >= hi && hi < kInfinity)
-                hi = kInfinity;
-            else
-                break;
-        }
+        const int32_t v = AspiratedRoot(depth, value, colour);
         if (stop_) {
             // A move searched to the end in the unfinished iteration and
             // found better than the last best is taken; a decided value would
@@ -597,13 +584,7 @@ SearchResult Search::Run(const SearchRequest& request, const Params& params,
         }
 
         // The best first, the others by what this iteration found of them.
-        const uint8_t bestMove = rootMoves_[rootBest_];
-        std::array<std::pair<int32_t, uint8_t>, kPoints> order;
-        for (int i = 0; i < rootCount_; ++i)
-            order[i] = {rootMoves_[i] == bestMove ? INT32_MAX : rootScores_[i], rootMoves_[i]};
-        std::stable_sort(order.begin(), order.begin() + rootCount_,
-                         [](const auto& a, const auto& b) { return a.first > b.first; });
-        for (int i = 0; i < rootCount_; ++i) rootMoves_[i] = order[i].second;
+        const uint8_t bestMove = SortRoot();
 
         value = v;
         reached = depth;
@@ -691,31 +672,40 @@ void Search::StopHelpers() {
     sharing_ = nullptr;
 }
 
+int32_t Search::AspiratedRoot(int32_t depth, int32_t value, int32_t colour) {
+    const bool aspire = depth >= 3 && !IsDecided(value);
+    int32_t lo = aspire ? value - params_.aspiration : -kInfinity;
+    int32_t hi = aspire ? value + params_.aspiration : kInfinity;
+    while (true) {
+        const int32_t v = Root(depth, lo, hi, colour);
+        if (stop_) return v;
+        if (v <= lo && lo > -kInfinity)
+            lo = -kInfinity;
+        else if (v >= hi && hi < kInfinity)
+            hi = kInfinity;
+        else
+            return v;
+    }
+}
+
+uint8_t Search::SortRoot() {
+    const uint8_t bestMove = rootMoves_[rootBest_];
+    std::array<std::pair<int32_t, uint8_t>, kPoints> order;
+    for (int i = 0; i < rootCount_; ++i)
+        order[i] = {rootMoves_[i] == bestMove ? INT32_MAX : rootScores_[i], rootMoves_[i]};
+    std::stable_sort(order.begin(), order.begin() + rootCount_,
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (int i = 0; i < rootCount_; ++i) rootMoves_[i] = order[i].second;
+    return bestMove;
+}
+
 void Search::HelperDeepen(int32_t last, int32_t colour) {
     int32_t value = 0;
     for (int32_t depth = 1 + depthOffset_; depth <= last; ++depth) {
         depth_ = depth;
-        const bool aspire = depth >= 3 && !IsDecided(value);
-        int32_t lo = aspire ? value - params_.aspiration : -kInfinity;
-        int32_t hi = aspire ? value + params_.aspiration : kInfinity;
-        int32_t v = 0;
-        while (true) {
-            v = Root(depth, lo, hi, colour);
-            if (stop_) return;
-            if (v <= lo && lo > -kInfinity)
-                lo = -kInfinity;
-            else if (v >= hi && hi < kInfinity)
-                hi = kInfinity;
-            else
-                break;
-        }
-        const uint8_t bestMove = rootMoves_[rootBest_];
-        std::array<std::pair<int32_t, uint8_t>, kPoints> order;
-        for (int i = 0; i < rootCount_; ++i)
-            order[i] = {rootMoves_[i] == bestMove ? INT32_MAX : rootScores_[i], rootMoves_[i]};
-        std::stable_sort(order.begin(), order.begin() + rootCount_,
-                         [](const auto& a, const auto& b) { return a.first > b.first; });
-        for (int i = 0; i < rootCount_; ++i) rootMoves_[i] = order[i].second;
+        const int32_t v = AspiratedRoot(depth, value, colour);
+        if (stop_) return;
+        SortRoot();
         value = v;
         if (params_.eval.classic ? IsDecided(value) : std::abs(value) >= 2 * kWinBonus) return;
     }

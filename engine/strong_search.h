@@ -72,6 +72,12 @@ class Search {
     void StopHelpers();
     // A helper's iterative deepening up to last, depthOffset_ plies ahead.
     void HelperDeepen(int32_t last, int32_t colour);
+    // One iteration's root search in an aspiration window around the last
+    // value, widened on a fail; stop_ says whether it finished.
+    int32_t AspiratedRoot(int32_t depth, int32_t value, int32_t colour);
+    // The root moves for the next iteration: the best first, the others by
+    // what this one found of them. Gives the best.
+    uint8_t SortRoot();
     // The positions of every thread so far.
     int64_t Positions() const {
         return sharing_ == nullptr
