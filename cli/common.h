@@ -14,7 +14,7 @@
 #include "engine/engine.h"
 #include "engine/types.h"
 #include "model/board.h"
-#include "play/player_spec.h"
+#include "play/player_description.h"
 
 namespace qv::cli {
 

@@ -120,7 +120,8 @@ Board Replay(const std::vector<GameMove>& moves) {
 
 class Session {
   public:
-    explicit Session(const PlayerSpec& spec) : spec_(spec), player_(MakePlayer(spec, &engine_)) {
+    explicit Session(const PlayerSpec& description)
+        : spec_(description), player_(MakePlayer(description, &engine_)) {
         if (::pipe2(done_, O_CLOEXEC | O_NONBLOCK) != 0)
             throw std::runtime_error("cannot make a pipe for the searches");
     }
@@ -524,15 +525,15 @@ void Session::FinalScore(const Command& c) {
 }
 
 void Session::SetPlayer(const Command& c) {
-    if (c.args.empty()) return Fail(c, "syntax error: set_player SPEC");
-    PlayerSpec spec;
+    if (c.args.empty()) return Fail(c, "syntax error: set_player PLAYER");
+    PlayerSpec description;
     try {
-        spec = ParsePlayerSpec(c.args);
+        description = ParsePlayerSpec(c.args);
     } catch (const PlayerSpecError& e) {
         return Fail(c, e.what());
     }
-    player_ = MakePlayer(spec, &engine_);
-    spec_ = spec;
+    player_ = MakePlayer(description, &engine_);
+    spec_ = description;
     movetimeMs_ = 0;
     Answer(c, true);
 }
@@ -558,10 +559,10 @@ void Session::StopCommand(const Command& c) {
 }
 
 void RunEngine(const std::string& playerText) {
-    PlayerSpec spec = DefaultPlayer();
+    PlayerSpec description = DefaultPlayer();
     if (!playerText.empty()) {
         try {
-            spec = ParsePlayerSpec(playerText);
+            description = ParsePlayerSpec(playerText);
         } catch (const PlayerSpecError& e) {
             throw UsageError(std::string("--player: ") + e.what());
         }
@@ -569,7 +570,7 @@ void RunEngine(const std::string& playerText) {
     CatchSessionSignals();
     int code = 0;
     {
-        Session session(spec);
+        Session session(description);
         code = session.Run();
     }
     if (code != 0) {

@@ -97,7 +97,7 @@ std::optional<std::vector<GameMove>> MovesTo(const MoveRequest& request) {
 
 class ExternalPlayer final : public Player {
   public:
-    explicit ExternalPlayer(const PlayerSpec& spec);
+    explicit ExternalPlayer(const PlayerSpec& description);
     ~ExternalPlayer() override;
     ExternalPlayer(const ExternalPlayer&) = delete;
     ExternalPlayer& operator=(const ExternalPlayer&) = delete;
@@ -158,8 +158,9 @@ class ExternalPlayer final : public Player {
     std::string problem_;
 };
 
-ExternalPlayer::ExternalPlayer(const PlayerSpec& spec) : spec_(spec) {
-    const std::string what = "player '" + FormatPlayerSpec(spec) + "': cannot start /bin/sh: ";
+ExternalPlayer::ExternalPlayer(const PlayerSpec& description) : spec_(description) {
+    const std::string what =
+        "player '" + FormatPlayerSpec(description) + "': cannot start /bin/sh: ";
     int in[2] = {-1, -1}, out[2] = {-1, -1};
     const auto fail = [&](int err) {
         for (const int fd : {in[0], in[1], out[0], out[1], wake_[0], wake_[1]})
@@ -189,7 +190,7 @@ ExternalPlayer::ExternalPlayer(const PlayerSpec& spec) : spec_(spec) {
     sigemptyset(&defaults);
     sigaddset(&defaults, SIGPIPE);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
-    std::string shell = "/bin/sh", dashC = "-c", command = spec.command;
+    std::string shell = "/bin/sh", dashC = "-c", command = description.command;
     char* argv[] = {shell.data(), dashC.data(), command.data(), nullptr};
     const int err = ::posix_spawn(&pid_, "/bin/sh", &actions, &attributes, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -555,8 +556,8 @@ MoveReply ExternalPlayer::GenMove(const MoveRequest& request) {
 
 }  // namespace
 
-std::unique_ptr<Player> MakeExternalPlayer(const PlayerSpec& spec) {
-    return std::make_unique<ExternalPlayer>(spec);
+std::unique_ptr<Player> MakeExternalPlayer(const PlayerSpec& description) {
+    return std::make_unique<ExternalPlayer>(description);
 }
 
 }  // namespace qv

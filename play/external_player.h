@@ -29,6 +29,6 @@ namespace qv {
 // Throws std::runtime_error when /bin/sh cannot be started. A command that
 // the shell cannot run ends the program at once: the first move fails with
 // its exit code.
-std::unique_ptr<Player> MakeExternalPlayer(const PlayerSpec& spec);
+std::unique_ptr<Player> MakeExternalPlayer(const PlayerSpec& description);
 
 }  // namespace qv

@@ -42,9 +42,9 @@ std::string LevelName(int32_t n) {
     return "Level " + std::to_string(n) + " (" + At(n).title + ")";
 }
 
-int32_t LevelOf(const PlayerSpec& spec) {
+int32_t LevelOf(const PlayerSpec& description) {
     for (int32_t n = 1; n <= kLevels; ++n)
-        if (spec == ResolveLevel(n)) return n;
+        if (description == ResolveLevel(n)) return n;
     return 0;
 }
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "play/player_spec.h"
+#include "play/player_description.h"
 
 namespace qv {
 
@@ -22,7 +22,7 @@ PlayerSpec ResolveLevel(int32_t n);
 std::string LevelName(int32_t n);
 
 // The level the player is, or 0 when it is none of them.
-int32_t LevelOf(const PlayerSpec& spec);
+int32_t LevelOf(const PlayerSpec& description);
 
 // One line a level, its name and the player it is: for the help texts.
 std::string LevelsTable();

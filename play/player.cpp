@@ -34,20 +34,20 @@ uint64_t ChoiceDraw(uint64_t seed, const Board& board, int32_t colour) {
 
 }  // namespace
 
-EnginePlayer::EnginePlayer(const PlayerSpec& spec, Engine& engine)
-    : spec_(spec), engine_(&engine) {}
+EnginePlayer::EnginePlayer(const PlayerSpec& description, Engine& engine)
+    : spec_(description), engine_(&engine) {}
 
-EnginePlayer::EnginePlayer(const PlayerSpec& spec)
-    : spec_(spec), own_(std::make_unique<Engine>()), engine_(own_.get()) {}
+EnginePlayer::EnginePlayer(const PlayerSpec& description)
+    : spec_(description), own_(std::make_unique<Engine>()), engine_(own_.get()) {}
 
 MoveReply EnginePlayer::GenMove(const MoveRequest& request) {
     if (spec_.kind == PlayerKind::Classic && spec_.choose > 0) return Choose(request);
     MoveReply reply;
-    PlayerSpec spec = spec_;
-    if (request.movetimeMs > 0) spec.movetimeMs = request.movetimeMs;
+    PlayerSpec description = spec_;
+    if (request.movetimeMs > 0) description.movetimeMs = request.movetimeMs;
     SearchRequest search =
-        MakeSearchRequest(spec, request.position, request.colour, request.lineEnd);
-    if (spec.kind == PlayerKind::Strong && request.timeLeftMs >= 0)
+        MakeSearchRequest(description, request.position, request.colour, request.lineEnd);
+    if (description.kind == PlayerKind::Strong && request.timeLeftMs >= 0)
         search.timeLeftMs = request.timeLeftMs;
     reply.search = engine_->Search(search, request.onProgress);
     reply.move = reply.search.line[1];
@@ -56,7 +56,7 @@ MoveReply EnginePlayer::GenMove(const MoveRequest& request) {
     if (reply.move.column == -1 && reply.search.cancelled && !reply.search.boardWasFull &&
         !engine_->AbortRequested()) {
         std::array<float, kPoints> potentials;
-        reply.move = BestPotentialPoint(request.position, spec.weights, potentials);
+        reply.move = BestPotentialPoint(request.position, description.weights, potentials);
         if (!OnBoard(reply.move.column, reply.move.row)) reply.move = kNoMove;
     }
     return reply;
@@ -184,22 +184,22 @@ MoveReply PotentialPlayer::GenMove(const MoveRequest& request) {
 }
 
 std::string PotentialPlayer::Describe() const {
-    PlayerSpec spec;
-    spec.kind = PlayerKind::Potential;
-    spec.weights = weights_;
-    return FormatPlayerSpec(spec);
+    PlayerSpec description;
+    description.kind = PlayerKind::Potential;
+    description.weights = weights_;
+    return FormatPlayerSpec(description);
 }
 
-std::unique_ptr<Player> MakePlayer(const PlayerSpec& spec, Engine* shared) {
-    switch (spec.kind) {
+std::unique_ptr<Player> MakePlayer(const PlayerSpec& description, Engine* shared) {
+    switch (description.kind) {
         case PlayerKind::Classic:
         case PlayerKind::Strong:
-            if (shared) return std::make_unique<EnginePlayer>(spec, *shared);
-            return std::make_unique<EnginePlayer>(spec);
+            if (shared) return std::make_unique<EnginePlayer>(description, *shared);
+            return std::make_unique<EnginePlayer>(description);
         case PlayerKind::Potential:
-            return std::make_unique<PotentialPlayer>(spec.weights);
+            return std::make_unique<PotentialPlayer>(description.weights);
         case PlayerKind::External:
-            return MakeExternalPlayer(spec);
+            return MakeExternalPlayer(description);
     }
     throw std::logic_error("unknown kind of player");
 }

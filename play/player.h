@@ -15,7 +15,7 @@
 
 #include "engine/engine.h"
 #include "model/board.h"
-#include "play/player_spec.h"
+#include "play/player_description.h"
 
 namespace qv {
 
@@ -92,15 +92,15 @@ class Player {
 // player on it, as it should.
 class EnginePlayer : public Player {
   public:
-    EnginePlayer(const PlayerSpec& spec, Engine& engine);
-    explicit EnginePlayer(const PlayerSpec& spec);
+    EnginePlayer(const PlayerSpec& description, Engine& engine);
+    explicit EnginePlayer(const PlayerSpec& description);
 
     MoveReply GenMove(const MoveRequest& request) override;
     void Stop() override { engine_->Cancel(); }
     void Abort() override { engine_->Abort(); }
     void ClearStop() override { engine_->ClearStop(); }
     std::string Describe() const override { return FormatPlayerSpec(spec_); }
-    const PlayerSpec& Spec() const { return spec_; }
+    const PlayerSpec& Description() const { return spec_; }
 
   private:
     MoveReply Choose(const MoveRequest& request);
@@ -129,6 +129,6 @@ class PotentialPlayer : public Player {
 // The one place players are made from their descriptions, for the window and
 // the command line alike. shared, when given, is the engine that search
 // players use; otherwise each gets its own.
-std::unique_ptr<Player> MakePlayer(const PlayerSpec& spec, Engine* shared = nullptr);
+std::unique_ptr<Player> MakePlayer(const PlayerSpec& description, Engine* shared = nullptr);
 
 }  // namespace qv

@@ -15,7 +15,7 @@
 
 #include "engine/engine.h"
 #include "model/board.h"
-#include "play/player_spec.h"
+#include "play/player_description.h"
 
 namespace qv {
 

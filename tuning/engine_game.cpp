@@ -28,16 +28,16 @@ SearchResult EngineMove(Engine& engine, const PotentialWeights& weights, const B
 }
 
 PlayerSpec ProfileSpec(const EngineProfile& profile, const PotentialWeights& live) {
-    PlayerSpec spec;
-    spec.weights = live;
-    for (int i : kPlayingWeights) spec.weights[i] = profile[i];
+    PlayerSpec description;
+    description.weights = live;
+    for (int i : kPlayingWeights) description.weights[i] = profile[i];
     if (profile[kSearchFlag] == 1) {
-        spec.depth = profile[kDepth];
-        spec.width = profile[kWidth];
+        description.depth = profile[kDepth];
+        description.width = profile[kWidth];
     } else {
-        spec.kind = PlayerKind::Potential;
+        description.kind = PlayerKind::Potential;
     }
-    return spec;
+    return description;
 }
 
 ProfilePlayer::ProfilePlayer(Engine& engine, const EngineProfile& profile,

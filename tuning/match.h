@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "play/game_loop.h"
-#include "play/player_spec.h"
+#include "play/player_description.h"
 
 namespace qv {
 

@@ -26,8 +26,8 @@ TMoveSearch::TMoveSearch(TLongWork& work, TGameSession& session, TPlayerSettings
 
 void TMoveSearch::Suggest(int32_t colour) {
     if (!work_.Idle()) return;
-    const PlayerSpec spec = players_.PlayerFor(colour);
-    Start(colour, LongWork::Suggestion, MakePlayer(spec, &work_.SearchEngine()), spec,
+    const PlayerSpec description = players_.PlayerFor(colour);
+    Start(colour, LongWork::Suggestion, MakePlayer(description, &work_.SearchEngine()), description,
           [this](const MoveReply& reply) {
               if (reply.failed)
                   work_.Fail(QString::fromStdString(reply.failure));
@@ -37,8 +37,8 @@ void TMoveSearch::Suggest(int32_t colour) {
 }
 
 void TMoveSearch::Start(int32_t colour, LongWork work, std::shared_ptr<Player> player,
-                        const PlayerSpec& spec, Found found, bool bySettings) {
-    lastSpec_ = spec;
+                        const PlayerSpec& description, Found found, bool bySettings) {
+    lastSpec_ = description;
     lastBySettings_ = bySettings;
     MoveRequest request;
     request.position = session_.Game().board;

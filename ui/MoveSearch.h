@@ -27,13 +27,13 @@ class TMoveSearch : public QObject {
 
     // The suggestion button's search: the colour's player by the settings.
     void Suggest(int32_t colour);
-    // Asks the player (built from spec) for the colour's move as `work`; once
+    // Asks the player (built from description) for the colour's move as `work`; once
     // its reply is shown, `found` gets it on the window's thread and ends the work.
     // Only the settings' own players (`bySettings`) may switch the settings to
     // full width: a player of its own, such as a level, leaves them alone.
     using Found = std::function<void(const MoveReply& reply)>;
     void Start(int32_t colour, LongWork work, std::shared_ptr<Player> player,
-               const PlayerSpec& spec, Found found, bool bySettings = true);
+               const PlayerSpec& description, Found found, bool bySettings = true);
 
     // The draw of a player that chooses among its better moves: set once a
     // game, so that each game plays differently.

@@ -30,19 +30,19 @@ void TOpponents::SetComputerPlays(int32_t colour, bool on) {
     MaybeMove();
 }
 
-void TOpponents::SetPlayer(int32_t colour, std::optional<PlayerSpec> spec) {
+void TOpponents::SetPlayer(int32_t colour, std::optional<PlayerSpec> description) {
     if (colour != Red && colour != Blue) return;
-    SeatOf(colour).spec = std::move(spec);
+    SeatOf(colour).description = std::move(description);
     if (level_ == 0) return;
     level_ = 0;
     emit computerPlaysChanged();
 }
 
 void TOpponents::SetLevel(int32_t level) {
-    const std::optional<PlayerSpec> spec =
+    const std::optional<PlayerSpec> description =
         level >= 1 && level <= kLevels ? std::optional(ResolveLevel(level)) : std::nullopt;
-    red_.spec = blue_.spec = spec;
-    level_ = spec ? level : 0;
+    red_.description = blue_.description = description;
+    level_ = description ? level : 0;
     emit computerPlaysChanged();
 }
 
@@ -62,14 +62,15 @@ void TOpponents::SeatsChanged() {
     emit computerPlaysChanged();
 }
 
-std::shared_ptr<Player> TOpponents::PlayerOf(int32_t colour, PlayerSpec& spec, bool& bySettings) {
+std::shared_ptr<Player> TOpponents::PlayerOf(int32_t colour, PlayerSpec& description,
+                                             bool& bySettings) {
     Seat& seat = SeatOf(colour);
-    bySettings = !seat.spec;
-    spec = seat.spec ? *seat.spec : players_.PlayerFor(colour);
+    bySettings = !seat.description;
+    description = seat.description ? *seat.description : players_.PlayerFor(colour);
     // On the long work's engine, so that Cancel reaches it.
-    if (!seat.player || !(seat.built == spec)) {
-        seat.player = MakePlayer(spec, &work_.SearchEngine());
-        seat.built = spec;
+    if (!seat.player || !(seat.built == description)) {
+        seat.player = MakePlayer(description, &work_.SearchEngine());
+        seat.built = description;
     }
     return seat.player;
 }
@@ -84,11 +85,11 @@ void TOpponents::MaybeMove() {
         (red_.computer && blue_.computer && GameOver(board)))
         return;
     cancelled_ = false;
-    PlayerSpec spec;
+    PlayerSpec description;
     bool bySettings = true;
-    asked_ = PlayerOf(colour, spec, bySettings);
+    asked_ = PlayerOf(colour, description, bySettings);
     search_.Start(
-        colour, LongWork::ComputerMove, asked_, spec,
+        colour, LongWork::ComputerMove, asked_, description,
         [this, colour](const MoveReply& reply) { Found(colour, reply); }, bySettings);
 }
 

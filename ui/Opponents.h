@@ -32,7 +32,7 @@ class TOpponents : public QObject {
     bool ComputerPlays(int32_t colour) const;
     // Who the computer is for the colour: this player, or (none) the colour's
     // suggestion player by the settings as they are at each move.
-    void SetPlayer(int32_t colour, std::optional<PlayerSpec> spec);
+    void SetPlayer(int32_t colour, std::optional<PlayerSpec> description);
     // A level (1..kLevels) is the computer's player for both colours; 0
     // gives both back to the settings. A level is its own player: the
     // settings, and their switch to full width, do not change it.
@@ -63,7 +63,7 @@ class TOpponents : public QObject {
   private:
     struct Seat {
         bool computer = false;
-        std::optional<PlayerSpec> spec;  // none: by the settings
+        std::optional<PlayerSpec> description;  // none: by the settings
         // The player last asked, kept while its description stays.
         PlayerSpec built;
         std::shared_ptr<Player> player;
@@ -73,7 +73,7 @@ class TOpponents : public QObject {
     void SeatsChanged();
     // The colour's player and its description; `bySettings` when the
     // settings describe it.
-    std::shared_ptr<Player> PlayerOf(int32_t colour, PlayerSpec& spec, bool& bySettings);
+    std::shared_ptr<Player> PlayerOf(int32_t colour, PlayerSpec& description, bool& bySettings);
     void Found(int32_t colour, const MoveReply& reply);
     void PlayFoundMove();
 

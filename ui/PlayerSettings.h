@@ -4,7 +4,7 @@
 
 #include "engine/engine.h"
 #include "model/settings.h"
-#include "play/player_spec.h"
+#include "play/player_description.h"
 
 namespace qv::ui {
 

@@ -202,14 +202,14 @@ class ComputerPlayTest : public QObject {
         QFETCH(QString, player);
         Program p;
         GameController& c = Quick(p);
-        const PlayerSpec spec = ParsePlayerSpec(player.toStdString());
-        c.Opponents.SetPlayer(Red, spec);
+        const PlayerSpec description = ParsePlayerSpec(player.toStdString());
+        c.Opponents.SetPlayer(Red, description);
         c.Opponents.SetComputerPlays(Red, true);
         c.Session.BoardClick(4, 4);
         MoveRequest request;
         request.position = c.Session.Game().board;
         request.colour = Red;
-        const ScoredMove expected = MakePlayer(spec)->GenMove(request).move;
+        const ScoredMove expected = MakePlayer(description)->GenMove(request).move;
         WaitForWork(p.main);
         QCOMPARE(c.Session.Game().MoveCount, 2);
         QCOMPARE(c.Session.Game().MoveHistory[2], (Point{expected.column, expected.row}));

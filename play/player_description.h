@@ -13,7 +13,7 @@
 //   level:N                 (N 1..10, read as the player the level is: levels.h)
 // Keys are given at most once, numbers in decimal within their bounds; the
 // strong player's knobs are corner1..corner3, tempo, aspiration, lmr, null,
-// selective and start (for tuning; see StrongKnobs in player_spec.cpp).
+// selective and start (for tuning; see StrongKnobs in player_description.cpp).
 
 #include <cstdint>
 #include <stdexcept>
@@ -77,7 +77,7 @@ class PlayerSpecError : public std::invalid_argument {
 PlayerSpec ParsePlayerSpec(const std::string& text);
 // The text form, with the keys that differ from the defaults (and those a
 // kind cannot do without); ParsePlayerSpec reads it back to the same player.
-std::string FormatPlayerSpec(const PlayerSpec& spec);
+std::string FormatPlayerSpec(const PlayerSpec& description);
 
 // The grammar of the text form, for the front ends' help texts.
 const char* PlayerGrammar();
@@ -95,7 +95,7 @@ PlayerSpec PlayerFromChoice(const SearchChoice& choice, const PotentialWeights& 
 // are built. lineEnd ends the predicted line after that entry (0: at the
 // player's own depth for a classic player, the whole line for a strong one).
 // Only classic and strong players search; others throw std::logic_error.
-SearchRequest MakeSearchRequest(const PlayerSpec& spec, const Board& position, int32_t colour,
-                                int32_t lineEnd = 0);
+SearchRequest MakeSearchRequest(const PlayerSpec& description, const Board& position,
+                                int32_t colour, int32_t lineEnd = 0);
 
 }  // namespace qv

@@ -1,4 +1,4 @@
-#include "play/player_spec.h"
+#include "play/player_description.h"
 
 #include <gtest/gtest.h>
 
