@@ -31,52 +31,51 @@ struct Totals {
     int64_t positions = 0;
 };
 
-void RunSetting(const Setting& s, int32_t threads, Totals& totals) {
+// Each bench position searched by the player on one engine (and so one set
+// of threads); describe gives the rest of its line.
+template <typename Describe>
+void RunPositions(const PlayerSpec& player, bool strong, Totals& totals, Describe describe) {
     int index = 0;
-    // One engine, and so one set of threads, for all the positions.
     Engine engine;
     for (const BenchPosition& p : kBenchPositions) {
         ++index;
         const Board board = BenchBoard(p);
         const int32_t colour = SideToMove(board);
-        PlayerSpec player;
-        player.depth = s.depth;
-        player.width = s.width;
-        player.fullWidth = s.fullWidth;
-        player.threads = threads;
         const SearchResult result = engine.Search(MakeSearchRequest(player, board, colour));
-        NoteThreads(threads, result);
-        const std::string search = s.fullWidth ? "full width" : "width " + std::to_string(s.width);
-        std::printf("%2d %-34s %-4s depth %2d %-10s %10lld positions %9.3f ms\n", index,
-                    std::string(p.name).c_str(), ColourName(colour), s.depth, search.c_str(),
+        NoteThreads(player.threads, result, strong);
+        std::printf("%2d %-34s %-4s %s %10lld positions %9.3f ms\n", index,
+                    std::string(p.name).c_str(), ColourName(colour), describe(result).c_str(),
                     static_cast<long long>(result.positions), result.elapsedMs);
         totals.ms += result.elapsedMs;
         totals.positions += result.positions;
     }
 }
 
+void RunSetting(const Setting& s, int32_t threads, Totals& totals) {
+    PlayerSpec player;
+    player.depth = s.depth;
+    player.width = s.width;
+    player.fullWidth = s.fullWidth;
+    player.threads = threads;
+    const std::string search = s.fullWidth ? "full width" : "width " + std::to_string(s.width);
+    char text[64];
+    std::snprintf(text, sizeof text, "depth %2d %-10s", s.depth, search.c_str());
+    RunPositions(player, false, totals, [&text](const SearchResult&) { return std::string(text); });
+}
+
 void RunStrong(const BenchOptions& o, Totals& totals) {
-    int index = 0;
-    Engine engine;
-    for (const BenchPosition& p : kBenchPositions) {
-        ++index;
-        const Board board = BenchBoard(p);
-        const int32_t colour = SideToMove(board);
-        PlayerSpec player;
-        player.kind = PlayerKind::Strong;
-        player.nodes = o.nodes;
-        player.threads = o.threads;
-        if (o.depth > 0) player.strong.maxDepth = o.depth;
-        const SearchResult result = engine.Search(MakeSearchRequest(player, board, colour));
-        NoteThreads(o.threads, result, /*strong=*/true);
+    PlayerSpec player;
+    player.kind = PlayerKind::Strong;
+    player.nodes = o.nodes;
+    player.threads = o.threads;
+    if (o.depth > 0) player.strong.maxDepth = o.depth;
+    RunPositions(player, true, totals, [](const SearchResult& result) {
         const ScoredMove& m = result.line[1];
-        std::printf("%2d %-34s %-4s depth %2d %-4s %6lld %10lld positions %9.3f ms\n", index,
-                    std::string(p.name).c_str(), ColourName(colour), result.depthReached,
-                    PointName(m.column, m.row).c_str(), static_cast<long long>(result.value),
-                    static_cast<long long>(result.positions), result.elapsedMs);
-        totals.ms += result.elapsedMs;
-        totals.positions += result.positions;
-    }
+        char text[64];
+        std::snprintf(text, sizeof text, "depth %2d %-4s %6lld", result.depthReached,
+                      PointName(m.column, m.row).c_str(), static_cast<long long>(result.value));
+        return std::string(text);
+    });
 }
 
 void Run(const BenchOptions& o) {
